@@ -1,0 +1,32 @@
+// The list file: one full path per line, each followed by CR LF, UTF-8
+// without a byte-order mark. The default list file and "*.vdl" files share it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ports.h"
+#include "engine/wallpaper_list.h"
+
+namespace vd {
+
+// Well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+// The non-empty lines of a list file. Lines may end in CR LF, CR or LF. A
+// line that is not valid UTF-8 was written by an older version in the legacy
+// code page and goes through decodeLegacy.
+std::vector<std::string> SplitListLines(std::string_view bytes,
+                                        const std::function<std::string(std::string_view)>& decodeLegacy);
+
+std::string SerializeList(const std::vector<ListEntry>& entries);
+
+// Appends, in order, every line that names an existing normal file with a
+// listed image extension; other lines are dropped silently. yield runs every
+// few hundred lines so the window keeps painting during a long load.
+void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
+                     const std::function<void(ListEntry)>& append, const std::function<void()>& yield);
+
+}  // namespace vd

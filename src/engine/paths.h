@@ -1,0 +1,27 @@
+// Splitting and normalising Windows paths ("C:\dir\name.ext").
+#pragma once
+
+#include <string>
+
+#include "engine/ports.h"
+
+namespace vd {
+
+// part 1: the folder up to and including the last "\" ("" when there is none);
+// part 2: the name between the last "\" and the last "." (everything after the
+//         last "\" when no "." follows it);
+// any other part: the extension from the last "." on, or the whole path when
+//         there is no ".".
+std::string SplitPath(const std::string& path, int part);
+
+// The same path with every component spelled as stored on disk (long names
+// instead of 8.3 aliases), without a trailing "\". "" when path is empty, is
+// not of the form "X:\...", holds characters no file name can have, or names
+// something that does not exist.
+std::string GetLongPath(FileSystemPort& fs, const std::string& path);
+
+inline std::string FullPathOf(const std::string& dir, const std::string& name, const std::string& ext) {
+  return dir + name + ext;
+}
+
+}  // namespace vd

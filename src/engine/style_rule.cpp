@@ -1,0 +1,39 @@
+#include "engine/style_rule.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace vd {
+
+namespace {
+
+constexpr std::int64_t kTwipsPerPixel = 15;
+// The preview frame that stands for the whole screen, in twips (4:3).
+constexpr std::int64_t kFrameWidth = 2100;
+constexpr std::int64_t kFrameHeight = 1575;
+
+}  // namespace
+
+int SuggestStyle(int boxWidthPx, int boxHeightPx, int screenWidthPx, int screenHeightPx) {
+  if (screenWidthPx <= 0 || screenHeightPx <= 0) return kStyleTiled;
+  // Whole twips, truncated as the preview frame measures them. 64-bit so a
+  // picture many times the screen's size is still judged by its shape.
+  const std::int64_t pw = boxWidthPx * kTwipsPerPixel * kFrameWidth / (screenWidthPx * kTwipsPerPixel);
+  const std::int64_t ph = boxHeightPx * kTwipsPerPixel * kFrameHeight / (screenHeightPx * kTwipsPerPixel);
+  // Too small to measure: it can only be tiled.
+  if (pw <= 0 || ph <= 0) return kStyleTiled;
+  const double w = static_cast<double>(pw);
+  const double h = static_cast<double>(ph);
+  if (kFrameWidth / w > 1.9 || kFrameHeight / h > 1.9) return kStyleTiled;
+  const double shape = h / w;
+  if (shape > 0.645 && shape < 0.86) return kStyleStretched;
+  return kStyleCentered;
+}
+
+std::string ImageInfoMessage(const std::string& fullPath, int boxWidthPx, int boxHeightPx,
+                             const std::string& styleName) {
+  return "Filename             : " + fullPath + "\r\n" + "Dimensions         : " + std::to_string(std::max(boxWidthPx - 4, 0)) +
+         "x" + std::to_string(std::max(boxHeightPx - 4, 0)) + "\r\n" + "Suggested Style : " + styleName;
+}
+
+}  // namespace vd

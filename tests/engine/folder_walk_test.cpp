@@ -1,0 +1,105 @@
+#include "engine/folder_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_file_system.h"
+
+namespace vd {
+namespace {
+
+const std::string kPictures = ".bmp|.jpg|.jpeg|.gif";
+
+TEST(FolderWalkTest, FilterMatchesFragmentsAnywhereIgnoringCase) {
+  EXPECT_EQ(StripFilterStars("*.bmp|*.jpg"), ".bmp|.jpg");
+  EXPECT_EQ(StripFilterStars("**.gif*"), ".gif");
+  struct Case {
+    const char* filter;
+    const char* name;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"", "anything", true},
+      {".bmp|.jpg|.jpeg|.gif", "Photo.JPG", true},
+      {".bmp|.jpg|.jpeg|.gif", "notes.jpg.txt", true},
+      {".bmp|.jpg|.jpeg|.gif", "notes.txt", false},
+      {".bmp|.jpg|.jpeg|.gif", "bmp", false},
+      {".bmp||.gif", "notes.txt", true},  // empty fragment in the middle
+      {".bmp|", "notes.txt", true},       // empty fragment at the end
+      {"|.bmp", "notes.txt", false},      // a leading "|" adds none
+      {"|.bmp", "A.BMP", true},
+      {"||.bmp", "notes.txt", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MatchesFilter(c.filter, c.name), c.expected) << c.filter << " / " << c.name;
+}
+
+class FolderWalkFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* f : {"C:\\Pics\\b.JPG", "C:\\Pics\\README", "C:\\Pics\\a.jpg", "C:\\Pics\\Zeta.gif",
+                          "C:\\Pics\\notes.txt", "C:\\Pics\\Beta\\y.bmp", "C:\\Pics\\Alpha\\x.jpg",
+                          "C:\\Pics\\Alpha\\Deep\\z.jpg", "C:\\Pics\\Locked\\l.jpg", "C:\\Pics\\Secret\\s.jpg",
+                          "C:\\top.gif", "C:\\Sub\\sub.gif"})
+      fs.AddFile(f);
+    fs.AddFile("C:\\Pics\\hidden.jpg", attr::Hidden);
+    fs.AddFile("C:\\Pics\\system.jpg", attr::System);
+    fs.AddFolder("C:\\Pics\\Secret", attr::Directory | attr::Hidden);
+    fs.MakeUnreadable("C:\\Pics\\Locked");
+  }
+
+  std::vector<ListEntry> Entries(const std::string& folder, bool recurse, const std::string& filter) {
+    std::vector<ListEntry> got;
+    WalkFolder(fs, folder, recurse, filter, [&](const ListEntry& e) { got.push_back(e); }, nullptr);
+    return got;
+  }
+  std::vector<std::string> Walk(const std::string& folder, bool recurse, const std::string& filter) {
+    std::vector<std::string> paths;
+    for (const ListEntry& e : Entries(folder, recurse, filter)) paths.push_back(e.FullPath());
+    return paths;
+  }
+
+  FakeFileSystem fs;
+};
+
+TEST_F(FolderWalkFixture, VisitsFoldersBreadthFirstWithFilesInNameOrder) {
+  EXPECT_EQ(Walk("C:\\Pics", true, kPictures),
+            (std::vector<std::string>{"C:\\Pics\\a.jpg", "C:\\Pics\\b.JPG", "C:\\Pics\\Zeta.gif",
+                                      "C:\\Pics\\Alpha\\x.jpg", "C:\\Pics\\Beta\\y.bmp", "C:\\Pics\\Alpha\\Deep\\z.jpg"}));
+  EXPECT_EQ(Walk("C:\\Pics", false, kPictures),
+            (std::vector<std::string>{"C:\\Pics\\a.jpg", "C:\\Pics\\b.JPG", "C:\\Pics\\Zeta.gif"}));
+  EXPECT_TRUE(Walk("C:\\Missing", true, "").empty());
+}
+
+TEST_F(FolderWalkFixture, SplitsNamesAtTheLastDotAndKeepsRootBackslashes) {
+  const auto got = Entries("C:\\Pics", false, "");
+  ASSERT_EQ(got.size(), 5u);
+  EXPECT_EQ(got[1].dir, "C:\\Pics\\");
+  EXPECT_EQ(got[1].name, "b");
+  EXPECT_EQ(got[1].ext, ".JPG");
+  EXPECT_EQ(got[3].name, "README");
+  EXPECT_EQ(got[3].ext, "");
+
+  const auto root = Entries("C:\\", true, "top|sub");
+  ASSERT_EQ(root.size(), 2u);
+  EXPECT_EQ(root[0].dir, "C:\\\\");
+  EXPECT_EQ(root[1].dir, "C:\\Sub\\");
+}
+
+TEST(FolderWalkTest, HugeFolderYieldsPerFolderAndEveryFewHundredFiles) {
+  FakeFileSystem fs;
+  const int files = 100000;
+  for (int i = files; i > 0; --i) fs.AddFile("D:\\Big\\img" + std::to_string(i) + ".jpg");
+  int matched = 0, yields = 0;
+  std::string first;
+  WalkFolder(fs, "D:\\Big", true, ".JPG", [&](const ListEntry& e) {
+    if (matched++ == 0) first = e.name;
+  }, [&] { ++yields; });
+  EXPECT_EQ(matched, files);
+  EXPECT_EQ(first, "img1");
+  EXPECT_EQ(yields, 1 + files / 256);
+}
+
+}  // namespace
+}  // namespace vd

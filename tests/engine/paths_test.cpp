@@ -1,0 +1,65 @@
+#include "engine/paths.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_file_system.h"
+
+namespace vd {
+namespace {
+
+TEST(PathsTest, SplitPathGivesFolderNameAndExtension) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    const char* name;
+    const char* ext;
+  };
+  const Case cases[] = {
+      {"C:\\Pics\\holiday.photo.JPG", "C:\\Pics\\", "holiday.photo", ".JPG"},
+      {"C:\\Pics.old\\readme", "C:\\Pics.old\\", "readme", ".old\\readme"},  // dot only in the folder
+      {"C:\\\\a.jpg", "C:\\\\", "a", ".jpg"},
+      {"C:\\Pics\\", "C:\\Pics\\", "", "C:\\Pics\\"},
+      {"readme", "", "readme", "readme"},
+      {".jpg", "", "", ".jpg"},
+      {"", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(SplitPath(c.path, 1), c.folder);
+    EXPECT_EQ(SplitPath(c.path, 2), c.name);
+    EXPECT_EQ(SplitPath(c.path, 3), c.ext);
+    EXPECT_EQ(SplitPath(c.path, 0), c.ext);
+  }
+}
+
+class GetLongPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs.AddFolder("C:\\Program Files", attr::Directory, "PROGRA~1");
+    fs.AddFolder("C:\\Program Files\\Common Files", attr::Directory, "COMMON~1");
+    fs.AddFile("C:\\Program Files\\Common Files\\Shared Thing.dll", attr::Archive, "SHARED~1.DLL");
+    fs.AddFolder("C:\\Hidden Stuff", attr::Hidden | attr::System, "HIDDEN~1");
+  }
+  FakeFileSystem fs;
+};
+
+TEST_F(GetLongPathTest, SpellsEveryComponentAsOnDisk) {
+  EXPECT_EQ(GetLongPath(fs, "C:\\PROGRA~1\\"), "C:\\Program Files");
+  EXPECT_EQ(GetLongPath(fs, "c:\\progra~1\\COMMON~1\\shared~1.dll"), "c:\\Program Files\\Common Files\\Shared Thing.dll");
+  EXPECT_EQ(GetLongPath(fs, "C:\\HIDDEN~1"), "C:\\Hidden Stuff");
+  EXPECT_EQ(GetLongPath(fs, "C:\\"), "C:");
+}
+
+TEST_F(GetLongPathTest, MissingOrMalformedPathsGiveEmptyText) {
+  const char* inputs[] = {
+      "", "C:", "\\", "\\\\", "x", "\\\\server\\share\\x", "D:\\", "C:Program Files",
+      "C:\\PROGRA~1\\Missing", "C:\\Missing\\COMMON~1",
+      "C:\\PROGRA~1\\\\COMMON~1",                     // empty component
+      "C:\\PROGRA~1\\COMMON~1\\SHARED~1.DLL\\inside",  // a file used as a folder
+      "\"C:\\PROGRA~1\"", "C:\\PROG*", "C:\\PROGRA~?", "C:\\a:b",
+  };
+  for (const char* in : inputs) EXPECT_EQ(GetLongPath(fs, in), "") << in;
+}
+
+}  // namespace
+}  // namespace vd

@@ -1,0 +1,52 @@
+#include "engine/style_rule.h"
+
+#include <gtest/gtest.h>
+
+namespace vd {
+namespace {
+
+TEST(StyleRuleTest, SuggestsByCoverageAndShape) {
+  struct Case {
+    int boxW, boxH, screenW, screenH, expected;
+  };
+  const Case cases[] = {
+      {300, 200, 1024, 768, kStyleTiled},
+      {800, 600, 1024, 768, kStyleStretched},
+      {1024, 400, 1024, 768, kStyleTiled},
+      {1024, 600, 1024, 768, kStyleCentered},
+      // Coverage thresholds: pw 1105 vs 1107, ph 828 vs 830.
+      {539, 700, 1024, 768, kStyleTiled},
+      {540, 700, 1024, 768, kStyleCentered},
+      {1024, 404, 1024, 768, kStyleTiled},
+      {1024, 405, 1024, 768, kStyleCentered},
+      // Shape thresholds: ph/pw 1353/2100 < 0.645 < 1355/2100, 1804/2100 < 0.86 = 1806/2100.
+      {1024, 660, 1024, 768, kStyleCentered},
+      {1024, 661, 1024, 768, kStyleStretched},
+      {1024, 880, 1024, 768, kStyleStretched},
+      {1024, 881, 1024, 768, kStyleCentered},
+      // Far larger than the screen: judged by shape, no overflow.
+      {20000, 15000, 1024, 768, kStyleStretched},
+      {20000, 20000, 1024, 768, kStyleCentered},
+      {1920, 1080, 1920, 1080, kStyleStretched},  // the screen's own shape
+      // Nothing to measure.
+      {0, 0, 1024, 768, kStyleTiled},
+      {1024, 0, 1024, 768, kStyleTiled},
+      {-800, -600, 1024, 768, kStyleTiled},
+      {800, 600, 0, 768, kStyleTiled},
+      {800, 600, 1024, 0, kStyleTiled},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SuggestStyle(c.boxW, c.boxH, c.screenW, c.screenH), c.expected)
+        << c.boxW << "x" << c.boxH << " on " << c.screenW << "x" << c.screenH;
+  }
+}
+
+TEST(StyleRuleTest, InfoMessageShowsThePictureWithoutItsBorder) {
+  EXPECT_EQ(ImageInfoMessage("C:\\Pics\\Sunset.jpg", 644, 484, "Stretched"),
+            "Filename             : C:\\Pics\\Sunset.jpg\r\n"
+            "Dimensions         : 640x480\r\n"
+            "Suggested Style : Stretched");
+}
+
+}  // namespace
+}  // namespace vd
