@@ -1,0 +1,500 @@
+#include "forms/forms.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <vector>
+
+namespace forms {
+
+int Form::loadedCount_ = 0;
+
+namespace {
+
+HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC dc = ::GetDC(nullptr);
+    int d = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    return d > 0 ? d : 96;
+  }();
+  return dpi;
+}
+
+void RegisterTextBoxClass() {
+  static bool done = false;
+  if (done) return;
+  // A renamed EDIT class: same behaviour, a class name other programs look for.
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!::GetClassInfoExA(nullptr, "EDIT", &wc)) return;
+  wc.hInstance = Instance();
+  wc.lpszClassName = kTextBoxClass;
+  if (::RegisterClassExA(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) done = true;
+}
+
+MouseArgs MouseFrom(UINT msg, WPARAM wParam, LPARAM lParam) {
+  MouseArgs a;
+  a.x = GET_X_LPARAM(lParam);
+  a.y = GET_Y_LPARAM(lParam);
+  if (wParam & MK_SHIFT) a.shift |= 1;
+  if (wParam & MK_CONTROL) a.shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) a.shift |= 4;
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: a.button = kLeftButton; break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: a.button = kRightButton; break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: a.button = kMiddleButton; break;
+    default:
+      if (wParam & MK_LBUTTON) a.button |= kLeftButton;
+      if (wParam & MK_RBUTTON) a.button |= kRightButton;
+      if (wParam & MK_MBUTTON) a.button |= kMiddleButton;
+  }
+  return a;
+}
+
+}  // namespace
+
+int Scale(int units) { return ::MulDiv(units, ScreenDpi(), 96); }
+
+void DoEvents() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+int MsgBox(const std::string& text, UINT flags, const std::string& title, HWND owner) {
+  return ::MessageBoxA(owner, text.c_str(), title.c_str(), flags | MB_SETFOREGROUND);
+}
+
+HFONT DefaultFont() {
+  static HFONT font = [] {
+    NONCLIENTMETRICSA m{};
+    m.cbSize = sizeof m;
+    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) return ::CreateFontIndirectA(&m.lfMessageFont);
+    return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  }();
+  return font;
+}
+
+// ---- Control ---------------------------------------------------------------
+
+bool Control::CreateChild(Form& owner, const char* windowClass, const std::string& text, DWORD style,
+                          DWORD exStyle, int id, int x, int y, int width, int height) {
+  owner_ = &owner;
+  id_ = id;
+  hwnd_ = ::CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD, Scale(x), Scale(y), Scale(width),
+                            Scale(height), owner.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            Instance(), nullptr);
+  if (!hwnd_) return false;
+  ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+  ::SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  owner.Register(this);
+  return true;
+}
+
+std::string Control::Text() const {
+  if (!hwnd_) return {};
+  int n = ::GetWindowTextLengthA(hwnd_);
+  std::string s(static_cast<std::size_t>(n) + 1, '\0');
+  int got = ::GetWindowTextA(hwnd_, s.data(), n + 1);
+  s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return s;
+}
+
+void Control::SetText(const std::string& text) {
+  if (hwnd_) ::SetWindowTextA(hwnd_, text.c_str());
+}
+
+bool Control::Visible() const { return hwnd_ && (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+
+void Control::SetVisible(bool visible) {
+  if (hwnd_) ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Control::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }
+
+void Control::SetEnabled(bool enabled) {
+  if (hwnd_) ::EnableWindow(hwnd_, enabled);
+}
+
+void Control::Move(int x, int y, int width, int height) {
+  if (hwnd_) ::MoveWindow(hwnd_, Scale(x), Scale(y), Scale(width), Scale(height), TRUE);
+}
+
+void Control::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void Control::BringToFront() {
+  if (hwnd_) ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Control::SetColors(std::optional<COLORREF> fore, std::optional<COLORREF> back) {
+  fore_ = fore;
+  back_ = back;
+  if (backBrush_) ::DeleteObject(backBrush_);
+  backBrush_ = back ? ::CreateSolidBrush(*back) : nullptr;
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool Control::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      if (MouseDown) MouseDown(MouseFrom(msg, wParam, lParam));
+      break;
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+      if (MouseUp) MouseUp(MouseFrom(msg, wParam, lParam));
+      break;
+    case WM_MOUSEMOVE:
+      if (MouseMove) MouseMove(MouseFrom(msg, wParam, lParam));
+      break;
+    case WM_KILLFOCUS:
+      if (LostFocus) {
+        result = ::DefSubclassProc(hwnd_, msg, wParam, lParam);
+        LostFocus();
+        return true;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (cursor_ && LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(cursor_);
+        result = TRUE;
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) noexcept {
+  auto* self = reinterpret_cast<Control*>(ref);
+  try {
+    if (msg == WM_NCDESTROY) {
+      ::RemoveWindowSubclass(h, &Control::SubclassProc, 1);
+      self->Detach();
+      return ::DefSubclassProc(h, msg, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (self->OnSubclassMessage(msg, wParam, lParam, result)) return result;
+  } catch (...) {
+    // An event handler failed; the control keeps working.
+  }
+  return ::DefSubclassProc(h, msg, wParam, lParam);
+}
+
+// ---- Controls --------------------------------------------------------------
+
+bool Label::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, DWORD extraStyle) {
+  return CreateChild(owner, "STATIC", text, WS_VISIBLE | SS_NOTIFY | extraStyle, 0, id, x, y, width, height);
+}
+
+void Label::OnCommand(int code) {
+  if (code == STN_CLICKED && Click) Click();
+}
+
+bool Button::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height) {
+  return CreateChild(owner, "BUTTON", text, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, id, x, y, width, height);
+}
+
+void Button::OnCommand(int code) {
+  if (code == BN_CLICKED && Click) Click();
+}
+
+bool CheckBox::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height) {
+  return CreateChild(owner, "BUTTON", text, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, id, x, y, width, height);
+}
+
+int CheckBox::Value() const {
+  return hwnd_ && ::SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void CheckBox::SetValue(int value) {
+  if (!hwnd_ || (value ? 1 : 0) == Value()) return;
+  ::SendMessageA(hwnd_, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (Click) Click();
+}
+
+void CheckBox::OnCommand(int code) {
+  if (code == BN_CLICKED && Click) Click();
+}
+
+bool ListBox::Create(Form& owner, int id, int x, int y, int width, int height, bool visible) {
+  DWORD style = WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP;
+  if (visible) style |= WS_VISIBLE;
+  return CreateChild(owner, "LISTBOX", "", style, 0, id, x, y, width, height);
+}
+
+int ListBox::AddItem(const std::string& text) {
+  return hwnd_ ? static_cast<int>(::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))) : -1;
+}
+
+bool ListBox::RemoveItem(int index) {
+  return hwnd_ && ::SendMessageA(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0) != LB_ERR;
+}
+
+void ListBox::Clear() {
+  if (hwnd_) ::SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+}
+
+int ListBox::ListCount() const { return hwnd_ ? static_cast<int>(::SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)) : 0; }
+
+std::string ListBox::List(int index) const {
+  if (!hwnd_) return {};
+  LRESULT n = ::SendMessageA(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (n == LB_ERR) return {};
+  std::string s(static_cast<std::size_t>(n) + 1, '\0');
+  LRESULT got = ::SendMessageA(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return s;
+}
+
+int ListBox::ListIndex() const { return hwnd_ ? static_cast<int>(::SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)) : -1; }
+
+bool ListBox::SetListIndex(int index) {
+  if (!hwnd_ || index < -1 || index >= ListCount()) return false;
+  ::SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (Click) Click();  // LB_SETCURSEL sends no notification
+  return true;
+}
+
+void ListBox::SetRedraw(bool on) {
+  if (!hwnd_) return;
+  ::SendMessageA(hwnd_, WM_SETREDRAW, on, 0);
+  if (on) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ListBox::OnCommand(int code) {
+  if (code == LBN_SELCHANGE && Click) Click();
+  if (code == LBN_DBLCLK && DblClick) DblClick();
+}
+
+bool TextBox::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool visible) {
+  RegisterTextBoxClass();
+  DWORD style = ES_AUTOHSCROLL | WS_BORDER;
+  if (visible) style |= WS_VISIBLE;
+  if (!CreateChild(owner, kTextBoxClass, text, style, 0, id, x, y, width, height)) return false;
+  ::SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on what may arrive
+  return true;
+}
+
+void TextBox::OnCommand(int code) {
+  if (code == EN_CHANGE && Change) Change();
+}
+
+// ---- Timer -----------------------------------------------------------------
+
+void Timer::Attach(Form& owner, UINT_PTR id, UINT intervalMs) {
+  owner_ = &owner;
+  id_ = id;
+  interval_ = intervalMs;
+  owner.Register(this);
+}
+
+void Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Apply();
+}
+
+void Timer::Apply() {
+  if (!owner_ || !owner_->Handle()) return;
+  if (enabled_ && interval_ > 0)
+    ::SetTimer(owner_->Handle(), id_, interval_, nullptr);  // also restarts a running one
+  else
+    ::KillTimer(owner_->Handle(), id_);
+}
+
+// ---- Form ------------------------------------------------------------------
+
+Form::~Form() {
+  if (hwnd_) {
+    ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+    --loadedCount_;
+  }
+  if (backBrush_) ::DeleteObject(backBrush_);
+}
+
+void Form::Load() {
+  if (hwnd_ || loading_) return;
+  loading_ = true;
+  static bool classRegistered = [] {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Form::WindowProc;
+    wc.hInstance = Instance();
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(1));
+    wc.lpszClassName = kFormClass;
+    return ::RegisterClassExA(&wc) != 0;
+  }();
+  (void)classRegistered;
+
+  WindowSpec spec = Spec();
+  RECT r{0, 0, Scale(spec.width), Scale(spec.height)};
+  if (spec.clientSize) ::AdjustWindowRectEx(&r, spec.style, FALSE, spec.exStyle);
+  HWND h = ::CreateWindowExA(spec.exStyle, kFormClass, spec.caption.c_str(), spec.style & ~WS_VISIBLE, spec.x, spec.y,
+                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, Instance(), this);
+  if (!h) {
+    loading_ = false;
+    return;
+  }
+  ++loadedCount_;
+  CreateControls();
+  for (auto& [id, t] : timers_) t->Apply();
+  loading_ = false;
+  Form_Load();
+}
+
+void Form::Unload() {
+  if (!hwnd_) return;
+  Form_Unload();
+  if (!hwnd_) return;
+  HWND h = hwnd_;
+  ::DestroyWindow(h);
+}
+
+void Form::Show() {
+  if (!hwnd_) Load();
+  if (!hwnd_) return;
+  ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  ::SetForegroundWindow(hwnd_);
+}
+
+void Form::ShowNoActivate() {
+  if (!hwnd_) Load();
+  if (hwnd_) ::ShowWindow(hwnd_, SW_SHOWNA);
+}
+
+void Form::Hide() {
+  if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Form::Visible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
+
+void Form::Refresh() {
+  if (!hwnd_) return;
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Form::SetEnabled(bool enabled) {
+  if (hwnd_) ::EnableWindow(hwnd_, enabled);
+}
+
+bool Form::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }
+
+void Form::SetCaption(const std::string& caption) {
+  if (hwnd_) ::SetWindowTextA(hwnd_, caption.c_str());
+}
+
+void Form::Minimize() {
+  if (hwnd_) ::ShowWindow(hwnd_, SW_MINIMIZE);
+}
+
+void Form::SetBackColor(COLORREF c) {
+  backColor_ = c;
+  if (backBrush_) ::DeleteObject(backBrush_);
+  backBrush_ = nullptr;
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool Form::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT CALLBACK Form::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  Form* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = h;
+    ::SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Form*>(::GetWindowLongPtrA(h, GWLP_USERDATA));
+  }
+  if (!self) return ::DefWindowProcA(h, msg, wParam, lParam);
+  try {
+    return self->HandleMessage(msg, wParam, lParam);
+  } catch (...) {
+    // Exceptions never cross into the system; the event is simply abandoned.
+    return ::DefWindowProcA(h, msg, wParam, lParam);
+  }
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (OnMessage(msg, wParam, lParam, result)) return result;
+  switch (msg) {
+    case WM_COMMAND:
+      if (lParam) {
+        auto it = controls_.find(LOWORD(wParam));
+        if (it != controls_.end() && it->second->hwnd_ == reinterpret_cast<HWND>(lParam)) it->second->OnCommand(HIWORD(wParam));
+      }
+      return 0;
+    case WM_TIMER: {
+      auto it = timers_.find(wParam);
+      if (it != timers_.end() && it->second->enabled_ && it->second->Tick) it->second->Tick();
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      Control* c = nullptr;
+      int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (auto it = controls_.find(id); it != controls_.end()) c = it->second;
+      if (c && c->fore_) ::SetTextColor(dc, *c->fore_);
+      if (c && c->backBrush_) {
+        ::SetBkColor(dc, *c->back_);
+        return reinterpret_cast<LRESULT>(c->backBrush_);
+      }
+      if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+        if (!backBrush_) backBrush_ = ::CreateSolidBrush(backColor_);
+        ::SetBkColor(dc, backColor_);
+        return reinterpret_cast<LRESULT>(backBrush_);
+      }
+      break;
+    }
+    case WM_ERASEBKGND: {
+      if (!backBrush_) backBrush_ = ::CreateSolidBrush(backColor_);
+      RECT rc;
+      ::GetClientRect(hwnd_, &rc);
+      ::FillRect(reinterpret_cast<HDC>(wParam), &rc, backBrush_);
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(hwnd_, &ps);
+      OnPaint(dc, ps.rcPaint);
+      ::EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      for (auto& [id, t] : timers_) ::KillTimer(hwnd_, id);
+      break;
+    case WM_NCDESTROY: {
+      LRESULT r = ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+      ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      controls_.clear();
+      if (--loadedCount_ <= 0) ::PostQuitMessage(0);
+      return r;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace forms

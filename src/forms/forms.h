@@ -1,0 +1,226 @@
+// A small forms-and-controls layer over Win32: a Form owns its top-level
+// window, its controls are real child windows, and events are plain
+// std::function slots bound by the form that owns the control.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace forms {
+
+inline constexpr const char* kFormClass = "ThunderRT6FormDC";
+inline constexpr const char* kTextBoxClass = "ThunderRT6TextBox";
+inline constexpr const char* kProgramTitle = "Vexa Desktop";
+
+// Mouse buttons as the event arguments number them.
+enum MouseButton { kNoButton = 0, kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+struct MouseArgs {
+  int button = 0;  // the button that changed (down/up) or is held (move)
+  int shift = 0;   // 1 shift, 2 ctrl, 4 alt
+  int x = 0;       // client pixels
+  int y = 0;
+};
+
+using Handler = std::function<void()>;
+using MouseHandler = std::function<void(const MouseArgs&)>;
+
+class Form;
+
+// 96-DPI layout units to device pixels.
+int Scale(int units);
+
+// Lets pending window messages run (timer ticks, paints, input).
+void DoEvents();
+
+// A message box owned by the program's active form; the title defaults to the program's.
+int MsgBox(const std::string& text, UINT flags, const std::string& title = kProgramTitle, HWND owner = nullptr);
+
+// The font every control uses.
+HFONT DefaultFont();
+
+class Control {
+ public:
+  Control() = default;
+  virtual ~Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  int Id() const { return id_; }
+  std::string Text() const;
+  void SetText(const std::string& text);
+  bool Visible() const;
+  void SetVisible(bool visible);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  void Move(int x, int y, int width, int height);  // layout units
+  void SetFocus();
+  void BringToFront();
+  // Colours; a back colour of nullopt uses the form's.
+  void SetColors(std::optional<COLORREF> fore, std::optional<COLORREF> back);
+  void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+  HCURSOR Cursor() const { return cursor_; }
+
+  MouseHandler MouseDown, MouseUp, MouseMove;
+  Handler LostFocus;
+
+ protected:
+  friend class Form;
+  bool CreateChild(Form& owner, const char* windowClass, const std::string& text, DWORD style, DWORD exStyle,
+                   int id, int x, int y, int width, int height);
+  virtual void OnCommand(int /*notifyCode*/) {}
+  virtual bool OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void Detach() { hwnd_ = nullptr; }
+
+  HWND hwnd_ = nullptr;
+  Form* owner_ = nullptr;
+  int id_ = 0;
+  std::optional<COLORREF> fore_, back_;
+  HBRUSH backBrush_ = nullptr;
+  HCURSOR cursor_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+};
+
+class Label : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, DWORD extraStyle = 0);
+  Handler Click;
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+class Button : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height);
+  Handler Click;
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+class CheckBox : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height);
+  int Value() const;          // 0 unchecked, 1 checked
+  void SetValue(int value);   // runs Click when the value changes
+  Handler Click;
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+class ListBox : public Control {
+ public:
+  bool Create(Form& owner, int id, int x, int y, int width, int height, bool visible = true);
+  int AddItem(const std::string& text);
+  bool RemoveItem(int index);
+  void Clear();
+  int ListCount() const;
+  std::string List(int index) const;
+  int ListIndex() const;
+  // Selects an entry (-1 for none) and runs Click as a user's choice would;
+  // false, and nothing changes, when the index names no entry.
+  bool SetListIndex(int index);
+  void SetRedraw(bool on);
+  Handler Click, DblClick;
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+class TextBox : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool visible);
+  Handler Change;
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+class Timer {
+ public:
+  void Attach(Form& owner, UINT_PTR id, UINT intervalMs);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  UINT Interval() const { return interval_; }
+  Handler Tick;
+
+ private:
+  friend class Form;
+  void Apply();
+  Form* owner_ = nullptr;
+  UINT_PTR id_ = 0;
+  UINT interval_ = 0;
+  bool enabled_ = false;
+};
+
+class Form {
+ public:
+  Form() = default;
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  bool Loaded() const { return hwnd_ != nullptr; }
+  // Creates the window and its controls and runs Form_Load; nothing when already loaded.
+  void Load();
+  void Unload();
+  void Show();                 // shows and activates
+  void ShowNoActivate();
+  void Hide();
+  bool Visible() const;
+  void Refresh();              // paints now
+  void SetEnabled(bool enabled);
+  bool Enabled() const;
+  void SetCaption(const std::string& caption);
+  void Minimize();
+  COLORREF BackColor() const { return backColor_; }
+
+  // Number of forms loaded in the process; the message loop ends at zero.
+  static int LoadedCount() { return loadedCount_; }
+
+ protected:
+  struct WindowSpec {
+    std::string caption;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD exStyle = 0;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = 400, height = 300;  // layout units (position in pixels)
+    bool clientSize = true;  // width/height give the client area
+  };
+  virtual WindowSpec Spec() const = 0;
+  virtual void CreateControls() {}
+  virtual void Form_Load() {}
+  virtual void Form_Unload() {}
+  // Messages the form wants before the layer's own handling; return true when handled.
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  virtual void OnPaint(HDC /*dc*/, const RECT& /*clip*/) {}
+
+  void SetBackColor(COLORREF c);
+
+ private:
+  friend class Control;
+  friend class Timer;
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void Register(Control* c) { controls_[c->id_] = c; }
+  void Register(Timer* t) { timers_[t->id_] = t; }
+
+  HWND hwnd_ = nullptr;
+  std::unordered_map<int, Control*> controls_;
+  std::unordered_map<UINT_PTR, Timer*> timers_;
+  COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
+  HBRUSH backBrush_ = nullptr;
+  bool loading_ = false;
+  static int loadedCount_;
+};
+
+}  // namespace forms

@@ -1,0 +1,36 @@
+// State that lives for the whole run of VD, and the forms it owns.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/settings.h"
+#include "platform/file_system.h"
+#include "platform/registry_store.h"
+
+class FrmWait;
+class FrmMain;
+
+struct AppState {
+  vd::Settings settings;
+  vd::StartupPaths paths;
+  std::unique_ptr<vd::RegistryPort> registry;  // created by ReadSettings
+  platform::FileSystem fs;
+  std::string commandLine;           // the arguments as the system passed them
+  bool previousInstance = false;     // another VD was running when this one started
+  bool waitShownBefore = false;      // frmWait has been loaded once in this run
+  std::int16_t cycleSeconds = 0;     // seconds since the last automatic change
+  bool mainWindowOpen = false;       // the user opened the main window
+  bool manualStyle = false;          // the style was picked by hand for the entry on screen
+};
+
+AppState& app();
+FrmWait& frmWait();
+FrmMain& frmMain();
+
+// Registry writes under the program key; failures are not reported.
+void WriteProgramValue(const std::string& name, const std::string& value);
+
+// Ends the process at once, as the program's End statement.
+[[noreturn]] void EndProgram();

@@ -1,0 +1,70 @@
+#include "main/frm_wait.h"
+
+#include "main/app.h"
+#include "main/control_ids.h"
+#include "main/frm_main.h"
+
+namespace {
+constexpr int kWidth = 300;
+constexpr int kHeight = 96;
+constexpr COLORREF kPanel = RGB(250, 250, 252);
+constexpr COLORREF kAccent = RGB(46, 104, 170);
+}  // namespace
+
+FrmWait::FrmWait() {
+  Timer1.Tick = [] { frmMain().Load(); };
+}
+
+forms::Form::WindowSpec FrmWait::Spec() const {
+  WindowSpec s;
+  s.caption = "Please wait";
+  s.style = WS_POPUP | WS_BORDER;
+  s.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  s.width = kWidth;
+  s.height = kHeight;
+  s.x = (::GetSystemMetrics(SM_CXSCREEN) - forms::Scale(kWidth)) / 2;
+  s.y = (::GetSystemMetrics(SM_CYSCREEN) - forms::Scale(kHeight)) / 2;
+  return s;
+}
+
+void FrmWait::CreateControls() {
+  SetBackColor(kPanel);
+  Label2.Create(*this, ids::Label2, "Please wait", 64, 18, 220, 22);
+  Label2.SetColors(kAccent, std::nullopt);
+  lblPro.Create(*this, ids::lblPro, "", 64, 48, 226, 20);
+  Timer1.Attach(*this, ids::frmWaitTimer1, 800);
+}
+
+void FrmWait::Form_Load() {
+  AppState& a = app();
+  lblPro.SetText(a.waitShownBefore ? "Changing Wallpaper..." : "Starting Application...");
+  Timer1.SetEnabled(!a.waitShownBefore);
+  a.waitShownBefore = true;
+}
+
+void FrmWait::ShowAndPaint() {
+  ShowNoActivate();
+  Refresh();
+}
+
+void FrmWait::SetStatus(const std::string& text) {
+  lblPro.SetText(text);
+  if (Handle()) ::UpdateWindow(lblPro.Handle());
+}
+
+void FrmWait::OnPaint(HDC dc, const RECT&) {
+  // A small picture-like mark on the left: a framed landscape in the accent colour.
+  const int s = forms::Scale(1);
+  RECT frame{16 * s, 20 * s, 52 * s, 56 * s};
+  HBRUSH accent = ::CreateSolidBrush(kAccent);
+  ::FillRect(dc, &frame, accent);
+  RECT sky{19 * s, 23 * s, 49 * s, 41 * s};
+  HBRUSH light = ::CreateSolidBrush(RGB(170, 205, 240));
+  ::FillRect(dc, &sky, light);
+  RECT ground{19 * s, 41 * s, 49 * s, 53 * s};
+  HBRUSH green = ::CreateSolidBrush(RGB(90, 150, 80));
+  ::FillRect(dc, &ground, green);
+  ::DeleteObject(accent);
+  ::DeleteObject(light);
+  ::DeleteObject(green);
+}

@@ -1,0 +1,23 @@
+// The progress form: the start-up splash, and the "please wait" window of
+// every long operation.
+#pragma once
+
+#include "forms/forms.h"
+
+class FrmWait : public forms::Form {
+ public:
+  FrmWait();
+  forms::Label lblPro;
+  forms::Label Label2;
+  forms::Timer Timer1;
+
+  // Shows the form without activating it and paints it at once.
+  void ShowAndPaint();
+  void SetStatus(const std::string& text);
+
+ protected:
+  WindowSpec Spec() const override;
+  void CreateControls() override;
+  void Form_Load() override;
+  void OnPaint(HDC dc, const RECT& clip) override;
+};

@@ -1,0 +1,50 @@
+#include "main/list_store.h"
+
+#include "engine/list_file.h"
+#include "engine/wallpaper_list.h"
+#include "main/app.h"
+#include "main/frm_main.h"
+#include "main/frm_wait.h"
+#include "platform/text.h"
+
+namespace {
+// Larger list files are refused rather than read into memory.
+constexpr std::size_t kMaxListFileBytes = std::size_t{512} << 20;
+}  // namespace
+
+void LoadList(std::string& path, bool clearFirst) {
+  AppState& a = app();
+  if (path.empty()) path = a.paths.defaultListPath;
+  if (!vd::NormalFileExists(a.fs, path)) {
+    platform::CreateEmptyFile(path);
+    return;
+  }
+  FrmMain& m = frmMain();
+  if (clearFirst) m.ClearEntries();
+  frmWait().ShowNoActivate();
+  if (auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes)) {
+    std::vector<std::string> lines = vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8);
+    bytes.reset();
+    vd::FilterListLines(
+        lines, a.fs, [&m](vd::ListEntry e) { m.AppendEntry(e); }, [] { forms::DoEvents(); });
+  }
+  SaveList(std::string());
+  frmWait().Unload();
+}
+
+void LoadList(const std::string& path, bool clearFirst) {
+  std::string p = path;
+  LoadList(p, clearFirst);
+}
+
+void SaveList(std::string& path) {
+  AppState& a = app();
+  if (path.empty()) path = a.paths.defaultListPath;
+  std::string text = vd::SerializeList(frmMain().entries);
+  platform::WriteFileReplacing(path, text.data(), text.size());
+}
+
+void SaveList(const std::string& path) {
+  std::string p = path;
+  SaveList(p);
+}

@@ -1,0 +1,47 @@
+#include "main/startup.h"
+
+#include <windows.h>
+
+#include "main/app.h"
+#include "main/frm_main.h"
+#include "main/frm_wait.h"
+
+void ReadSettings() {
+  AppState& a = app();
+  frmWait().SetStatus("Reading application settings...");
+  forms::DoEvents();
+  ::Sleep(500);
+  if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
+  FrmMain& m = frmMain();
+  vd::ListIndexSink lists;
+  lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(i); };
+  lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
+  vd::ReadSettingsFrom(*a.registry, a.settings, lists);
+}
+
+std::string MakeTempFolder() {
+  std::string t = vd::StripTrailingBackslashes(platform::EnvironmentVariable("temp"));
+  if (t.empty()) return t;
+  ::CreateDirectoryA(t.c_str(), nullptr);  // usually exists already
+  return t;
+}
+
+void InitSettings() {
+  AppState& a = app();
+  ReadSettings();
+  a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder());
+  a.cycleSeconds = 0;
+  FrmMain& m = frmMain();
+  if (a.settings.cyclingEnabled != 0) {
+    int i = m.lstTime.ListIndex();
+    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
+    m.Timer1.SetEnabled(true);
+    a.cycleSeconds = 0;
+    WriteProgramValue("Enabled VD", "1");
+  } else {
+    m.lblTime.SetText("Disabled");
+    m.Timer1.SetEnabled(false);
+    a.cycleSeconds = 0;
+  }
+  WriteProgramValue("InstalledDir", a.paths.appFolder);
+}

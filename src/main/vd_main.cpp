@@ -1,0 +1,37 @@
+// VD: the wallpaper changer's entry point.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "engine/command_text.h"
+#include "main/app.h"
+#include "main/frm_wait.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  AppState& a = app();
+  a.commandLine = vd::ArgumentsOfCommandLine(::GetCommandLineA());
+
+  // One VD per logon session: a second copy notices the first here and ends
+  // itself once its main window loads.
+  HANDLE running = ::CreateMutexA(nullptr, FALSE, "Local\\VexaDesktop.Running");
+  a.previousInstance = running && ::GetLastError() == ERROR_ALREADY_EXISTS;
+
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&icc);
+
+  FrmWait& w = frmWait();
+  w.Load();
+  w.ShowNoActivate();
+  w.Refresh();
+
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  ::CoUninitialize();
+  if (running) ::CloseHandle(running);
+  return 0;
+}

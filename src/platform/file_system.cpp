@@ -1,0 +1,127 @@
+#include "platform/file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "forms/handles.h"
+
+namespace platform {
+namespace {
+
+bool HasWildcards(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
+std::optional<std::uint32_t> FileSystem::Attributes(const std::string& path) {
+  if (path.empty() || HasWildcards(path)) return std::nullopt;
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+std::optional<vd::DirEntry> FileSystem::FindItem(const std::string& path) {
+  if (path.empty() || HasWildcards(path)) return std::nullopt;
+  WIN32_FIND_DATAA fd;
+  forms::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
+  if (!h) return std::nullopt;
+  return vd::DirEntry{fd.cFileName, fd.dwFileAttributes};
+}
+
+std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
+  std::vector<vd::DirEntry> out;
+  if (folder.empty() || HasWildcards(folder)) return out;
+  std::string pattern = folder;
+  if (pattern.back() != '\\') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA fd;
+  forms::FindHandle h(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+  if (!h) return out;
+  do {
+    if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+    out.push_back({fd.cFileName, fd.dwFileAttributes});
+  } while (::FindNextFileA(h.Get(), &fd));
+  return out;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) return std::nullopt;
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(f.Get(), &size) || size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+    return std::nullopt;
+  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24)), got = 0;
+    if (!::ReadFile(f.Get(), data.data() + done, chunk, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    done += got;
+  }
+  data.resize(done);
+  return data;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+  const std::string temp = path + ".tmp~";
+  {
+    forms::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    if (!f) return false;
+    const auto* p = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 26)), put = 0;
+      if (!::WriteFile(f.Get(), p + done, chunk, &put, nullptr) || put == 0) {
+        f.Reset();
+        ::DeleteFileA(temp.c_str());
+        return false;
+      }
+      done += put;
+    }
+    if (!::FlushFileBuffers(f.Get())) {
+      f.Reset();
+      ::DeleteFileA(temp.c_str());
+      return false;
+    }
+  }
+  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileA(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool CreateEmptyFile(const std::string& path) {
+  forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(f);
+}
+
+std::string ProgramFolder() {
+  std::string buf(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return {};
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+  auto slash = buf.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : buf.substr(0, slash);
+}
+
+std::string EnvironmentVariable(const char* name) {
+  DWORD n = ::GetEnvironmentVariableA(name, nullptr, 0);
+  if (n == 0) return {};
+  std::string v(n, '\0');
+  DWORD got = ::GetEnvironmentVariableA(name, v.data(), n);
+  v.resize(got < n ? got : 0);
+  return v;
+}
+
+}  // namespace platform

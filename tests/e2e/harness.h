@@ -1,0 +1,111 @@
+// Drives VD.exe and Pelorin.exe as a user and another program would: starts
+// them, finds their windows, reads control texts, the registry and files.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+inline constexpr const char* kProgramKey = "SOFTWARE\\Tobrel's\\Vexa Desktop";
+inline constexpr const char* kDesktopKey = "Control Panel\\Desktop";
+inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kFormClass = "ThunderRT6FormDC";
+inline constexpr const char* kMainTitle = "Vexa Desktop";
+inline constexpr const char* kWaitTitle = "Please wait";
+
+std::string BinDir();  // where the programs under test live
+std::string VdExe();
+std::string PelorinExe();
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs = 20);
+
+class Process {
+ public:
+  Process() = default;
+  Process(HANDLE process, DWORD pid) : h_(process), pid_(pid) {}
+  Process(Process&& o) noexcept;
+  Process& operator=(Process&& o) noexcept;
+  ~Process();
+  DWORD Pid() const { return pid_; }
+  HANDLE Handle() const { return h_; }
+  bool Running() const;
+  bool WaitExit(int timeoutMs);
+  std::optional<DWORD> ExitCode() const;
+  void Kill();
+
+ private:
+  HANDLE h_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// Starts exe with args; TEMP and TMP of the new process are tempFolder when
+// given (a null optional removes "temp" from its environment).
+Process Start(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
+              const std::string& workingDir = "");
+
+// Top-level window of a process with the given class and title.
+HWND FindProcessWindow(DWORD pid, const char* cls, const char* title);
+HWND WaitForProcessWindow(DWORD pid, const char* cls, const char* title, int timeoutMs);
+std::string WindowText(HWND w);
+std::string ControlText(HWND parent, int id);
+bool IsVisible(HWND w);
+std::vector<std::string> ListBoxItems(HWND listBox);
+int ListBoxSelection(HWND listBox);
+
+// Terminates every VD.exe and Pelorin.exe still running.
+void KillStrayPrograms();
+
+std::optional<std::string> RegRead(HKEY hive, const std::string& key, const std::string& name);
+void RegWrite(HKEY hive, const std::string& key, const std::string& name, const std::string& value);
+void RegDeleteValueIfAny(HKEY hive, const std::string& key, const std::string& name);
+void RegDeleteKeyTree(HKEY hive, const std::string& key);
+
+std::optional<std::string> ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+void MakeFolder(const std::string& path);
+std::string ShortPath(const std::string& path);
+
+// A fresh folder below the session's temporary folder, removed afterwards.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& tag);
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A small valid 24-bit BMP of one colour (B, G, R).
+std::string MakeBmp(int width, int height, unsigned char b, unsigned char g, unsigned char r);
+
+// Each test starts with no VD running, an empty program key and its own TEMP.
+class VdTest : public ::testing::Test {
+ protected:
+  VdTest();
+  ~VdTest() override;
+
+  // Starts VD and waits until its start-up has finished (main window loaded,
+  // progress form gone).
+  Process StartVd(const std::string& args = "", bool waitReady = true);
+  bool WaitReady(const Process& p, int timeoutMs = 15000);
+  HWND MainWindow(const Process& p) const;
+  std::string DefaultListPath() const { return temp_.Path() + "\\VDesk.ini"; }
+  const TempDir& Temp() const { return temp_; }
+
+  TempDir temp_;
+  std::vector<Process*> started_;
+};
+
+}  // namespace e2e

@@ -1,0 +1,125 @@
+// Start-up: settings with their defaults and fallbacks, working paths, the
+// progress form, the command line, and the single running copy.
+#include <set>
+
+#include "harness.h"
+#include "main/control_ids.h"
+
+namespace e2e {
+namespace {
+
+class StartupTest : public VdTest {};
+
+std::optional<std::string> ProgramValue(const char* name) { return RegRead(HKEY_CURRENT_USER, kProgramKey, name); }
+
+TEST_F(StartupTest, FirstStartOnEmptyRegistryTakesEveryDefault) {
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(main);
+  EXPECT_FALSE(IsVisible(main)) << "the main window stays hidden at start";
+  EXPECT_EQ(ControlText(main, ids::lblStyle), "Centered");
+  EXPECT_EQ(ControlText(main, ids::lblTime), " 5 minutes");
+  EXPECT_EQ(ProgramValue("Enabled VD"), "1");
+  EXPECT_EQ(ProgramValue("Wallpaper Cycle Time"), "0");
+  EXPECT_EQ(ProgramValue("InstalledDir"), BinDir() + "\\");
+  EXPECT_FALSE(ProgramValue("ShowDate")) << "defaults are not written back";
+  EXPECT_EQ(ReadFileText(DefaultListPath()), "") << "the default list file is created empty";
+  EXPECT_TRUE(vd.Running());
+}
+
+TEST_F(StartupTest, DisabledCyclingShowsDisabledAndWritesNothingForIt) {
+  // "00" reads as off; a write-back would replace it with "0" or "1".
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "00");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "3");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  EXPECT_EQ(ControlText(main, ids::lblTime), "Disabled");
+  EXPECT_EQ(ProgramValue("Enabled VD"), "00");
+  EXPECT_EQ(ProgramValue("Wallpaper Cycle Time"), "3");
+}
+
+TEST_F(StartupTest, UnusableStoredValuesLeaveTheirHoldersAlone) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "7");  // no such entry
+  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "2.5");      // rounds half to even: 2
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "abc");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Icon ForeGround", std::string(65536, '9'));
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Hot Combi", "\x01\x02garbage");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "SortingType", std::string(60000, 'x'));
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(main);
+  EXPECT_EQ(ControlText(main, ids::lblTime), "") << "no cycle-time entry is selected";
+  EXPECT_EQ(ProgramValue("Wallpaper Cycle Time"), "7") << "an invalid index is not written back";
+  EXPECT_EQ(ControlText(main, ids::lblStyle), "Stretched");
+  EXPECT_TRUE(vd.Running());
+}
+
+TEST_F(StartupTest, TempFolderLosesAllItsTrailingBackslashes) {
+  Process vd = Start(VdExe(), "", Temp().Path() + "\\\\\\");
+  ASSERT_TRUE(WaitReady(vd));
+  EXPECT_TRUE(FileExists(DefaultListPath()));
+}
+
+TEST_F(StartupTest, MissingTempFolderIsCreatedAndAbsentTempStillStarts) {
+  const std::string missing = Temp() / "not\\yet";
+  MakeFolder(Temp() / "not");
+  Process vd = Start(VdExe(), "", missing);
+  ASSERT_TRUE(WaitReady(vd));
+  EXPECT_TRUE(FileExists(missing + "\\VDesk.ini"));
+  vd.Kill();
+
+  Process noTemp = Start(VdExe(), "", std::nullopt);
+  EXPECT_TRUE(WaitReady(noTemp)) << "no temp variable: the program still starts";
+}
+
+TEST_F(StartupTest, ProgramFolderOptionChangesInstalledDir) {
+  const std::string folder = Temp() / "Program Folder";
+  MakeFolder(folder);
+  Process vd = StartVd("-d " + ShortPath(folder));
+  EXPECT_EQ(ProgramValue("InstalledDir"), folder + "\\") << "the folder is recorded in its long form";
+  EXPECT_TRUE(FileExists(DefaultListPath())) << "the default list still loads";
+}
+
+TEST_F(StartupTest, SecondCopyEndsByItselfAndTheFirstShowedItsSplash) {
+  Process first = Start(VdExe(), "", Temp().Path());
+  // Record every status text the progress form shows while the first copy starts.
+  std::vector<std::string> statuses;
+  WaitUntil(
+      [&] {
+        if (HWND w = FindProcessWindow(first.Pid(), kFormClass, kWaitTitle)) {
+          std::string s = ControlText(w, ids::lblPro);
+          if (!s.empty() && (statuses.empty() || statuses.back() != s)) statuses.push_back(s);
+        }
+        return MainWindow(first) && !FindProcessWindow(first.Pid(), kFormClass, kWaitTitle) && statuses.size() >= 3;
+      },
+      15000, 10);
+  ASSERT_TRUE(WaitReady(first));
+  const std::vector<std::string> expected = {"Starting Application...", "Reading application settings...",
+                                             "Loading windows...", "Loading wallpapers list..."};
+  EXPECT_EQ(statuses, expected);
+
+  Process second = Start(VdExe(), "", Temp().Path());
+  ASSERT_TRUE(WaitForProcessWindow(second.Pid(), kFormClass, kWaitTitle, 3000)) << "the second copy shows its splash";
+  EXPECT_EQ(ControlText(FindProcessWindow(second.Pid(), kFormClass, kWaitTitle), ids::lblPro), "Starting Application...");
+  EXPECT_TRUE(second.WaitExit(2500)) << "the second copy ends by itself";
+  EXPECT_TRUE(first.Running());
+  EXPECT_TRUE(MainWindow(first));
+}
+
+TEST_F(StartupTest, UnknownOptionsAndHugeCommandLinesLoadNoList) {
+  const std::string list = Temp() / "x.vdl";
+  const std::string picture = Temp() / "a.bmp";
+  WriteFileText(picture, MakeBmp(4, 4, 0, 0, 255));
+  WriteFileText(list, picture + "\r\n");
+  WriteFileText(DefaultListPath(), picture + "\r\n");
+  for (const std::string& args : {"-L " + list, list, "-x" + std::string(30000, 'a')}) {
+    Process vd = StartVd(args);
+    HWND main = MainWindow(vd);
+    ASSERT_TRUE(main) << args.substr(0, 40);
+    EXPECT_TRUE(ListBoxItems(::GetDlgItem(main, ids::imgList)).empty()) << args.substr(0, 40);
+    vd.Kill();
+  }
+}
+
+}  // namespace
+}  // namespace e2e
