@@ -291,6 +291,22 @@ void TextBox::OnCommand(int code) {
   if (code == EN_CHANGE && Change) Change();
 }
 
+bool PictureBox::Create(Form& owner, int id, int x, int y, int width, int height) {
+  return CreateChild(owner, "STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, id, x, y, width, height);
+}
+
+void PictureBox::Invalidate() {
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PictureBox::OnCommand(int code) {
+  if (code == STN_CLICKED && Click) Click();
+}
+
+void PictureBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (Paint) Paint(item.hDC, item.rcItem);
+}
+
 // ---- Timer -----------------------------------------------------------------
 
 void Timer::Attach(Form& owner, UINT_PTR id, UINT intervalMs) {
@@ -401,6 +417,30 @@ void Form::Minimize() {
   if (hwnd_) ::ShowWindow(hwnd_, SW_MINIMIZE);
 }
 
+void Form::SetToolTip(const Control& control, const std::string& text) {
+  if (!hwnd_ || !control.Handle()) return;
+  if (!toolTip_) {
+    toolTip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, Instance(),
+                                 nullptr);
+    ::SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  }
+  TTTOOLINFOA ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(control.Handle());
+  ti.lpszText = const_cast<char*>(text.c_str());
+  if (text.empty()) {
+    ::SendMessageA(toolTip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    return;
+  }
+  TTTOOLINFOA probe = ti;
+  probe.lpszText = nullptr;
+  bool known = ::SendMessageA(toolTip_, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&probe)) != 0;
+  ::SendMessageA(toolTip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 void Form::SetBackColor(COLORREF c) {
   backColor_ = c;
   if (backBrush_) ::DeleteObject(backBrush_);
@@ -437,6 +477,14 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         auto it = controls_.find(LOWORD(wParam));
         if (it != controls_.end() && it->second->hwnd_ == reinterpret_cast<HWND>(lParam)) it->second->OnCommand(HIWORD(wParam));
       }
+      return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (auto it = controls_.find(static_cast<int>(item->CtlID)); it != controls_.end()) it->second->OnDrawItem(*item);
+      return TRUE;
+    }
+    case WM_MOUSEMOVE:
+      if (MouseMove) MouseMove(MouseFrom(msg, wParam, lParam));
       return 0;
     case WM_TIMER: {
       auto it = timers_.find(wParam);
@@ -488,6 +536,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       controls_.clear();
+      toolTip_ = nullptr;  // owned by the window, destroyed with it
       if (--loadedCount_ <= 0) ::PostQuitMessage(0);
       return r;
     }

@@ -74,6 +74,7 @@ class Control {
   bool CreateChild(Form& owner, const char* windowClass, const std::string& text, DWORD style, DWORD exStyle,
                    int id, int x, int y, int width, int height);
   virtual void OnCommand(int /*notifyCode*/) {}
+  virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
   virtual bool OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void Detach() { hwnd_ = nullptr; }
 
@@ -145,6 +146,19 @@ class TextBox : public Control {
   void OnCommand(int code) override;
 };
 
+// An owner-drawn picture area: Paint draws it, Click and the mouse slots react.
+class PictureBox : public Control {
+ public:
+  bool Create(Form& owner, int id, int x, int y, int width, int height);
+  void Invalidate();
+  std::function<void(HDC dc, const RECT& rc)> Paint;
+  Handler Click;
+
+ protected:
+  void OnCommand(int code) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+};
+
 class Timer {
  public:
   void Attach(Form& owner, UINT_PTR id, UINT intervalMs);
@@ -184,6 +198,10 @@ class Form {
   void SetCaption(const std::string& caption);
   void Minimize();
   COLORREF BackColor() const { return backColor_; }
+  // A tip shown when the mouse rests on the control; an empty text removes it.
+  void SetToolTip(const Control& control, const std::string& text);
+
+  MouseHandler MouseMove;  // over the bare form
 
   // Number of forms loaded in the process; the message loop ends at zero.
   static int LoadedCount() { return loadedCount_; }
@@ -219,6 +237,7 @@ class Form {
   std::unordered_map<UINT_PTR, Timer*> timers_;
   COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
   HBRUSH backBrush_ = nullptr;
+  HWND toolTip_ = nullptr;
   bool loading_ = false;
   static int loadedCount_;
 };

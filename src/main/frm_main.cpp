@@ -10,11 +10,29 @@
 #include "main/frm_wait.h"
 #include "main/list_store.h"
 #include "main/startup.h"
+#include "main/wallpaper.h"
+#include "dialogs/xfolder.h"
+#include "engine/compose.h"
+#include "engine/resample.h"
+#include "engine/style_rule.h"
 
 namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
+constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
+const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
+                                   "About Vexa Desktop", "Settings"};
+
+int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+void Fill(HDC dc, int l, int t, int r, int b, COLORREF c) {
+  RECT rc{l, t, r, b};
+  HBRUSH br = ::CreateSolidBrush(c);
+  ::FillRect(dc, &rc, br);
+  ::DeleteObject(br);
+}
 }  // namespace
 
 FrmMain::FrmMain() {
@@ -26,6 +44,15 @@ FrmMain::FrmMain() {
   lblStyle.MouseUp = [this](const forms::MouseArgs& m) { lblStyle_MouseUp(m); };
   lstStyle.Click = [this] { lstStyle_Click(); };
   lstStyle.LostFocus = [this] { lstStyle_LostFocus(); };
+  imgList.Click = [this] { imgList_Click(); };
+  imgList.DblClick = [this] { imgList_DblClick(); };
+  imgList.MouseMove = [this](const forms::MouseArgs& m) { imgList_MouseMove(m); };
+  imgPreview.Paint = [this](HDC dc, const RECT& rc) { PaintPreview(dc, rc); };
+  for (int i = 0; i < 5; ++i) {
+    Buttons[i].Paint = [this, i](HDC dc, const RECT& rc) { PaintButton(i, dc, rc); };
+    Buttons[i].MouseMove = [this, i](const forms::MouseArgs&) { Buttons_MouseMove(i); };
+  }
+  MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
 }
 
 forms::Form::WindowSpec FrmMain::Spec() const {
@@ -47,10 +74,17 @@ void FrmMain::CreateControls() {
   lblStyle.Create(*this, ids::lblStyle, "Stretched", 276, 12, 110, 18);
   lblStyle.SetColors(kLinkColor, std::nullopt);
   imgList.Create(*this, ids::imgList, 12, 40, 200, 210);
+  imgPreview.Create(*this, ids::imgPreview, 226, 40, kPreviewWidth, kPreviewHeight);
+  for (int i = 0; i < 5; ++i) {
+    Buttons[i].Create(*this, ids::ButtonsBase + i, 226 + i * 40, 214, 36, 36);
+    SetToolTip(Buttons[i], kButtonTips[i]);
+  }
   lstTime.Create(*this, ids::lstTime, 80, 30, 110, 96, false);
   for (const char* t : vd::kCycleTimeTexts) lstTime.AddItem(t);
   lstStyle.Create(*this, ids::lstStyle, 276, 30, 110, 56, false);
   for (const char* t : kStyleTexts) lstStyle.AddItem(t);
+  SetToolTip(lblTime, "Time to change wallpaper automatically");
+  SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
 }
 
@@ -84,6 +118,11 @@ void FrmMain::Form_Load() {
   HandleCommandLine();
   frmWait().Unload();
   setHandCursors();
+  if (a.settings.cyclingEnabled != 0) {
+    frmWait().ShowAndPaint();
+    forms::DoEvents();
+    NextWallpaper();
+  }
 }
 
 void FrmMain::HandleCommandLine() {
@@ -103,6 +142,17 @@ void FrmMain::HandleCommandLine() {
     forms::DoEvents();
     ::Sleep(500);
     LoadList(arg, true);
+  } else if (cmd.option == "-n") {
+    XFolder& folder = FolderLister();
+    folder.SetCurrentFolder(arg);
+    folder.SetRecurseSubDirectories(true);
+    w.SetStatus("Loading wallpapers list...");
+    forms::DoEvents();
+    LoadList(std::string(), true);
+    folder.ListFiles(false);
+    SaveList(std::string());
+    app().mainWindowOpen = true;
+    Show();
   } else if (cmd.option == "-i") {
     LoadList(std::string(), true);
     if (vd::NormalFileExists(a.fs, arg)) {
@@ -150,8 +200,12 @@ void FrmMain::Text1_Change() {
 }
 
 void FrmMain::Timer1_Timer() {
-  // Filled in with the wallpaper change.
-  vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());
+  const vd::TickOutcome tick = vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());
+  if (tick.changeWallpaper) {
+    frmWait().ShowAndPaint();
+    forms::DoEvents();
+    NextWallpaper();
+  }
 }
 
 void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
@@ -199,4 +253,155 @@ void FrmMain::lstStyle_Click() {
 void FrmMain::lstStyle_LostFocus() {
   lstStyle.SetVisible(false);
   app().manualStyle = true;
+  PreviewSelectedEntry();
+}
+
+bool FrmMain::LoadBackPic(const std::string& path) {
+  backPic_ = platform::LoadPicture(path, 2 * ScreenWidth(), 2 * ScreenHeight());
+  if (backPic_.pixels.Empty()) return false;
+  backPicPath_ = path;
+  backWidth_ = backPic_.originalWidth;
+  backHeight_ = backPic_.originalHeight;
+  return true;
+}
+
+int FrmMain::suggestStyle() const {
+  // Measured on the picture box, which adds a 2-pixel border on each side.
+  return vd::SuggestStyle(backWidth_ + 4, backHeight_ + 4, ScreenWidth(), ScreenHeight());
+}
+
+void FrmMain::ComposeBackPic() {
+  const int style = lstStyle.ListIndex();
+  FullSizePic = vd::Image(ScreenWidth(), ScreenHeight());
+  vd::ComposeWallpaper(FullSizePic.View(), backPic_.pixels.View(), style);
+  canvasKey_ = backPicPath_ + "|" + std::to_string(style);
+  backPic_ = {};  // the composition is all that is needed from here on
+}
+
+void FrmMain::showThumbnail() {
+  AppState& a = app();
+  if (backPic_.pixels.Empty()) return;
+  if (a.settings.autoDecision != 0 && !a.manualStyle) lstStyle.SetListIndex(suggestStyle());
+  ComposeBackPic();
+  preview_ = vd::Image(forms::Scale(kPreviewWidth) - 2, forms::Scale(kPreviewHeight) - 2);
+  vd::ResampleInto(FullSizePic.View(), preview_.View());
+  imgPreview.Invalidate();
+}
+
+bool FrmMain::ComposeSelected() {
+  int i = SelectedIndex();
+  if (i < 0 || i >= static_cast<int>(entries.size())) return false;
+  const std::string path = entries[static_cast<std::size_t>(i)].FullPath();
+  if (!FullSizePic.Empty() && canvasKey_ == path + "|" + std::to_string(lstStyle.ListIndex())) return true;
+  if (!LoadBackPic(path)) return false;
+  ComposeBackPic();
+  return true;
+}
+
+void FrmMain::ReleaseCanvas() {
+  FullSizePic = {};
+  canvasKey_.clear();
+}
+
+void FrmMain::SelectQuietly(int index) {
+  if (imgList.Handle()) ::SendMessageA(imgList.Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void FrmMain::PaintPreview(HDC dc, const RECT& rc) {
+  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, RGB(90, 100, 115));
+  if (preview_.Empty()) return;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = preview_.Width();
+  bi.bmiHeader.biHeight = -preview_.Height();
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, rc.left + 1, rc.top + 1, static_cast<DWORD>(preview_.Width()),
+                      static_cast<DWORD>(preview_.Height()), 0, 0, 0, static_cast<UINT>(preview_.Height()),
+                      preview_.View().data, &bi, DIB_RGB_COLORS);
+}
+
+void FrmMain::PaintButton(int index, HDC dc, const RECT& rc) {
+  // The panel buttons' pictures: a rounded tile with a glyph, lighter when hovered.
+  const bool hot = index == hoveredButton_;
+  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, kPanelColor);
+  HBRUSH tile = ::CreateSolidBrush(hot ? RGB(70, 140, 215) : RGB(46, 104, 170));
+  HGDIOBJ oldBrush = ::SelectObject(dc, tile);
+  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, 10, 10);
+  ::SelectObject(dc, oldPen);
+  ::SelectObject(dc, oldBrush);
+  ::DeleteObject(tile);
+  const COLORREF ink = RGB(255, 255, 255);
+  const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2, u = forms::Scale(3);
+  switch (index) {
+    case 0:  // add: a plus
+      Fill(dc, cx - 3 * u, cy - u / 2, cx + 3 * u, cy + u / 2 + 1, ink);
+      Fill(dc, cx - u / 2, cy - 3 * u, cx + u / 2 + 1, cy + 3 * u, ink);
+      break;
+    case 1:  // remove: a minus
+      Fill(dc, cx - 3 * u, cy - u / 2, cx + 3 * u, cy + u / 2 + 1, ink);
+      break;
+    case 2:  // lists: three lines
+      for (int k = -1; k <= 1; ++k) Fill(dc, cx - 3 * u, cy + k * 2 * u - u / 2, cx + 3 * u, cy + k * 2 * u + u / 2 + 1, ink);
+      break;
+    case 3:  // about: an "i"
+      Fill(dc, cx - u / 2, cy - 3 * u, cx + u / 2 + 1, cy - 2 * u, ink);
+      Fill(dc, cx - u / 2, cy - u, cx + u / 2 + 1, cy + 3 * u, ink);
+      break;
+    default: {  // settings: a ring
+      HPEN pen = ::CreatePen(PS_SOLID, u, ink);
+      HGDIOBJ op = ::SelectObject(dc, pen);
+      HGDIOBJ ob = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+      ::Ellipse(dc, cx - 3 * u, cy - 3 * u, cx + 3 * u, cy + 3 * u);
+      ::SelectObject(dc, ob);
+      ::SelectObject(dc, op);
+      ::DeleteObject(pen);
+      Fill(dc, cx - u / 2, cy - u / 2, cx + u / 2 + 1, cy + u / 2 + 1, ink);
+    }
+  }
+}
+
+void FrmMain::Buttons_MouseMove(int index) {
+  if (hoveredButton_ == index) return;
+  int old = hoveredButton_;
+  hoveredButton_ = index;
+  if (old >= 0) Buttons[old].Invalidate();
+  Buttons[index].Invalidate();
+}
+
+void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
+  if (m.button == forms::kLeftButton) {
+    // Dragging the bare window moves it, as if its caption had been grabbed.
+    ::ReleaseCapture();
+    ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  }
+  if (hoveredButton_ >= 0) {
+    int old = hoveredButton_;
+    hoveredButton_ = -1;
+    Buttons[old].Invalidate();
+  }
+  lstStyle.SetVisible(false);
+  lstTime.SetVisible(false);
+}
+
+void FrmMain::imgList_Click() { PreviewSelectedEntry(); }
+
+void FrmMain::imgList_DblClick() {
+  frmWait().ShowAndPaint();
+  forms::DoEvents();
+  ApplyWallpaper();
+}
+
+void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
+  if (m.button & (forms::kLeftButton | forms::kRightButton)) return;
+  LRESULT hit = ::SendMessageA(imgList.Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(m.x, m.y));
+  int i = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
+  if (i == tipIndex_) return;
+  tipIndex_ = i;
+  if (i < 0 || i >= static_cast<int>(entries.size()))
+    SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
+  else
+    SetToolTip(imgList, " Location: " + entries[static_cast<std::size_t>(i)].FullPath() + " ");
 }

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/image.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
+#include "platform/picture_loader.h"
 
 class FrmMain : public forms::Form {
  public:
@@ -19,7 +21,26 @@ class FrmMain : public forms::Form {
   forms::Label lblStyle;
   forms::ListBox lstStyle;
   forms::ListBox imgList;
+  forms::PictureBox imgPreview;
+  forms::PictureBox Buttons[5];
   forms::Timer Timer1;
+
+  // The screen-sized composition of the selected entry; kept only until it
+  // is applied or another entry is composed.
+  vd::Image FullSizePic;
+
+  // Loads the selected picture (BackPic); false when it cannot be decoded.
+  bool LoadBackPic(const std::string& path);
+  int BackPicWidth() const { return backWidth_; }
+  int BackPicHeight() const { return backHeight_; }
+  // Composes the loaded picture in the chosen (or suggested) style and shows the preview.
+  void showThumbnail();
+  int suggestStyle() const;
+  // Makes sure FullSizePic holds the selected entry in the selected style.
+  bool ComposeSelected();
+  void ReleaseCanvas();
+  // Selects an entry without running the list's click handler.
+  void SelectQuietly(int index);
 
   // The wallpaper list: imgList shows the names, entries hold folder, name
   // and extension of the same index.
@@ -38,6 +59,14 @@ class FrmMain : public forms::Form {
 
  private:
   void HandleCommandLine();
+  void ComposeBackPic();
+  void PaintPreview(HDC dc, const RECT& rc);
+  void PaintButton(int index, HDC dc, const RECT& rc);
+  void Form_MouseMove(const forms::MouseArgs& m);
+  void Buttons_MouseMove(int index);
+  void imgList_Click();
+  void imgList_DblClick();
+  void imgList_MouseMove(const forms::MouseArgs& m);
   void setHandCursors();
   void Text1_Change();
   void Timer1_Timer();
@@ -46,4 +75,12 @@ class FrmMain : public forms::Form {
   void lstStyle_Click();
   void lstStyle_LostFocus();
   void lblStyle_MouseUp(const forms::MouseArgs& m);
+
+  platform::Picture backPic_;
+  int backWidth_ = 0, backHeight_ = 0;
+  std::string canvasKey_;  // entry path and style FullSizePic was composed for
+  std::string backPicPath_;
+  vd::Image preview_;
+  int hoveredButton_ = -1;
+  int tipIndex_ = -2;
 };

@@ -48,3 +48,26 @@ void SaveList(const std::string& path) {
   std::string p = path;
   SaveList(p);
 }
+
+void PreviewSelectedEntry() {
+  AppState& a = app();
+  FrmMain& m = frmMain();
+  // Every entry gets one chance: a list of which no picture loads ends the search.
+  for (int failures = 0;;) {
+    const int i = m.SelectedIndex();
+    const int count = static_cast<int>(m.entries.size());
+    if (i < 0 || i >= count) return;
+    const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
+    if (!vd::NormalFileExists(a.fs, path)) {
+      m.RemoveEntry(i);
+      SaveList(std::string());
+      return;
+    }
+    if (m.LoadBackPic(path)) {
+      m.showThumbnail();
+      return;
+    }
+    if ((count == 1 && i == 0) || ++failures >= count) return;
+    m.SelectQuietly(i + 1 < count ? i + 1 : 0);
+  }
+}

@@ -1,0 +1,47 @@
+#include "dialogs/xfolder.h"
+
+#include <shlobj.h>
+
+#include "engine/folder_walk.h"
+#include "forms/forms.h"
+#include "main/app.h"
+#include "main/frm_main.h"
+
+XFolder& FolderLister() {
+  static XFolder folder = [] {
+    XFolder f;
+    f.SetDialogTitle("");
+    f.SetFilter(".bmp|.jpg|.jpeg|.gif");
+    return f;
+  }();
+  return folder;
+}
+
+void XFolder::SetFilter(const std::string& f) { filter_ = vd::StripFilterStars(f); }
+
+std::string XFolder::browseFolder() {
+  BROWSEINFOA bi{};
+  bi.hwndOwner = owner_ ? owner_ : frmMain().Handle();
+  bi.lpszTitle = dialogTitle_.c_str();
+  bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+  std::string chosen;
+  if (PIDLIST_ABSOLUTE item = ::SHBrowseForFolderA(&bi)) {
+    char path[MAX_PATH * 4] = {};
+    if (::SHGetPathFromIDListA(item, path)) chosen = path;
+    ::CoTaskMemFree(item);
+  }
+  currentFolder_ = chosen;
+  return chosen;
+}
+
+void XFolder::ListFiles(bool clearAll) {
+  if (currentFolder_.empty()) browseFolder();
+  if (currentFolder_.empty()) return;
+  FrmMain& m = frmMain();
+  if (clearAll) m.ClearEntries();
+  std::string folder = currentFolder_;
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();  // a root keeps its backslash
+  vd::WalkFolder(
+      app().fs, folder, recurse_, filter_, [&m](const vd::ListEntry& e) { m.AppendEntry(e); },
+      [] { forms::DoEvents(); });
+}

@@ -1,0 +1,105 @@
+#include "platform/picture_loader.h"
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/resample.h"
+
+namespace platform {
+namespace {
+
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { Reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  T** Put() {
+    Reset();
+    return &p_;
+  }
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+IWICImagingFactory* Factory() {
+  static IWICImagingFactory* factory = [] {
+    IWICImagingFactory* f = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(&f))))
+      f = nullptr;
+    return f;  // kept for the whole run
+  }();
+  return factory;
+}
+
+std::wstring Wide(const std::string& s) {
+  int n = ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
+  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+  w.resize(w.size() - 1);
+  return w;
+}
+
+constexpr int kStripRows = 64;
+
+}  // namespace
+
+Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
+  Picture out;
+  IWICImagingFactory* factory = Factory();
+  if (!factory || path.empty()) return out;
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, decoder.Put())))
+    return out;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  if (FAILED(decoder->GetFrame(0, frame.Put()))) return out;
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
+      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom)))
+    return out;
+  UINT w = 0, h = 0;
+  if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 65535 || h > 65535) return out;
+  const int width = static_cast<int>(w), height = static_cast<int>(h);
+  int outW = width, outH = height;
+  if (maxWidth > 0 && maxHeight > 0) vd::FitWithin(width, height, maxWidth, maxHeight, outW, outH);
+
+  const UINT stride = w * 4;
+  if (outW == width && outH == height) {
+    vd::Image img(width, height);
+    if (img.Empty()) return out;
+    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(img.SizeBytes()), img.View().data)))
+      return out;
+    out.pixels = std::move(img);
+  } else {
+    // Decode in strips and average them down, never holding the whole picture.
+    vd::AreaDownscaler scaler(width, height, outW, outH);
+    std::vector<std::uint8_t> strip(static_cast<std::size_t>(stride) * kStripRows);
+    for (int y = 0; y < height; y += kStripRows) {
+      int rows = height - y < kStripRows ? height - y : kStripRows;
+      WICRect rect{0, y, width, rows};
+      if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(stride) * rows, strip.data()))) return out;
+      scaler.PushRows(vd::ConstImageView(strip.data(), width, rows, stride));
+    }
+    if (!scaler.Done()) return out;
+    out.pixels = scaler.Take();
+  }
+  out.originalWidth = width;
+  out.originalHeight = height;
+  return out;
+}
+
+}  // namespace platform

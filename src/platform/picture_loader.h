@@ -1,0 +1,22 @@
+// Decodes picture files (BMP, JPEG, GIF, PNG and whatever the system has
+// codecs for) to BGRA through WIC.
+#pragma once
+
+#include <string>
+
+#include "engine/image.h"
+
+namespace platform {
+
+struct Picture {
+  vd::Image pixels;        // possibly scaled down while decoding
+  int originalWidth = 0;   // the picture's own size
+  int originalHeight = 0;
+};
+
+// A picture larger than maxWidth x maxHeight is scaled down while decoding
+// (area-averaged, in strips), so a huge file cannot exhaust memory. An empty
+// Picture when the file cannot be decoded.
+Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
+
+}  // namespace platform
