@@ -1,0 +1,80 @@
+#include "engine/compose.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/resample.h"
+#include "engine/style_rule.h"
+
+namespace vd {
+
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+void CopyOpaque(std::uint8_t* dst, const std::uint8_t* src, std::ptrdiff_t pixels) {
+  std::memcpy(dst, src, 4 * static_cast<std::size_t>(pixels));
+  for (std::ptrdiff_t x = 0; x < pixels; ++x) dst[4 * x + 3] = 255;
+}
+
+void ClearBlack(ImageView canvas) {
+  std::uint8_t* first = canvas.Row(0);
+  for (int x = 0; x < canvas.width; ++x) std::memcpy(first + 4 * static_cast<std::ptrdiff_t>(x), &kOpaque, 4);
+  const std::size_t bytes = 4 * static_cast<std::size_t>(canvas.width);
+  for (int y = 1; y < canvas.height; ++y) std::memcpy(canvas.Row(y), first, bytes);
+}
+
+void Center(ImageView canvas, ConstImageView picture) {
+  ClearBlack(canvas);
+  // 64-bit: the difference of two ints may not fit one.
+  const std::int64_t left = (static_cast<std::int64_t>(canvas.width) - picture.width) / 2;
+  const std::int64_t top = (static_cast<std::int64_t>(canvas.height) - picture.height) / 2;
+  const std::int64_t x0 = std::max<std::int64_t>(0, left);
+  const std::int64_t x1 = std::min<std::int64_t>(canvas.width, left + picture.width);
+  const std::int64_t y0 = std::max<std::int64_t>(0, top);
+  const std::int64_t y1 = std::min<std::int64_t>(canvas.height, top + picture.height);
+  if (x0 >= x1 || y0 >= y1) return;
+  for (std::int64_t y = y0; y < y1; ++y) {
+    CopyOpaque(canvas.Pixel(static_cast<int>(x0), static_cast<int>(y)),
+               picture.Pixel(static_cast<int>(x0 - left), static_cast<int>(y - top)), x1 - x0);
+  }
+}
+
+void Tile(ImageView canvas, ConstImageView picture) {
+  const std::size_t rowBytes = 4 * static_cast<std::size_t>(canvas.width);
+  const int bandRows = std::min(canvas.height, picture.height);
+  const int firstWidth = std::min(canvas.width, picture.width);
+  for (int y = 0; y < bandRows; ++y) {
+    std::uint8_t* row = canvas.Row(y);
+    CopyOpaque(row, picture.Row(y), firstWidth);
+    // The rest of the row repeats the whole tiles already there, doubling
+    // the filled run each time (filled stays a multiple of the tile width).
+    std::size_t filled = 4 * static_cast<std::size_t>(firstWidth);
+    while (filled < rowBytes) {
+      const std::size_t chunk = std::min(filled, rowBytes - filled);
+      std::memcpy(row + filled, row, chunk);
+      filled += chunk;
+    }
+  }
+  for (int y = bandRows; y < canvas.height; ++y) std::memcpy(canvas.Row(y), canvas.Row(y - picture.height), rowBytes);
+}
+
+}  // namespace
+
+void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style) {
+  if (canvas.Empty()) return;
+  if (picture.Empty()) return ClearBlack(canvas);
+  switch (style) {
+    case kStyleCentered:
+      return Center(canvas, picture);
+    case kStyleTiled:
+      return Tile(canvas, picture);
+    case kStyleStretched:
+      return ResampleInto(picture, canvas);
+    default:
+      return ClearBlack(canvas);
+  }
+}
+
+}  // namespace vd

@@ -1,0 +1,158 @@
+#include "engine/compose.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "engine/resample.h"
+
+namespace vd {
+namespace {
+
+using Bgra = std::array<int, 4>;
+const Bgra kBlack = {0, 0, 0, 255};
+
+// A picture whose every pixel tells where it came from (4th byte 0, so the
+// test also sees that copies are made opaque).
+Image CodedPicture(int w, int h) {
+  Image img(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = img.View().Pixel(x, y);
+      p[0] = static_cast<std::uint8_t>(x);
+      p[1] = static_cast<std::uint8_t>(y);
+      p[2] = 200;
+      p[3] = 0;
+    }
+  }
+  return img;
+}
+
+Bgra Coded(int x, int y) { return {x, y, 200, 255}; }
+
+// A canvas with padded rows, filled with garbage, so tests see what is
+// written and that nothing is written past a row's end.
+struct Canvas {
+  static constexpr int kPad = 8;
+  Canvas(int w, int h)
+      : width(w), height(h), stride(4 * w + kPad), bytes(static_cast<std::size_t>(stride) * h, 0x5A) {}
+  ImageView View() { return {bytes.data(), width, height, stride}; }
+  Bgra At(int x, int y) {
+    const std::uint8_t* p = View().Pixel(x, y);
+    return {p[0], p[1], p[2], p[3]};
+  }
+  void ExpectPaddingUntouched() {
+    for (int y = 0; y < height; ++y) {
+      for (int i = 0; i < kPad; ++i) ASSERT_EQ(View().Row(y)[4 * width + i], 0x5A) << "row " << y;
+    }
+  }
+  int width, height;
+  std::ptrdiff_t stride;
+  std::vector<std::uint8_t> bytes;
+};
+
+TEST(ComposeTest, CenteredPlacesPictureAtTruncatedHalfDifference) {
+  struct Case {
+    int cw, ch, pw, ph, left, top;
+  };
+  const Case cases[] = {
+      {10, 8, 4, 2, 3, 3},   // even differences
+      {9, 7, 4, 2, 2, 2},    // odd differences: 5 / 2 = 2
+      {4, 4, 7, 9, -1, -2},  // larger picture: -3 / 2 = -1, -5 / 2 = -2 (toward zero)
+      {5, 5, 5, 5, 0, 0},
+      {3, 1, 1, 6, 1, -2},   // larger in one direction only
+      {6, 6, 1, 1, 2, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "canvas " << c.cw << "x" << c.ch << " picture " << c.pw << "x" << c.ph);
+    Canvas canvas(c.cw, c.ch);
+    const Image picture = CodedPicture(c.pw, c.ph);
+    ComposeWallpaper(canvas.View(), picture.View(), 0);
+    for (int y = 0; y < c.ch; ++y) {
+      for (int x = 0; x < c.cw; ++x) {
+        const int px = x - c.left;
+        const int py = y - c.top;
+        const bool inside = px >= 0 && px < c.pw && py >= 0 && py < c.ph;
+        ASSERT_EQ(canvas.At(x, y), inside ? Coded(px, py) : kBlack) << x << "," << y;
+      }
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+}
+
+TEST(ComposeTest, TiledRepeatsFromTopLeftAndClipsLastRowAndColumn) {
+  struct Case {
+    int cw, ch, pw, ph;
+  };
+  const Case cases[] = {{10, 7, 3, 2}, {9, 4, 3, 2}, {5, 3, 7, 9}, {37, 11, 1, 1}, {8, 8, 8, 3}, {13, 13, 4, 13}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "canvas " << c.cw << "x" << c.ch << " picture " << c.pw << "x" << c.ph);
+    Canvas canvas(c.cw, c.ch);
+    const Image picture = CodedPicture(c.pw, c.ph);
+    ComposeWallpaper(canvas.View(), picture.View(), 1);
+    for (int y = 0; y < c.ch; ++y) {
+      for (int x = 0; x < c.cw; ++x) ASSERT_EQ(canvas.At(x, y), Coded(x % c.pw, y % c.ph)) << x << "," << y;
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+}
+
+TEST(ComposeTest, StretchedScalesOverEveryPixel) {
+  for (auto [pw, ph] : {std::array{3, 2}, std::array{40, 30}, std::array{1, 1}, std::array{100, 3}}) {
+    SCOPED_TRACE(testing::Message() << "picture " << pw << "x" << ph);
+    Canvas canvas(17, 9);
+    const Image picture = CodedPicture(pw, ph);
+    ComposeWallpaper(canvas.View(), picture.View(), 2);
+    Image expected(17, 9);
+    ResampleInto(picture.View(), expected.View());
+    for (int y = 0; y < 9; ++y) {
+      for (int x = 0; x < 17; ++x) {
+        const std::uint8_t* e = expected.View().Pixel(x, y);
+        ASSERT_EQ(canvas.At(x, y), (Bgra{e[0], e[1], e[2], 255})) << x << "," << y;
+        ASSERT_EQ(canvas.At(x, y)[2], 200) << x << "," << y;  // every pixel comes from the picture
+      }
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+}
+
+TEST(ComposeTest, UnknownStyleOrEmptyPictureLeavesCanvasBlack) {
+  const Image picture = CodedPicture(3, 3);
+  for (int style : {-1, 3, 4, 1000}) {
+    Canvas canvas(6, 5);
+    ComposeWallpaper(canvas.View(), picture.View(), style);
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) ASSERT_EQ(canvas.At(x, y), kBlack) << "style " << style << " at " << x << "," << y;
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+  for (int style : {0, 1, 2}) {
+    Canvas canvas(6, 5);
+    ComposeWallpaper(canvas.View(), ConstImageView{}, style);
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) ASSERT_EQ(canvas.At(x, y), kBlack) << "style " << style << " at " << x << "," << y;
+    }
+  }
+}
+
+TEST(ComposeTest, PictureWithPaddedRowsIsReadByItsStride) {
+  // The picture is a view into a larger image: its stride is wider than it.
+  const Image big = CodedPicture(10, 6);
+  const ConstImageView part{big.View().Pixel(2, 1), 4, 3, big.View().stride};
+  for (int style : {0, 1}) {
+    Canvas canvas(8, 6);
+    ComposeWallpaper(canvas.View(), part, style);
+    if (style == 0) {
+      EXPECT_EQ(canvas.At(2, 1), Coded(2, 1));  // picture (0,0) at (2,1)
+      EXPECT_EQ(canvas.At(5, 3), Coded(5, 3));
+    } else {
+      EXPECT_EQ(canvas.At(4, 3), Coded(2, 1));  // tile (0,0) again at (4,3)
+      EXPECT_EQ(canvas.At(7, 5), Coded(5, 3));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vd
