@@ -17,7 +17,7 @@ wine_session_start() {
     export DISPLAY=":$n"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   fi
-  if [ ! -f "$WINEPREFIX/.vd-prefix-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.vd-prefix-ready-2" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
@@ -35,10 +35,14 @@ REGEDIT4
 "Arial"="Liberation Sans"
 "Tahoma"="Liberation Sans"
 "Verdana"="Liberation Sans"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+"Auto"="1"
 REG
     wine regedit /S "$(winepath -w "$WINEPREFIX/vd-session.reg")" >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.vd-prefix-ready"
+    touch "$WINEPREFIX/.vd-prefix-ready-2"
   fi
   wineserver -p >/dev/null 2>&1
   if [ -n "${WINE_KEEPER:-}" ] && [ -f "$WINE_KEEPER" ]; then

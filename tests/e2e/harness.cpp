@@ -137,17 +137,23 @@ std::string ControlText(HWND parent, int id) { return WindowText(::GetDlgItem(pa
 bool IsVisible(HWND w) { return w && ::IsWindowVisible(w); }
 
 std::vector<std::string> ListBoxItems(HWND lb) {
+  // Read as UTF-16 and convert here: ANSI list-box texts do not survive the
+  // trip between processes under Wine.
   std::vector<std::string> items;
   DWORD_PTR count = 0;
-  if (!::SendMessageTimeoutA(lb, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return items;
+  if (!::SendMessageTimeoutW(lb, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return items;
   for (int i = 0; i < static_cast<int>(count); ++i) {
     DWORD_PTR len = 0;
-    ::SendMessageTimeoutA(lb, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 3000, &len);
-    std::string s(len + 1, '\0');
+    ::SendMessageTimeoutW(lb, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 3000, &len);
+    if (static_cast<LRESULT>(len) < 0 || len > 1u << 16) continue;  // the list changed meanwhile
+    std::wstring w(len + 1, L'\0');
     DWORD_PTR got = 0;
-    ::SendMessageTimeoutA(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG,
+    ::SendMessageTimeoutW(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()), SMTO_ABORTIFHUNG,
                           3000, &got);
-    s.resize(got);
+    w.resize(got <= len ? got : len);
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
     items.push_back(s);
   }
   return items;
@@ -323,5 +329,94 @@ bool VdTest::WaitReady(const Process& p, int timeoutMs) {
 }
 
 HWND VdTest::MainWindow(const Process& p) const { return FindProcessWindow(p.Pid(), kFormClass, kMainTitle); }
+
+}  // namespace e2e
+
+namespace e2e {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+Process StartUtf8(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
+                  const std::string& workingDir) {
+  std::wstring cmd = L"\"" + Wide(exe) + L"\"";
+  if (!args.empty()) cmd += L" " + Wide(args);
+  std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
+  cmdBuf.push_back(L'\0');
+  std::vector<char> env = EnvironmentWithTemp(tempFolder);
+  const std::wstring dir = Wide(workingDir);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, cmdBuf.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+    ADD_FAILURE() << "CreateProcess failed for " << exe << ": " << ::GetLastError();
+    return {};
+  }
+  ::CloseHandle(pi.hThread);
+  return Process(pi.hProcess, pi.dwProcessId);
+}
+
+std::vector<std::string> ListBoxItemsUtf8(HWND lb) {
+  std::vector<std::string> items;
+  DWORD_PTR count = 0;
+  if (!::SendMessageTimeoutW(lb, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return items;
+  for (int i = 0; i < static_cast<int>(count); ++i) {
+    DWORD_PTR len = 0;
+    ::SendMessageTimeoutW(lb, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 3000, &len);
+    if (static_cast<LRESULT>(len) < 0 || len > 1u << 16) continue;  // the list changed meanwhile
+    std::wstring s(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    ::SendMessageTimeoutW(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG,
+                          3000, &got);
+    s.resize(got);
+    items.push_back(Utf8(s));
+  }
+  return items;
+}
+
+void WriteFileUtf8Name(const std::string& path, const std::string& data) {
+  HANDLE f = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+  DWORD put = 0;
+  ::WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
+  ::CloseHandle(f);
+}
+
+std::vector<DWORD> ProcessIdsOf(const char* exeName) {
+  std::vector<DWORD> ids;
+  HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 pe{};
+  pe.dwSize = sizeof pe;
+  for (BOOL ok = ::Process32First(snap, &pe); ok; ok = ::Process32Next(snap, &pe)) {
+    if (_stricmp(pe.szExeFile, exeName) == 0) ids.push_back(pe.th32ProcessID);
+  }
+  ::CloseHandle(snap);
+  return ids;
+}
+
+std::string ProcessImagePath(DWORD pid) {
+  HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) return {};
+  wchar_t buf[MAX_PATH * 4];
+  DWORD n = MAX_PATH * 4;
+  std::string path = ::QueryFullProcessImageNameW(h, 0, buf, &n) ? Utf8(std::wstring(buf, n)) : std::string();
+  ::CloseHandle(h);
+  return path;
+}
 
 }  // namespace e2e

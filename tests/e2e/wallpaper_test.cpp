@@ -1,0 +1,200 @@
+// The wallpaper list and the wallpaper itself: lists from folders and files,
+// the composition in each style as saved and as shown on the desktop, the
+// black-and-white filter and calendar page, the cycle timer.
+#include "harness.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kScreenW = 1024, kScreenH = 768;
+
+class WallpaperTest : public VdTest {
+ protected:
+  std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
+  HWND ImgList(const Process& vd) const { return ::GetDlgItem(MainWindow(vd), ids::imgList); }
+  std::optional<std::string> Desktop(const char* name) const { return RegRead(HKEY_CURRENT_USER, kDesktopKey, name); }
+
+  // Settings for a predictable change: no automatic change at start, a fixed style.
+  void FixedStyle(int style) {
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(style));
+  }
+
+  // Double-clicks entry i and waits for the bitmap to be written.
+  std::optional<Bitmap> ApplyByDoubleClick(const Process& vd, int i) {
+    ::DeleteFileA(BitmapPath().c_str());
+    DoubleClickListItem(ImgList(vd), i);
+    std::optional<Bitmap> bmp;
+    WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50);
+    return bmp;
+  }
+};
+
+std::uint32_t HalfRedHalfBlue(int x, int) { return x < 32 ? 0xFF0000 : 0x0000FF; }
+
+TEST_F(WallpaperTest, FolderOptionListsPicturesOfTheFolderAndItsSubfolders) {
+  FixedStyle(0);
+  const std::string pics = Temp() / "My Pictures";
+  MakeFolder(pics);
+  MakeFolder(pics + "\\Sub Folder");
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\Beach Day.jpg", 64, 48, "jpg", 0x3366CC));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\Ωmega 写真.bmp", 32, 32, "bmp", 0x00FF00));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\Sub Folder\\anim.gif", 16, 16, "gif", 0xFF0000));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\hidden.bmp", 8, 8, "bmp", 0));
+  ::SetFileAttributesA((pics + "\\hidden.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteFileText(pics + "\\notes.txt", "not a picture");
+
+  Process vd = StartVd("-n " + pics);
+  HWND main = MainWindow(vd);
+  EXPECT_TRUE(IsVisible(main)) << "the folder option shows the main window";
+  const std::vector<std::string> names = {"Beach Day", "Ωmega 写真", "anim"};
+  EXPECT_EQ(ListBoxItems(ImgList(vd)), names);
+  EXPECT_EQ(ReadFileText(DefaultListPath()), pics + "\\Beach Day.jpg\r\n" + pics + "\\Ωmega 写真.bmp\r\n" + pics +
+                                                 "\\Sub Folder\\anim.gif\r\n");
+}
+
+TEST_F(WallpaperTest, ListFileOptionReplacesTheListAndImageOptionAppendsDuplicates) {
+  FixedStyle(0);
+  const std::string a = Temp() / "a.bmp", b = Temp() / "b.gif";
+  ASSERT_TRUE(MakeSolidPicture(a, 8, 8, "bmp", 0x112233));
+  ASSERT_TRUE(MakeSolidPicture(b, 8, 8, "gif", 0x445566));
+  WriteFileText(DefaultListPath(), a + "\r\n");
+  const std::string list = Temp() / "summer.vdl";
+  // CR-only line ends, a missing file and a wrong extension are all handled.
+  WriteFileText(list, b + "\r" + Temp().Path() + "\\missing.jpg\r\n" + Temp().Path() + "\\readme.txt\r\n" + a);
+  WriteFileText(Temp() / "readme.txt", "x");
+  {
+    Process vd = StartVd("-l " + list);
+    EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(ReadFileText(DefaultListPath()), b + "\r\n" + a + "\r\n") << "the default list mirrors the loaded one";
+  }
+  KillStrayPrograms();
+  {
+    Process vd = StartVd("-l " + Temp().Path() + "\\nothere.vdl");
+    EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"b", "a"})) << "a missing list file loads the default";
+  }
+  KillStrayPrograms();
+  {
+    Process vd = StartVd("-i " + a);
+    EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"b", "a", "a"}));
+    EXPECT_FALSE(IsVisible(MainWindow(vd)));
+    EXPECT_EQ(ReadFileText(DefaultListPath()), b + "\r\n" + a + "\r\n" + a + "\r\n");
+  }
+}
+
+TEST_F(WallpaperTest, DoubleClickAppliesTheEntryInEachStyle) {
+  const std::string pic = Temp() / "halves.bmp";
+  ASSERT_TRUE(MakePicture(pic, 64, 40, "bmp", &HalfRedHalfBlue));
+  ASSERT_GT(ReadFileText(pic)->size(), 50u);
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  struct Case {
+    int style;
+    const char* tile;
+    // Expected colours at a few screen points.
+    std::vector<std::pair<POINT, std::uint32_t>> points;
+  };
+  const int cx = (kScreenW - 64) / 2, cy = (kScreenH - 40) / 2;
+  const Case cases[] = {
+      {0, "0", {{{cx + 5, cy + 5}, 0xFF0000}, {{cx + 60, cy + 35}, 0x0000FF}, {{5, 5}, 0x000000}, {{cx - 2, cy}, 0}}},
+      {1, "1", {{{5, 5}, 0xFF0000}, {{40, 5}, 0x0000FF}, {{64 + 5, 40 + 5}, 0xFF0000}, {{1023, 767}, 0x0000FF}}},
+      {2, "0", {{{5, 5}, 0xFF0000}, {{1018, 760}, 0x0000FF}, {{400, 384}, 0xFF0000}, {{620, 384}, 0x0000FF}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("style " + std::to_string(c.style));
+    KillStrayPrograms();
+    FixedStyle(c.style);
+    Process vd = StartVd();
+    auto bmp = ApplyByDoubleClick(vd, 0);
+    ASSERT_TRUE(bmp) << "the wallpaper bitmap is written";
+    EXPECT_EQ(bmp->width, kScreenW);
+    EXPECT_EQ(bmp->height, kScreenH);
+    EXPECT_EQ(Desktop("WallpaperStyle"), std::to_string(c.style));
+    EXPECT_EQ(Desktop("TileWallpaper"), c.tile);
+    EXPECT_EQ(Desktop("Wallpaper"), BitmapPath());
+    for (const auto& [pt, colour] : c.points) {
+      EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "saved at " << pt.x << "," << pt.y;
+      // The desktop really shows it (the main window is hidden).
+      std::uint32_t shown = 0;
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
+    }
+  }
+}
+
+TEST_F(WallpaperTest, BlackAndWhiteWithCalendarPage) {
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Use GreyScale", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "1");
+  const std::string pic = Temp() / "green.jpg";
+  ASSERT_TRUE(MakeSolidPicture(pic, 80, 60, "jpg", 0x20C040));
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  Process vd = StartVd();
+  auto bmp = ApplyByDoubleClick(vd, 0);
+  ASSERT_TRUE(bmp);
+  // The picture is grey everywhere outside the page...
+  for (POINT p : {POINT{10, 10}, POINT{500, 400}, POINT{960, 30}, POINT{1010, 20}, POINT{980, 80}})
+    EXPECT_TRUE(IsGrey(bmp->At(p.x, p.y), 1)) << p.x << "," << p.y;
+  // ...its corners and ring holes show that grey wallpaper...
+  const std::uint32_t wall = bmp->At(500, 400);
+  for (POINT p : {POINT{964, 16}, POINT{1007, 16}, POINT{964 + 10, 16 + 8}, POINT{964 + 33, 16 + 9}})
+    EXPECT_EQ(bmp->At(p.x, p.y), wall) << p.x << "," << p.y;
+  // ...and the page itself keeps its colours: something strongly red in the day area.
+  int reds = 0;
+  for (int y = 16 + 12; y < 16 + 40; ++y)
+    for (int x = 964; x < 1008; ++x) {
+      std::uint32_t c = bmp->At(x, y);
+      if (((c >> 16) & 255) > 180 && ((c >> 8) & 255) < 90 && (c & 255) < 90) ++reds;
+    }
+  EXPECT_GT(reds, 20) << "the red day digits";
+}
+
+TEST_F(WallpaperTest, CyclingChangesOnceAtStartAndThenOnTheChosenInterval) {
+  const std::string pic = Temp() / "a.bmp";
+  ASSERT_TRUE(MakeSolidPicture(pic, 16, 16, "bmp", 0x808000));
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "0");  // 5 minutes
+  Process vd = StartVd();
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 5000)) << "one change at start";
+  EXPECT_EQ(Desktop("Wallpaper"), BitmapPath());
+  HWND main = MainWindow(vd);
+  ::DeleteFileA(BitmapPath().c_str());
+  for (int tick = 1; tick < 30; ++tick) ::SendMessageA(main, WM_TIMER, ids::frmMainTimer1, 0);
+  EXPECT_FALSE(FileExists(BitmapPath())) << "no change before 300 seconds";
+  ::SendMessageA(main, WM_TIMER, ids::frmMainTimer1, 0);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 5000)) << "the 30th tick changes";
+}
+
+TEST_F(WallpaperTest, VanishedAndUnreadablePicturesAreHandledWhenReached) {
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  const std::string gone = Temp() / "gone.bmp", bad = Temp() / "text.jpg", empty = Temp() / "empty.gif",
+                    truncated = Temp() / "cut.jpg", good = Temp() / "good.bmp";
+  ASSERT_TRUE(MakeSolidPicture(gone, 8, 8, "bmp", 0));
+  WriteFileText(bad, "this is not a jpeg");
+  WriteFileText(empty, "");
+  ASSERT_TRUE(MakeSolidPicture(truncated, 200, 200, "jpg", 0xFF00FF));
+  std::string cut = *ReadFileText(truncated);
+  WriteFileText(truncated, cut.substr(0, cut.size() / 3));
+  ASSERT_TRUE(MakeSolidPicture(good, 8, 8, "bmp", 0x00FFFF));
+  WriteFileText(DefaultListPath(), gone + "\r\n" + bad + "\r\n" + empty + "\r\n" + truncated + "\r\n" + good + "\r\n");
+  // Loading keeps all five; the first one vanishes before the start-up change reaches it.
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  Process vd = StartVd();
+  ASSERT_EQ(ListBoxItems(ImgList(vd)).size(), 5u);
+  ::DeleteFileA(gone.c_str());
+  ClickListItem(ImgList(vd), 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(vd)).size() == 4; }, 5000)) << "the vanished entry is dropped";
+  EXPECT_EQ(ReadFileText(DefaultListPath()), bad + "\r\n" + empty + "\r\n" + truncated + "\r\n" + good + "\r\n");
+  // Unreadable pictures move the selection on to the next entry that loads.
+  ClickListItem(ImgList(vd), 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(vd)) == 3; }, 5000));
+  EXPECT_TRUE(vd.Running());
+}
+
+}  // namespace
+}  // namespace e2e
