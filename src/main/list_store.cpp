@@ -9,7 +9,7 @@
 
 namespace {
 // Larger list files are refused rather than read into memory.
-constexpr std::size_t kMaxListFileBytes = std::size_t{512} << 20;
+constexpr std::size_t kMaxListFileBytes = std::size_t{128} << 20;
 }  // namespace
 
 void LoadList(std::string& path, bool clearFirst) {
@@ -19,15 +19,17 @@ void LoadList(std::string& path, bool clearFirst) {
     platform::CreateEmptyFile(path);
     return;
   }
+  // A file that cannot be read changes nothing: the list on screen, and the
+  // default list file that mirrors it, stay as they are.
+  auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes);
+  if (!bytes) return;
   FrmMain& m = frmMain();
   if (clearFirst) m.ClearEntries();
   frmWait().ShowNoActivate();
-  if (auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes)) {
-    std::vector<std::string> lines = vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8);
-    bytes.reset();
-    vd::FilterListLines(
-        lines, a.fs, [&m](vd::ListEntry e) { m.AppendEntry(e); }, [] { forms::DoEvents(); });
-  }
+  std::vector<std::string> lines = vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8);
+  bytes.reset();
+  vd::FilterListLines(
+      lines, a.fs, [&m](vd::ListEntry e) { m.AppendEntry(e); }, [] { forms::DoEvents(); });
   SaveList(std::string());
   frmWait().Unload();
 }

@@ -198,3 +198,53 @@ TEST_F(WallpaperTest, VanishedAndUnreadablePicturesAreHandledWhenReached) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+class BadListTest : public VdTest {
+ protected:
+  HWND ImgList(const Process& vd) const { return ::GetDlgItem(MainWindow(vd), ids::imgList); }
+  void SetUp() override { RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0"); }
+};
+
+TEST_F(BadListTest, GarbageHugeLinesAndMillionLineListsLoadWhatIsValid) {
+  const std::string pic = Temp() / "ok.bmp";
+  ASSERT_TRUE(MakeSolidPicture(pic, 4, 4, "bmp", 0x123456));
+  std::string garbage(1 << 20, '\0');
+  for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 2654435761u) >> 13);
+  std::string millions;
+  millions.reserve(12'000'000);
+  for (int i = 0; i < 1'000'000; ++i) millions += "C:\\x\\y.txt\r\n";
+  const std::pair<std::string, std::string> lists[] = {
+      {"garbage", garbage + "\r\n" + pic + "\r\n"},
+      {"one huge line", std::string(1 << 20, 'a') + ".jpg\r\n" + pic + "\r\n"},
+      {"a million lines", millions + pic + "\r\n"},
+  };
+  for (const auto& [what, content] : lists) {
+    SCOPED_TRACE(what);
+    KillStrayPrograms();
+    WriteFileText(DefaultListPath(), content);
+    Process vd = StartVd("", false);
+    ASSERT_TRUE(WaitReady(vd, 60000));
+    EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{"ok"});
+    EXPECT_EQ(ReadFileText(DefaultListPath()), pic + "\r\n");
+  }
+}
+
+TEST_F(BadListTest, UnreadableListFileChangesNothing) {
+  const std::string pic = Temp() / "keep.bmp";
+  ASSERT_TRUE(MakeSolidPicture(pic, 4, 4, "bmp", 0x123456));
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  const std::string locked = Temp() / "locked.vdl";
+  WriteFileText(locked, pic + "\r\n" + pic + "\r\n");
+  HANDLE hold = ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+  Process vd = StartVd("-l " + locked);
+  EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{}) << "nothing was loaded at start";
+  EXPECT_EQ(ReadFileText(DefaultListPath()), pic + "\r\n") << "the default list file is not lost";
+  ::CloseHandle(hold);
+}
+
+}  // namespace
+}  // namespace e2e
