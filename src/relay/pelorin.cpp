@@ -23,14 +23,26 @@ std::string OwnArguments() {
   return p;
 }
 
-// The text box of VD's main window: the finished program's window classes
-// first, then those of the development environment.
-HWND FindCommandBox() {
-  if (HWND w = ::FindWindowExA(nullptr, nullptr, "ThunderRT6FormDC", "Vexa Desktop"))
-    return ::FindWindowExA(w, nullptr, "ThunderRT6TextBox", nullptr);
-  if (HWND w = ::FindWindowExA(nullptr, nullptr, "ThunderFormDC", "Vexa Desktop"))
-    return ::FindWindowExA(w, nullptr, "ThunderTextBox", nullptr);
+// The text box of the first main window of that class that has one. A copy
+// of VD that is starting up, or ending because another runs, shows its main
+// window for a moment before its text box exists.
+HWND FindBoxIn(const char* formClass, const char* boxClass, bool& formFound) {
+  formFound = false;
+  for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, formClass, "Vexa Desktop")) != nullptr;) {
+    formFound = true;
+    if (HWND box = ::FindWindowExA(w, nullptr, boxClass, nullptr)) return box;
+  }
   return nullptr;
+}
+
+// The text box of VD's main window: the finished program's window classes
+// first; those of the development environment only when there is no such
+// main window at all.
+HWND FindCommandBox() {
+  bool formFound = false;
+  if (HWND box = FindBoxIn("ThunderRT6FormDC", "ThunderRT6TextBox", formFound)) return box;
+  if (formFound) return nullptr;
+  return FindBoxIn("ThunderFormDC", "ThunderTextBox", formFound);
 }
 
 std::string CurrentDirectory() {
@@ -76,11 +88,22 @@ std::string MainProgramPath() {
 
 bool SendTextToApp(HWND self, const std::string& text) {
   bool accepted = false;
-  if (HWND box = FindCommandBox()) {
+  // A window found may belong to a second copy of VD (one an earlier relay
+  // started) that ends itself while the text is on its way. Once it is gone,
+  // the running copy's window is found instead; a window that is still there
+  // but does not answer gets no second try. All within the one time-out.
+  const ULONGLONG deadline = ::GetTickCount64() + kRelayTimeoutMs;
+  for (HWND box = FindCommandBox(); box; box = FindCommandBox()) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline) break;
     DWORD_PTR result = 0;
     LRESULT r = ::SendMessageTimeoutA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
-                                      kRelayTimeoutMs, &result);
-    accepted = r != 0 && result != 0;
+                                      static_cast<UINT>(deadline - now), &result);
+    if (r != 0) {
+      accepted = result != 0;
+      break;
+    }
+    if (::IsWindow(box)) break;
   }
   ::ShellExecuteA(self, "open", MainProgramPath().c_str(), text.c_str(), "", SW_SHOWDEFAULT);
   return accepted;

@@ -109,3 +109,24 @@ class VdTest : public ::testing::Test {
 };
 
 }  // namespace e2e
+
+// Text that may hold any character: the test program itself runs in the
+// legacy code page, so these go through the wide API and UTF-8.
+namespace e2e {
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
+// As Start, but exe, args and workingDir are UTF-8 and reach the new process
+// unchanged whatever the test program's own code page.
+Process StartUtf8(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
+                  const std::string& workingDir = "");
+std::vector<std::string> ListBoxItemsUtf8(HWND listBox);
+void WriteFileUtf8Name(const std::string& path, const std::string& data);
+
+// Ids of the running processes with that executable name (any folder).
+std::vector<DWORD> ProcessIdsOf(const char* exeName);
+// Full path of a running process's executable; empty when unknown.
+std::string ProcessImagePath(DWORD pid);
+
+}  // namespace e2e
