@@ -12,7 +12,12 @@ constexpr COLORREF kAccent = RGB(46, 104, 170);
 }  // namespace
 
 FrmWait::FrmWait() {
-  Timer1.Tick = [] { frmMain().Load(); };
+  Timer1.Tick = [] {
+    // A second copy ends here, before its main window exists, so a relay
+    // looking for the running copy's window can never meet this one.
+    if (app().previousInstance) EndProgram();
+    frmMain().Load();
+  };
 }
 
 forms::Form::WindowSpec FrmWait::Spec() const {

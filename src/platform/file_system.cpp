@@ -88,11 +88,17 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
       return false;
     }
   }
-  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ::DeleteFileA(temp.c_str());
-    return false;
+  // A rename never leaves the name missing for a reader. It is refused while
+  // someone has the old file open, so it is retried a moment later, and as a
+  // last resort ReplaceFile, which copes with open readers, takes over.
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    ::Sleep(5);
   }
-  return true;
+  if (::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
+  ::DeleteFileA(temp.c_str());
+  return false;
 }
 
 bool CreateEmptyFile(const std::string& path) {

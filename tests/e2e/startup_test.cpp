@@ -81,6 +81,9 @@ TEST_F(StartupTest, ProgramFolderOptionChangesInstalledDir) {
 }
 
 TEST_F(StartupTest, SecondCopyEndsByItselfAndTheFirstShowedItsSplash) {
+  const std::string picture = Temp() / "a.bmp";
+  WriteFileText(picture, MakeBmp(640, 480, 0, 128, 255));
+  WriteFileText(DefaultListPath(), picture + "\r\n");
   Process first = Start(VdExe(), "", Temp().Path());
   // Record every status text the progress form shows while the first copy starts.
   std::vector<std::string> statuses;
@@ -90,18 +93,27 @@ TEST_F(StartupTest, SecondCopyEndsByItselfAndTheFirstShowedItsSplash) {
           std::string s = ControlText(w, ids::lblPro);
           if (!s.empty() && (statuses.empty() || statuses.back() != s)) statuses.push_back(s);
         }
-        return MainWindow(first) && !FindProcessWindow(first.Pid(), kFormClass, kWaitTitle) && statuses.size() >= 3;
+        return MainWindow(first) && !FindProcessWindow(first.Pid(), kFormClass, kWaitTitle) && statuses.size() >= 5;
       },
       15000, 10);
   ASSERT_TRUE(WaitReady(first));
   const std::vector<std::string> expected = {"Starting Application...", "Reading application settings...",
-                                             "Loading windows...", "Loading wallpapers list..."};
+                                             "Loading windows...", "Loading wallpapers list...",
+                                             "Changing Wallpaper..."};
   EXPECT_EQ(statuses, expected);
 
   Process second = Start(VdExe(), "", Temp().Path());
   ASSERT_TRUE(WaitForProcessWindow(second.Pid(), kFormClass, kWaitTitle, 3000)) << "the second copy shows its splash";
   EXPECT_EQ(ControlText(FindProcessWindow(second.Pid(), kFormClass, kWaitTitle), ids::lblPro), "Starting Application...");
-  EXPECT_TRUE(second.WaitExit(2500)) << "the second copy ends by itself";
+  bool secondHadMainWindow = false;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        secondHadMainWindow |= FindProcessWindow(second.Pid(), kFormClass, kMainTitle) != nullptr;
+        return !second.Running();
+      },
+      2500, 5))
+      << "the second copy ends by itself";
+  EXPECT_FALSE(secondHadMainWindow) << "a relay must never find the ending copy's window";
   EXPECT_TRUE(first.Running());
   EXPECT_TRUE(MainWindow(first));
 }

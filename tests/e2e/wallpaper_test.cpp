@@ -248,3 +248,42 @@ TEST_F(BadListTest, UnreadableListFileChangesNothing) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+class BigFolderTest : public VdTest {};
+
+// Wine creates files in a crowded folder slowly (each creation scans the
+// folder), so the crowd here is 10,000 files; the walk itself is linear.
+TEST_F(BigFolderTest, CrowdedFolderAddsItsPicturesAndStaysResponsive) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  const std::string dir = Temp() / "crowd";
+  MakeFolder(dir);
+  for (int i = 0; i < 10000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\f%06d.%s", i, i % 2500 == 0 ? "jpg" : "dat");
+    HANDLE h = ::CreateFileA((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::CloseHandle(h);
+  }
+  Process vd = StartVd("-n " + dir, false);
+  // While the folder is walked the window keeps answering messages.
+  int answered = 0;
+  WaitUntil(
+      [&] {
+        if (HWND main = MainWindow(vd)) {
+          DWORD_PTR r = 0;
+          if (::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &r)) ++answered;
+        }
+        return IsVisible(MainWindow(vd));
+      },
+      60000, 100);
+  ASSERT_TRUE(WaitReady(vd, 60000));
+  EXPECT_GT(answered, 0);
+  EXPECT_EQ(ListBoxItems(::GetDlgItem(MainWindow(vd), ids::imgList)),
+            (std::vector<std::string>{"f000000", "f002500", "f005000", "f007500"}));
+}
+
+}  // namespace
+}  // namespace e2e
