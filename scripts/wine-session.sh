@@ -44,7 +44,7 @@ REG
     wineserver -w
     touch "$WINEPREFIX/.vd-prefix-ready-2"
   fi
-  wineserver -p >/dev/null 2>&1
+  wineserver -p >/dev/null 2>&1 || true  # already running is fine
   if [ -n "${WINE_KEEPER:-}" ] && [ -f "$WINE_KEEPER" ]; then
     wine "$WINE_KEEPER" >/dev/null 2>&1 &
     WINE_SESSION_PIDS+=($!)

@@ -61,6 +61,8 @@ forms::Form::WindowSpec FrmMain::Spec() const {
   s.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   s.width = 440;
   s.height = 300;
+  s.x = (ScreenWidth() - forms::Scale(s.width)) / 2;
+  s.y = (ScreenHeight() - forms::Scale(s.height)) / 3;
   return s;
 }
 
@@ -175,6 +177,12 @@ void FrmMain::setHandCursors() {
 void FrmMain::Form_Unload() {}
 
 bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (msg == WM_SETTINGCHANGE && Visible()) {
+    // A new wallpaper was announced: repaint all of the window, frame included,
+    // in case the desktop was drawn over it.
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return false;
+  }
   if (msg == WM_CLOSE) {
     // Closing the window only puts it away; the program keeps running.
     app().mainWindowOpen = false;
