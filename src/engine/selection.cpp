@@ -16,13 +16,13 @@ int NextIndex(int current, int count, bool randomOrder, std::uint32_t randomValu
 }
 
 std::uint32_t RandomFromTimeOfDay(double secondsSinceMidnight) {
-  std::uint32_t seed = 0;
+  std::uint32_t start = 0;
   // Microseconds of a day fit in 37 bits; wrapping to 32 keeps them distinct
-  // over any hour, which is all a seed needs.
+  // over any hour, which is all the generator's start value needs.
   if (std::isfinite(secondsSinceMidnight) && secondsSinceMidnight > 0 && secondsSinceMidnight < 1e7) {
-    seed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::llround(secondsSinceMidnight * 1e6)));
+    start = static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::llround(secondsSinceMidnight * 1e6)));
   }
-  std::mt19937 gen(seed);
+  std::mt19937 gen(start);
   return static_cast<std::uint32_t>(gen());
 }
 

@@ -11,7 +11,7 @@ namespace vd {
 // 0..count-1, which may repeat current. -1 when the list is empty.
 int NextIndex(int current, int count, bool randomOrder, std::uint32_t randomValue);
 
-// A random value drawn from a generator seeded with the time of day, so
+// A random value drawn from a generator started from the time of day, so
 // that two changes within the same second still differ.
 std::uint32_t RandomFromTimeOfDay(double secondsSinceMidnight);
 

@@ -356,10 +356,10 @@ void Form::Load() {
   }();
   (void)classRegistered;
 
-  WindowSpec spec = Spec();
-  RECT r{0, 0, Scale(spec.width), Scale(spec.height)};
-  if (spec.clientSize) ::AdjustWindowRectEx(&r, spec.style, FALSE, spec.exStyle);
-  HWND h = ::CreateWindowExA(spec.exStyle, kFormClass, spec.caption.c_str(), spec.style & ~WS_VISIBLE, spec.x, spec.y,
+  WindowDesign design = Design();
+  RECT r{0, 0, Scale(design.width), Scale(design.height)};
+  if (design.clientSize) ::AdjustWindowRectEx(&r, design.style, FALSE, design.exStyle);
+  HWND h = ::CreateWindowExA(design.exStyle, kFormClass, design.caption.c_str(), design.style & ~WS_VISIBLE, design.x, design.y,
                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, Instance(), this);
   if (!h) {
     loading_ = false;

@@ -207,14 +207,14 @@ class Form {
   static int LoadedCount() { return loadedCount_; }
 
  protected:
-  struct WindowSpec {
+  struct WindowDesign {
     std::string caption;
     DWORD style = WS_OVERLAPPEDWINDOW;
     DWORD exStyle = 0;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = 400, height = 300;  // layout units (position in pixels)
     bool clientSize = true;  // width/height give the client area
   };
-  virtual WindowSpec Spec() const = 0;
+  virtual WindowDesign Design() const = 0;
   virtual void CreateControls() {}
   virtual void Form_Load() {}
   virtual void Form_Unload() {}

@@ -55,8 +55,8 @@ FrmMain::FrmMain() {
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
 }
 
-forms::Form::WindowSpec FrmMain::Spec() const {
-  WindowSpec s;
+forms::Form::WindowDesign FrmMain::Design() const {
+  WindowDesign s;
   s.caption = forms::kProgramTitle;
   s.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   s.width = 440;

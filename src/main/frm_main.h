@@ -51,7 +51,7 @@ class FrmMain : public forms::Form {
   int SelectedIndex() const { return imgList.ListIndex(); }
 
  protected:
-  WindowSpec Spec() const override;
+  WindowDesign Design() const override;
   void CreateControls() override;
   void Form_Load() override;
   void Form_Unload() override;

@@ -20,8 +20,8 @@ FrmWait::FrmWait() {
   };
 }
 
-forms::Form::WindowSpec FrmWait::Spec() const {
-  WindowSpec s;
+forms::Form::WindowDesign FrmWait::Design() const {
+  WindowDesign s;
   s.caption = "Please wait";
   s.style = WS_POPUP | WS_BORDER;
   s.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;

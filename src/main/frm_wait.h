@@ -16,7 +16,7 @@ class FrmWait : public forms::Form {
   void SetStatus(const std::string& text);
 
  protected:
-  WindowSpec Spec() const override;
+  WindowDesign Design() const override;
   void CreateControls() override;
   void Form_Load() override;
   void OnPaint(HDC dc, const RECT& clip) override;

@@ -151,10 +151,7 @@ std::vector<std::string> ListBoxItems(HWND lb) {
     ::SendMessageTimeoutW(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()), SMTO_ABORTIFHUNG,
                           3000, &got);
     w.resize(got <= len ? got : len);
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-    items.push_back(s);
+    items.push_back(Utf8(w));
   }
   return items;
 }
@@ -368,24 +365,6 @@ Process StartUtf8(const std::string& exe, const std::string& args, const std::op
   }
   ::CloseHandle(pi.hThread);
   return Process(pi.hProcess, pi.dwProcessId);
-}
-
-std::vector<std::string> ListBoxItemsUtf8(HWND lb) {
-  std::vector<std::string> items;
-  DWORD_PTR count = 0;
-  if (!::SendMessageTimeoutW(lb, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return items;
-  for (int i = 0; i < static_cast<int>(count); ++i) {
-    DWORD_PTR len = 0;
-    ::SendMessageTimeoutW(lb, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 3000, &len);
-    if (static_cast<LRESULT>(len) < 0 || len > 1u << 16) continue;  // the list changed meanwhile
-    std::wstring s(len + 1, L'\0');
-    DWORD_PTR got = 0;
-    ::SendMessageTimeoutW(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG,
-                          3000, &got);
-    s.resize(got);
-    items.push_back(Utf8(s));
-  }
-  return items;
 }
 
 void WriteFileUtf8Name(const std::string& path, const std::string& data) {

@@ -121,7 +121,6 @@ std::string Utf8(const std::wstring& wide);
 // unchanged whatever the test program's own code page.
 Process StartUtf8(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
                   const std::string& workingDir = "");
-std::vector<std::string> ListBoxItemsUtf8(HWND listBox);
 void WriteFileUtf8Name(const std::string& path, const std::string& data);
 
 // Ids of the running processes with that executable name (any folder).

@@ -180,7 +180,7 @@ TEST_F(RelayTest, ImageIsAppendedAndSavedWithoutDisturbingTheRunningVd) {
   HWND main = MainWindow(vd);
   ASSERT_TRUE(main);
   HWND list = ImgList(vd);
-  ASSERT_EQ(ListBoxItemsUtf8(list), ShownNames({red, green}));
+  ASSERT_EQ(ListBoxItems(list), ShownNames({red, green}));
   ::SendMessageA(list, LB_SETCURSEL, 1, 0);
   ASSERT_EQ(ListBoxSelection(list), 1);
   // Same title, another class, with text boxes of both kinds: not to be used.
@@ -188,7 +188,7 @@ TEST_F(RelayTest, ImageIsAppendedAndSavedWithoutDisturbingTheRunningVd) {
 
   Run r = Relay("-i " + red);
   EXPECT_EQ(r.exitCode, 0u) << "VD took the text";
-  EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({red, green, red})) << "appended at the end though already listed";
+  EXPECT_EQ(ListBoxItems(list), ShownNames({red, green, red})) << "appended at the end though already listed";
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, green, red}));
   EXPECT_EQ(ListBoxSelection(list), 1);
   EXPECT_FALSE(IsVisible(main));
@@ -200,7 +200,7 @@ TEST_F(RelayTest, ImageIsAppendedAndSavedWithoutDisturbingTheRunningVd) {
   // The same text twice in a row is two commands.
   EXPECT_EQ(RelayToRunning(vd, "-i " + blue).exitCode, 0u);
   EXPECT_EQ(RelayToRunning(vd, "-i " + blue).exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({red, green, red, blue, blue}));
+  EXPECT_EQ(ListBoxItems(list), ShownNames({red, green, red, blue, blue}));
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, green, red, blue, blue}));
   EXPECT_EQ(ListBoxSelection(list), 1);
   EXPECT_FALSE(IsVisible(main));
@@ -217,12 +217,12 @@ TEST_F(RelayTest, ListOptionReplacesTheListOnlyFromAnExistingFile) {
 
   const std::string missing = Temp() / "missing.vdl";
   EXPECT_EQ(RelayToRunning(vd, "-l " + missing).exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({red})) << "a missing list file changes nothing";
+  EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << "a missing list file changes nothing";
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red}));
   EXPECT_FALSE(FileExists(missing)) << "nor is it created";
 
   EXPECT_EQ(RelayToRunning(vd, "-l " + summer).exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({green, blue}));
+  EXPECT_EQ(ListBoxItems(list), ShownNames({green, blue}));
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({green, blue})) << "the new list is saved as the default";
   EXPECT_TRUE(WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 3000))
       << "the progress form goes away after the load";
@@ -246,7 +246,7 @@ TEST_F(RelayTest, OtherOptionsAndShortTextsDoNothing) {
   for (const std::string& text : {"-n " + folder, "-d " + folder, std::string(), std::string("-"), std::string("-i"),
                                   std::string("-i "), std::string("-l "), "-I " + blue, "-L " + blues}) {
     EXPECT_EQ(RelayToRunning(vd, text).exitCode, 0u) << "VD took \"" << text << "\"";
-    EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({red})) << text;
+    EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << text;
     EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red})) << text;
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), installed) << text;
     EXPECT_FALSE(IsVisible(MainWindow(vd))) << text;
@@ -266,16 +266,16 @@ TEST_F(RelayTest, PathsAreStoredExactlyAsRelayed) {
   HWND list = ImgList(vd);
 
   EXPECT_EQ(RelayToRunning(vd, "-i " + omega).exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list), std::vector<std::string>{"\xCE\xA9mega \xE5\x86\x99\xE7\x9C\x9F"});
+  EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"\xCE\xA9mega \xE5\x86\x99\xE7\x9C\x9F"});
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega})) << "written in UTF-8";
 
   EXPECT_EQ(RelayToRunning(vd, "-i " + shortName).exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list).back(), ShownName(shortName)) << "not expanded to " << ShownName(longName);
+  EXPECT_EQ(ListBoxItems(list).back(), ShownName(shortName)) << "not expanded to " << ShownName(longName);
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName}));
 
   // No unquoting: the quotes are part of the path, which then names no file.
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName + "\"").exitCode, 0u);
-  EXPECT_EQ(ListBoxItemsUtf8(list).size(), 2u);
+  EXPECT_EQ(ListBoxItems(list).size(), 2u);
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName}));
 }
 
@@ -307,7 +307,7 @@ TEST_F(RelayTest, WithoutVdPelorinStartsTheOneInTheCurrentFolderElseItsOwn) {
     ASSERT_TRUE(WaitReady(vd));
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), c.expectedFolder + "\\");
     // A fresh start with the same command line: the default list, then the picture.
-    EXPECT_EQ(ListBoxItemsUtf8(ImgList(vd)), ShownNames({red}));
+    EXPECT_EQ(ListBoxItems(ImgList(vd)), ShownNames({red}));
     EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red}));
   }
 }
@@ -393,7 +393,7 @@ TEST_F(RelayTest, BadInputIsRefusedAndVdStaysUp) {
   };
   for (const std::string& text : texts) {
     EXPECT_EQ(RelayToRunning(vd, text).exitCode, 0u) << text.substr(0, 60);
-    EXPECT_EQ(ListBoxItemsUtf8(list), ShownNames({red})) << text.substr(0, 60);
+    EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << text.substr(0, 60);
     EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red})) << text.substr(0, 60);
   }
   // The long text reached the text box whole.
@@ -483,7 +483,7 @@ TEST_F(RelayTest, FloodOfRelaysNeverLeavesTheListFileHalfWritten) {
   EXPECT_EQ(badRead, "") << "a read of the list file was not whole (its end shown)";
   EXPECT_GT(reads.load(), 20);
   std::cout << "[ relay   ] " << reads.load() << " reads of the list file during the flood\n";
-  const std::vector<std::string> items = ListBoxItemsUtf8(ImgList(vd));
+  const std::vector<std::string> items = ListBoxItems(ImgList(vd));
   EXPECT_EQ(items.size(), expected.size());
   EXPECT_TRUE(items == ShownNames(expected)) << "the list holds what was accepted, in order";
   const std::optional<std::string> saved = ReadFileText(DefaultListPath());

@@ -27,8 +27,8 @@ Image MakeImage(int w, int h, const std::function<Bgra(int, int)>& colour) {
   return img;
 }
 
-Image RandomImage(int w, int h, unsigned seed) {
-  std::mt19937 rng(seed);
+Image RandomImage(int w, int h, unsigned salt) {
+  std::mt19937 rng(salt);
   return MakeImage(w, h, [&](int, int) {
     return Bgra{static_cast<int>(rng() % 256), static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
                 static_cast<int>(rng() % 256)};
@@ -130,10 +130,10 @@ TEST(ResampleTest, ConstantPictureStaysConstantAtEverySize) {
 }
 
 TEST(ResampleTest, MatchesAreaAndBilinearModelWithinOne) {
-  unsigned seed = 1;
+  unsigned salt = 1;
   for (const Sizes& s : kSizeTable) {
     SCOPED_TRACE(testing::Message() << s.sw << "x" << s.sh << " -> " << s.dw << "x" << s.dh);
-    const Image src = RandomImage(s.sw, s.sh, seed++);
+    const Image src = RandomImage(s.sw, s.sh, salt++);
     ExpectMatchesModel(src.View(), Resampled(src.View(), s.dw, s.dh).View());
   }
 }
