@@ -216,6 +216,13 @@ void FrmMain::Timer1_Timer() {
   }
 }
 
+void FrmMain::HideDropDown(forms::ListBox& list) {
+  const bool focused = ::GetFocus() == list.Handle() && list.Handle();
+  list.SetVisible(false);
+  // Hiding does not move the focus by itself; moving it runs the list's LostFocus.
+  if (focused) imgList.SetFocus();
+}
+
 void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   if (m.button != forms::kLeftButton) return;
   AppState& a = app();
@@ -239,7 +246,7 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
 }
 
 void FrmMain::lstTime_Click() {
-  lstTime.SetVisible(false);
+  HideDropDown(lstTime);
   int i = lstTime.ListIndex();
   lblTime.SetText(app().settings.cyclingEnabled != 0 && i >= 0 ? lstTime.List(i) : std::string("Disabled"));
   WriteProgramValue("Wallpaper Cycle Time", std::to_string(i));
@@ -253,7 +260,7 @@ void FrmMain::lblStyle_MouseUp(const forms::MouseArgs& m) {
 }
 
 void FrmMain::lstStyle_Click() {
-  lstStyle.SetVisible(false);
+  HideDropDown(lstStyle);
   int i = lstStyle.ListIndex();
   lblStyle.SetText(i >= 0 ? lstStyle.List(i) : std::string());
 }

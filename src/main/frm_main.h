@@ -71,6 +71,7 @@ class FrmMain : public forms::Form {
   void Text1_Change();
   void Timer1_Timer();
   void lblTime_MouseUp(const forms::MouseArgs& m);
+  void HideDropDown(forms::ListBox& list);
   void lstTime_Click();
   void lstStyle_Click();
   void lstStyle_LostFocus();

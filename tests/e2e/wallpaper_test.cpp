@@ -287,3 +287,49 @@ TEST_F(BigFolderTest, CrowdedFolderAddsItsPicturesAndStaysResponsive) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+class StylePickerTest : public VdTest {};
+
+TEST_F(StylePickerTest, HandPickedStyleHoldsUntilTheNextAutomaticChange) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\a small.bmp", 300, 200, "bmp", 0x0000FF));  // suggests Tiled
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\b screen.bmp", 800, 600, "bmp", 0x00FF00));  // suggests Stretched
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  auto style = [&] { return ControlText(main, ids::lblStyle); };
+  // The start-up change took the first entry.
+  EXPECT_EQ(ListBoxSelection(list), 0);
+  EXPECT_EQ(style(), "Tiled");
+
+  ClickListItem(list, 1);
+  EXPECT_TRUE(WaitUntil([&] { return style() == "Stretched"; }, 5000)) << "the suggested style follows the selection";
+
+  // Pick "Centered" by hand from the style list.
+  HWND label = ::GetDlgItem(main, ids::lblStyle);
+  ::PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::PostMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  HWND styles = ::GetDlgItem(main, ids::lstStyle);
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(styles); }, 3000)) << "a left click on the label opens the style list";
+  ClickListItem(styles, 0);
+  EXPECT_TRUE(WaitUntil([&] { return style() == "Centered" && !IsVisible(styles); }, 3000));
+
+  ClickListItem(list, 0);
+  ::Sleep(500);
+  EXPECT_EQ(ListBoxSelection(list), 0);
+  EXPECT_EQ(style(), "Centered") << "a hand-picked style survives selecting another entry";
+
+  // The next automatic change goes back to the suggestion (entry 1, Stretched).
+  for (int tick = 0; tick < 30; ++tick) ::SendMessageA(main, WM_TIMER, ids::frmMainTimer1, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1 && style() == "Stretched"; }, 5000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle"), "2");
+}
+
+}  // namespace
+}  // namespace e2e
