@@ -70,6 +70,12 @@ TEST_F(StartupTest, MissingTempFolderIsCreatedAndAbsentTempStillStarts) {
 
   Process noTemp = Start(VdExe(), "", std::nullopt);
   EXPECT_TRUE(WaitReady(noTemp)) << "no temp variable: the program still starts";
+  noTemp.Kill();
+
+  // A temp folder that cannot be made (its parent is a file): still starts.
+  WriteFileText(Temp() / "plain.txt", "x");
+  Process unwritable = Start(VdExe(), "", Temp() / "plain.txt\\sub");
+  EXPECT_TRUE(WaitReady(unwritable)) << "an unusable temp folder: the program still starts";
 }
 
 TEST_F(StartupTest, ProgramFolderOptionChangesInstalledDir) {

@@ -125,6 +125,21 @@ TEST_F(WallpaperTest, DoubleClickAppliesTheEntryInEachStyle) {
   }
 }
 
+TEST_F(WallpaperTest, PictureFarLargerThanTheScreenIsScaledWhileDecoding) {
+  FixedStyle(0);
+  const std::string pic = Temp() / "huge.bmp";
+  ASSERT_TRUE(MakePicture(pic, 3000, 2000, "bmp", [](int x, int) -> std::uint32_t { return x < 1500 ? 0xFF0000 : 0x0000FF; }));
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  Process vd = StartVd();
+  auto bmp = ApplyByDoubleClick(vd, 0);
+  ASSERT_TRUE(bmp);
+  // Centred and cut equally on both sides: the halves meet in the middle of the screen.
+  EXPECT_LE(ColourDistance(bmp->At(100, 384), 0xFF0000), 8);
+  EXPECT_LE(ColourDistance(bmp->At(500, 10), 0xFF0000), 8);
+  EXPECT_LE(ColourDistance(bmp->At(524, 760), 0x0000FF), 8);
+  EXPECT_LE(ColourDistance(bmp->At(1000, 384), 0x0000FF), 8);
+}
+
 TEST_F(WallpaperTest, BlackAndWhiteWithCalendarPage) {
   FixedStyle(2);
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Use GreyScale", "1");
