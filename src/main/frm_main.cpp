@@ -387,6 +387,11 @@ void FrmMain::Buttons_MouseMove(int index) {
 }
 
 void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
+  // The system repeats the last position when windows change under a still
+  // mouse (a message box closing); only real movement counts.
+  if (m.button == forms::kNoButton && m.x == lastMouseX_ && m.y == lastMouseY_) return;
+  lastMouseX_ = m.x;
+  lastMouseY_ = m.y;
   if (m.button == forms::kLeftButton) {
     // Dragging the bare window moves it, as if its caption had been grabbed.
     ::ReleaseCapture();

@@ -83,5 +83,6 @@ class FrmMain : public forms::Form {
   std::string backPicPath_;
   vd::Image preview_;
   int hoveredButton_ = -1;
+  int lastMouseX_ = -1, lastMouseY_ = -1;
   int tipIndex_ = -2;
 };

@@ -348,3 +348,56 @@ TEST_F(StylePickerTest, HandPickedStyleHoldsUntilTheNextAutomaticChange) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+class CycleTimePickerTest : public VdTest {
+ protected:
+  static void LeftClick(HWND w) {
+    ::PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::PostMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+  // Answers the message box titled title of process pid with the button id; returns its text.
+  static std::string Answer(DWORD pid, const char* title, int button) {
+    HWND box = WaitForProcessWindow(pid, "#32770", title, 5000);
+    if (!box) return "<no message box>";
+    std::string text = ControlText(box, 0xFFFF);
+    ::PostMessageA(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+    WaitUntil([&] { return !::IsWindow(box); }, 3000);
+    return text;
+  }
+};
+
+TEST_F(CycleTimePickerTest, DisabledLabelOffersToEnableAndAPickIsStored) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "4");
+  Process vd = StartVd("-n " + Temp().Path());
+  HWND main = MainWindow(vd);
+  HWND label = ::GetDlgItem(main, ids::lblTime), times = ::GetDlgItem(main, ids::lstTime);
+  ASSERT_EQ(ControlText(main, ids::lblTime), "Disabled");
+
+  ::PostMessageA(label, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  ::PostMessageA(label, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  ::Sleep(300);
+  EXPECT_FALSE(FindProcessWindow(vd.Pid(), "#32770", "Enable")) << "a right click does nothing";
+
+  LeftClick(label);
+  EXPECT_EQ(Answer(vd.Pid(), "Enable", IDNO), "Do you want to enable Vexa Desktop?");
+  EXPECT_EQ(ControlText(main, ids::lblTime), "Disabled");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "Enabled VD"), "0") << "No writes nothing";
+
+  LeftClick(label);
+  Answer(vd.Pid(), "Enable", IDYES);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(main, ids::lblTime) == " 2 hours"; }, 3000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "Enabled VD"), "1");
+  EXPECT_TRUE(WaitUntil([&] { return IsVisible(times); }, 3000)) << "the list opens for a pick at once";
+
+  ClickListItem(times, 2);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(main, ids::lblTime) == "30 minutes" && !IsVisible(times); }, 3000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time"), "2");
+  EXPECT_TRUE(vd.Running());
+}
+
+}  // namespace
+}  // namespace e2e
