@@ -2,19 +2,19 @@
 
 #include <windows.h>
 
+#include "dialogs/xfolder.h"
 #include "engine/command_text.h"
+#include "engine/compose.h"
 #include "engine/cycle_timer.h"
 #include "engine/paths.h"
+#include "engine/resample.h"
+#include "engine/style_rule.h"
 #include "main/app.h"
 #include "main/control_ids.h"
 #include "main/frm_wait.h"
 #include "main/list_store.h"
 #include "main/startup.h"
 #include "main/wallpaper.h"
-#include "dialogs/xfolder.h"
-#include "engine/compose.h"
-#include "engine/resample.h"
-#include "engine/style_rule.h"
 
 namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
@@ -172,9 +172,8 @@ void FrmMain::setHandCursors() {
   HCURSOR hand = ::LoadCursorA(nullptr, IDC_HAND);
   lblStyle.SetCursor(hand);
   lblTime.SetCursor(hand);
+  for (auto& b : Buttons) b.SetCursor(hand);
 }
-
-void FrmMain::Form_Unload() {}
 
 bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
   if (msg == WM_SETTINGCHANGE && Visible()) {

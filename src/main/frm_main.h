@@ -54,7 +54,6 @@ class FrmMain : public forms::Form {
   WindowDesign Design() const override;
   void CreateControls() override;
   void Form_Load() override;
-  void Form_Unload() override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
