@@ -110,7 +110,15 @@ TEST_F(StartupTest, SecondCopyEndsByItselfAndTheFirstShowedItsSplash) {
 
   Process second = Start(VdExe(), "", Temp().Path());
   ASSERT_TRUE(WaitForProcessWindow(second.Pid(), kFormClass, kWaitTitle, 3000)) << "the second copy shows its splash";
-  EXPECT_EQ(ControlText(FindProcessWindow(second.Pid(), kFormClass, kWaitTitle), ids::lblPro), "Starting Application...");
+  // The window can be found a moment before its label is filled in.
+  std::string secondStatus;
+  WaitUntil(
+      [&] {
+        secondStatus = ControlText(FindProcessWindow(second.Pid(), kFormClass, kWaitTitle), ids::lblPro);
+        return !secondStatus.empty();
+      },
+      700, 5);
+  EXPECT_EQ(secondStatus, "Starting Application...");
   bool secondHadMainWindow = false;
   EXPECT_TRUE(WaitUntil(
       [&] {
