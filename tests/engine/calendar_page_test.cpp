@@ -7,52 +7,22 @@
 #include <cstdlib>
 #include <vector>
 
+#include "pixel_test_support.h"
+
 namespace vd {
 namespace {
 
-using Bgra = std::array<int, 4>;
+using test::Bgra;
 const Bgra kWallpaper = {11, 22, 33, 255};
 
 // A page whose every pixel tells its position (4th byte 0, as GDI text
 // leaves it, so the test sees that stamped pixels are made opaque).
-Image CodedPage() {
-  Image page(kCalendarPageWidth, kCalendarPageHeight);
-  for (int y = 0; y < kCalendarPageHeight; ++y) {
-    for (int x = 0; x < kCalendarPageWidth; ++x) {
-      std::uint8_t* p = page.View().Pixel(x, y);
-      p[0] = static_cast<std::uint8_t>(x);
-      p[1] = static_cast<std::uint8_t>(y);
-      p[2] = 250;
-      p[3] = 0;
-    }
-  }
-  return page;
-}
+Image CodedPage() { return test::CodedImage(kCalendarPageWidth, kCalendarPageHeight, 250, 0); }
 
 Bgra Coded(int x, int y) { return {x, y, 250, 255}; }
 
-struct Canvas {
-  static constexpr int kPad = 12;
-  Canvas(int w, int h) : width(w), height(h), stride(4 * w + kPad), bytes(static_cast<std::size_t>(stride) * h, 0xEE) {
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        for (int c = 0; c < 4; ++c) View().Pixel(x, y)[c] = static_cast<std::uint8_t>(kWallpaper[static_cast<std::size_t>(c)]);
-      }
-    }
-  }
-  ImageView View() { return {bytes.data(), width, height, stride}; }
-  Bgra At(int x, int y) {
-    const std::uint8_t* p = View().Pixel(x, y);
-    return {p[0], p[1], p[2], p[3]};
-  }
-  void ExpectPaddingUntouched() {
-    for (int y = 0; y < height; ++y) {
-      for (int i = 0; i < kPad; ++i) ASSERT_EQ(View().Row(y)[4 * width + i], 0xEE) << "row " << y;
-    }
-  }
-  int width, height;
-  std::ptrdiff_t stride;
-  std::vector<std::uint8_t> bytes;
+struct Canvas : test::PaddedCanvas {
+  Canvas(int w, int h) : PaddedCanvas(w, h, 12, 0xEE) { Paint(kWallpaper); }
 };
 
 // The page's outline as rows covered per column: corners cut, and the ring

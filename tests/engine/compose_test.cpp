@@ -7,50 +7,22 @@
 #include <vector>
 
 #include "engine/resample.h"
+#include "pixel_test_support.h"
 
 namespace vd {
 namespace {
 
-using Bgra = std::array<int, 4>;
+using test::Bgra;
 const Bgra kBlack = {0, 0, 0, 255};
 
 // A picture whose every pixel tells where it came from (4th byte 0, so the
 // test also sees that copies are made opaque).
-Image CodedPicture(int w, int h) {
-  Image img(w, h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      std::uint8_t* p = img.View().Pixel(x, y);
-      p[0] = static_cast<std::uint8_t>(x);
-      p[1] = static_cast<std::uint8_t>(y);
-      p[2] = 200;
-      p[3] = 0;
-    }
-  }
-  return img;
-}
+Image CodedPicture(int w, int h) { return test::CodedImage(w, h, 200, 0); }
 
 Bgra Coded(int x, int y) { return {x, y, 200, 255}; }
 
-// A canvas with padded rows, filled with garbage, so tests see what is
-// written and that nothing is written past a row's end.
-struct Canvas {
-  static constexpr int kPad = 8;
-  Canvas(int w, int h)
-      : width(w), height(h), stride(4 * w + kPad), bytes(static_cast<std::size_t>(stride) * h, 0x5A) {}
-  ImageView View() { return {bytes.data(), width, height, stride}; }
-  Bgra At(int x, int y) {
-    const std::uint8_t* p = View().Pixel(x, y);
-    return {p[0], p[1], p[2], p[3]};
-  }
-  void ExpectPaddingUntouched() {
-    for (int y = 0; y < height; ++y) {
-      for (int i = 0; i < kPad; ++i) ASSERT_EQ(View().Row(y)[4 * width + i], 0x5A) << "row " << y;
-    }
-  }
-  int width, height;
-  std::ptrdiff_t stride;
-  std::vector<std::uint8_t> bytes;
+struct Canvas : test::PaddedCanvas {
+  Canvas(int w, int h) : PaddedCanvas(w, h, 8, 0x5A) {}
 };
 
 TEST(ComposeTest, CenteredPlacesPictureAtTruncatedHalfDifference) {
