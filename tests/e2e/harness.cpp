@@ -91,21 +91,8 @@ std::vector<char> EnvironmentWithTemp(const std::optional<std::string>& temp) {
 
 Process Start(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
               const std::string& workingDir) {
-  std::string cmd = "\"" + exe + "\"";
-  if (!args.empty()) cmd += " " + args;
-  std::vector<char> cmdBuf(cmd.begin(), cmd.end());
-  cmdBuf.push_back('\0');
-  std::vector<char> env = EnvironmentWithTemp(tempFolder);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(nullptr, cmdBuf.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                        workingDir.empty() ? nullptr : workingDir.c_str(), &si, &pi)) {
-    ADD_FAILURE() << "CreateProcess failed for " << cmd << ": " << ::GetLastError();
-    return {};
-  }
-  ::CloseHandle(pi.hThread);
-  return Process(pi.hProcess, pi.dwProcessId);
+  // The harness runs in the UTF-8 code page, so its texts are UTF-8 already.
+  return StartUtf8(exe, args, tempFolder, workingDir);
 }
 
 HWND FindProcessWindow(DWORD pid, const char* cls, const char* title) {
