@@ -30,6 +30,9 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 bool IsVisible(const DirEntry& e) { return (e.attributes & (attr::Hidden | attr::System)) == 0; }
 bool IsFolder(const DirEntry& e) { return (e.attributes & attr::Directory) != 0; }
+// A folder link or junction may lead back up the tree (a walk without end) or
+// anywhere else on the system; only real subfolders are walked.
+bool IsLink(const DirEntry& e) { return (e.attributes & attr::ReparsePoint) != 0; }
 
 std::vector<std::string> SortedNames(std::vector<std::string> names) {
   std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
@@ -69,7 +72,11 @@ void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, con
     std::vector<std::string> files, subfolders;
     for (const DirEntry& e : entries) {
       if (!IsVisible(e) || e.name.empty()) continue;
-      (IsFolder(e) ? subfolders : files).push_back(e.name);
+      if (!IsFolder(e)) {
+        files.push_back(e.name);
+      } else if (!IsLink(e)) {
+        subfolders.push_back(e.name);
+      }
     }
 
     // A root such as "C:\" already ends in "\"; its entries then carry two,

@@ -35,6 +35,7 @@ constexpr std::uint32_t System = 0x4;
 constexpr std::uint32_t Directory = 0x10;
 constexpr std::uint32_t Archive = 0x20;
 constexpr std::uint32_t Normal = 0x80;
+constexpr std::uint32_t ReparsePoint = 0x400;  // a link or junction
 }  // namespace attr
 
 struct DirEntry {
