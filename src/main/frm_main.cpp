@@ -21,6 +21,11 @@ const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
 constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
+// Longest text the command channel takes: a command line holds at most
+// 32767 UTF-16 characters, at most three bytes each in UTF-8. Anything
+// longer is no command and is refused before the edit control copies it.
+constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
+constexpr UINT kNoticeMessage = WM_APP + 0x4E;
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
@@ -69,6 +74,7 @@ forms::Form::WindowDesign FrmMain::Design() const {
 void FrmMain::CreateControls() {
   SetBackColor(kPanelColor);
   Text1.Create(*this, ids::Text1, "Text1", 0, 0, 10, 10, false);
+  Text1.SetMaxSetTextBytes(kMaxCommandTextBytes);
   lblP0.Create(*this, ids::lblP0, "CycleTime:", 12, 12, 64, 18);
   lblTime.Create(*this, ids::lblTime, "", 80, 12, 110, 18);
   lblTime.SetColors(kLinkColor, std::nullopt);
@@ -175,7 +181,22 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
-bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+void FrmMain::PostNotice(Notice notice) {
+  if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
+}
+
+bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (msg == kNoticeMessage) {
+    if (static_cast<Notice>(wParam) == Notice::ListNotSaved) {
+      forms::MsgBox("The wallpaper list file\r\n" + app().paths.defaultListPath +
+                        "\r\ncould not be read, so it is left as it is.\r\n\r\n"
+                        "Changes to the list are kept while Vexa Desktop runs and are saved once the file can be "
+                        "read again.",
+                    MB_OK | MB_ICONEXCLAMATION, forms::kProgramTitle, Visible() ? Handle() : nullptr);
+    }
+    result = 0;
+    return true;
+  }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced: repaint all of the window, frame included,
     // in case the desktop was drawn over it.
@@ -295,7 +316,10 @@ void FrmMain::ComposeBackPic() {
 void FrmMain::showThumbnail() {
   AppState& a = app();
   if (backPic_.pixels.Empty()) return;
-  if (a.settings.autoDecision != 0 && !a.manualStyle) lstStyle.SetListIndex(suggestStyle());
+  // A stored style outside the list (the system writes "10" for Fill) leaves
+  // no style chosen: the suggested one stands in.
+  if ((a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0)
+    lstStyle.SetListIndex(suggestStyle());
   ComposeBackPic();
   preview_ = vd::Image(forms::Scale(kPreviewWidth) - 2, forms::Scale(kPreviewHeight) - 2);
   vd::ResampleInto(FullSizePic.View(), preview_.View());
@@ -308,6 +332,7 @@ bool FrmMain::ComposeSelected() {
   const std::string path = entries[static_cast<std::size_t>(i)].FullPath();
   if (!FullSizePic.Empty() && canvasKey_ == path + "|" + std::to_string(lstStyle.ListIndex())) return true;
   if (!LoadBackPic(path)) return false;
+  if (lstStyle.ListIndex() < 0) lstStyle.SetListIndex(suggestStyle());
   ComposeBackPic();
   return true;
 }
@@ -408,6 +433,12 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
 void FrmMain::imgList_Click() { PreviewSelectedEntry(); }
 
 void FrmMain::imgList_DblClick() {
+  // A picture refused as too large or damaged was passed over when it was
+  // clicked; the double-click on it says why instead of applying another.
+  const int pressed = imgList.PressedIndex();
+  if (pressed >= 0 && pressed < static_cast<int>(entries.size()) &&
+      ReportPictureProblem(entries[static_cast<std::size_t>(pressed)].FullPath()))
+    return;
   frmWait().ShowAndPaint();
   forms::DoEvents();
   ApplyWallpaper();

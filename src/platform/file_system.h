@@ -20,6 +20,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 
 // Writes a temporary file beside path and moves it over path in one step, so
 // a crash or a full disk leaves either the old file or the new one, whole.
+// False, with nothing left behind, when it fails; a folder at path is never
+// touched.
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
 
 // Creates an empty file when none exists.

@@ -16,7 +16,13 @@ struct Picture {
 
 // A picture larger than maxWidth x maxHeight is scaled down while decoding
 // (area-averaged, in strips), so a huge file cannot exhaust memory. An empty
-// Picture when the file cannot be decoded.
+// Picture when the file cannot be decoded, or when its header claims more
+// than the decoders can take safely (PictureProblem says why).
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
+
+// Why the picture file cannot be used, in words for the user (too large,
+// damaged, not a picture, cannot be opened); empty when its header is sound
+// and within the pixel budget. Reads only the header.
+std::string PictureProblem(const std::string& path);
 
 }  // namespace platform
