@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace forms {
@@ -301,10 +302,15 @@ void TextBox::OnCommand(int code) {
 }
 
 bool TextBox::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_SETTEXT && maxSetTextBytes_ && lParam &&
-      ::strnlen(reinterpret_cast<const char*>(lParam), maxSetTextBytes_ + 1) > maxSetTextBytes_) {
-    result = FALSE;
-    return true;
+  if (msg == WM_SETTEXT && maxSetTextBytes_ && lParam) {
+    // The subclass procedure may see the text as UTF-16 even in an ANSI window.
+    const std::size_t length = ::IsWindowUnicode(hwnd_)
+                                   ? ::wcsnlen(reinterpret_cast<const wchar_t*>(lParam), maxSetTextBytes_ + 1)
+                                   : ::strnlen(reinterpret_cast<const char*>(lParam), maxSetTextBytes_ + 1);
+    if (length > maxSetTextBytes_) {
+      result = FALSE;
+      return true;
+    }
   }
   return Control::OnSubclassMessage(msg, wParam, lParam, result);
 }

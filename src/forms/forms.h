@@ -147,8 +147,9 @@ class ListBox : public Control {
 class TextBox : public Control {
  public:
   bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool visible);
-  // A text longer than this many bytes, set by a message from anywhere, is
-  // refused (the message answers FALSE); 0 takes any length.
+  // A text longer than this (bytes, or UTF-16 units where the text arrives
+  // as UTF-16), set by a message from anywhere, is refused: the message
+  // answers FALSE. 0 takes any length.
   void SetMaxSetTextBytes(std::size_t bytes) { maxSetTextBytes_ = bytes; }
   Handler Change;
 
