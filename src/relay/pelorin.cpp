@@ -9,10 +9,12 @@
 namespace {
 
 // How long Pelorin waits for VD to take the text. VD answers at once unless
-// it is in the middle of a wallpaper change, which for the largest picture it
-// accepts (2^28 pixels) takes about 12 s under Wine on a loaded machine; 30 s
-// covers that with room to spare. Past it VD is taken to hang.
-constexpr UINT kRelayTimeoutMs = 30000;
+// it is in the middle of a wallpaper change: decoding the largest picture it
+// accepts (2^28 pixels) took 9 to 16 s under Wine on a busy two-core machine
+// (BMP, JPEG, PNG), and a progressive JPEG takes about half as long again as
+// a baseline one. 60 s leaves room for a slower machine; past it VD is taken
+// to hang.
+constexpr UINT kRelayTimeoutMs = 60000;
 
 // The command line without the program name and the blanks after it.
 std::string OwnArguments() {
