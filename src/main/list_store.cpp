@@ -22,11 +22,13 @@ std::optional<std::string> ReadListFile(const std::string& path) {
   return bytes;
 }
 
+// No messages run meanwhile: a command arriving in the middle would save,
+// and so read and merge the file, a second time.
 std::vector<vd::ListEntry> EntriesOf(const std::string& bytes) {
   std::vector<vd::ListEntry> entries;
   vd::FilterListLines(
       vd::SplitListLines(bytes, &platform::LegacyAnsiToUtf8), app().fs,
-      [&entries](vd::ListEntry e) { entries.push_back(std::move(e)); }, [] { forms::DoEvents(); });
+      [&entries](vd::ListEntry e) { entries.push_back(std::move(e)); }, nullptr);
   return entries;
 }
 
