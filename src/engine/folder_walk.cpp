@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vd {
@@ -62,11 +64,19 @@ void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, con
                 const std::function<void(const ListEntry&)>& onMatch, const std::function<void()>& yield) {
   if (folder.empty()) return;
   std::deque<std::string> pending{folder};
+  // Folders already walked, by identity: a link that the system does not
+  // mark as one (a symbolic link made outside Windows) still cannot lead the
+  // walk round in a circle.
+  std::unordered_set<std::string> walked;
   std::size_t sinceYield = 0;
   while (!pending.empty()) {
     if (yield) yield();
     const std::string current = std::move(pending.front());
     pending.pop_front();
+    if (recurse) {
+      const std::optional<std::string> identity = fs.FolderIdentity(current);
+      if (identity && !walked.insert(*identity).second) continue;
+    }
     const std::vector<DirEntry> entries = fs.ListFolder(current);
 
     std::vector<std::string> files, subfolders;

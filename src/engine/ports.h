@@ -55,6 +55,12 @@ class FileSystemPort {
   virtual std::optional<DirEntry> FindItem(const std::string& path) = 0;
   // Every entry of a folder except "." and ".."; empty when it cannot be read.
   virtual std::vector<DirEntry> ListFolder(const std::string& folder) = 0;
+  // A key for the folder itself, the same for every path that leads to it
+  // (through links of any kind); nullopt when it cannot be told.
+  virtual std::optional<std::string> FolderIdentity(const std::string& folder) {
+    (void)folder;
+    return std::nullopt;
+  }
 };
 
 // True when path names an existing file that is neither hidden, system nor a folder.

@@ -47,6 +47,17 @@ std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
   return out;
 }
 
+std::optional<std::string> FileSystem::FolderIdentity(const std::string& folder) {
+  if (folder.empty() || HasWildcards(folder)) return std::nullopt;
+  forms::FileHandle h(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h || !::GetFileInformationByHandle(h.Get(), &info)) return std::nullopt;
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+         std::to_string(info.nFileIndexLow);
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

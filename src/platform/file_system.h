@@ -13,6 +13,7 @@ class FileSystem final : public vd::FileSystemPort {
   std::optional<std::uint32_t> Attributes(const std::string& path) override;
   std::optional<vd::DirEntry> FindItem(const std::string& path) override;
   std::vector<vd::DirEntry> ListFolder(const std::string& folder) override;
+  std::optional<std::string> FolderIdentity(const std::string& folder) override;
 };
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.

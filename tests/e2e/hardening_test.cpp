@@ -337,6 +337,22 @@ TEST_F(HardeningTest, FailedSavesLeaveNoDebrisAndNeverMoveAFolder) {
   EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{"green"}) << "the change is kept in memory";
 }
 
+TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
+  Quiet(0);
+  const std::string top = Temp() / "walk";
+  MakeFolder(top);
+  MakeFolder(top + "\\sub");
+  ASSERT_TRUE(MakeSolidPicture(top + "\\a.bmp", 4, 4, "bmp", 0x102030));
+  ASSERT_TRUE(MakeSolidPicture(top + "\\sub\\b.bmp", 4, 4, "bmp", 0x102030));
+  if (!::CreateSymbolicLinkW(Wide(top + "\\sub\\back").c_str(), Wide(top).c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+    GTEST_SKIP() << "no folder links here: error " << ::GetLastError();
+  Process vd = StartVd("-n " + top, false);
+  ASSERT_TRUE(WaitReady(vd, 60000)) << "the walk ends";
+  EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({top + "\\a.bmp", top + "\\sub\\b.bmp"}));
+}
+
 TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {
   Quiet(0);
   // "10" is what the system itself writes for Fill.
