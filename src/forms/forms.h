@@ -131,6 +131,8 @@ class ListBox : public Control {
   // false, and nothing changes, when the index names no entry.
   bool SetListIndex(int index);
   void SetRedraw(bool on);
+  // Makes the list exactly as tall as its entries, border included.
+  void FitHeightToItems();
   Handler Click, DblClick;
 
  protected:
