@@ -333,6 +333,11 @@ void Timer::SetEnabled(bool enabled) {
   Apply();
 }
 
+void Timer::Start(UINT intervalMs) {
+  interval_ = intervalMs;
+  SetEnabled(true);
+}
+
 void Timer::Apply() {
   if (!owner_ || !owner_->Handle()) return;
   if (enabled_ && interval_ > 0)

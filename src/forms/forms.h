@@ -166,6 +166,8 @@ class Timer {
   void Attach(Form& owner, UINT_PTR id, UINT intervalMs);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // Sets the interval and (re)starts the timer.
+  void Start(UINT intervalMs);
   UINT Interval() const { return interval_; }
   Handler Tick;
 

@@ -58,7 +58,10 @@ FrmMain::FrmMain() {
   }
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
   repaintTimer_.Tick = [this] {
+    // Once soon after the announcement, and once more a second later for a
+    // desktop that was slow to repaint.
     repaintTimer_.SetEnabled(false);
+    if (repaintsLeft_ > 0 && --repaintsLeft_ > 0) repaintTimer_.Start(1000);
     if (Visible()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   };
 }
@@ -193,7 +196,8 @@ bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     // A new wallpaper was announced. The desktop repaints once the
     // announcement is over, and may draw over this window: repaint all of it,
     // frame included, a moment later (restarted by each announcement).
-    repaintTimer_.SetEnabled(true);
+    repaintsLeft_ = 2;
+    repaintTimer_.Start(250);
     return false;
   }
   if (msg == WM_CLOSE) {

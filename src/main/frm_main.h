@@ -109,5 +109,6 @@ class FrmMain : public forms::Form {
   bool runningCommand_ = false;
   // Set while the program itself changes or closes the style list.
   bool styleSetByProgram_ = false;
-  forms::Timer repaintTimer_;
+  forms::Timer repaintTimer_;  // repaints the window after the desktop has repainted
+  int repaintsLeft_ = 0;
 };
