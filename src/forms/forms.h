@@ -131,6 +131,8 @@ class ListBox : public Control {
   // false, and nothing changes, when the index names no entry.
   bool SetListIndex(int index);
   void SetRedraw(bool on);
+  // Makes the list exactly as tall as its entries, border included.
+  void FitHeightToItems();
   // The entry under the mouse at the last left-button press; -1 for none.
   // A double-click belongs to it even when a Click handler moved the selection.
   int PressedIndex() const { return pressedIndex_; }
@@ -179,6 +181,8 @@ class Timer {
   void Attach(Form& owner, UINT_PTR id, UINT intervalMs);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // Sets the interval and (re)starts the timer.
+  void Start(UINT intervalMs);
   UINT Interval() const { return interval_; }
   Handler Tick;
 

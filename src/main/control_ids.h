@@ -25,5 +25,6 @@ constexpr int imgClose = 231;
 // Timers
 constexpr int frmWaitTimer1 = 1;
 constexpr int frmMainTimer1 = 1;
+constexpr int frmMainRepaintTimer = 2;
 
 }  // namespace ids

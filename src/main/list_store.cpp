@@ -6,6 +6,7 @@
 
 #include "engine/list_file.h"
 #include "engine/wallpaper_list.h"
+#include "forms/handles.h"
 #include "main/app.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
@@ -105,6 +106,7 @@ void LoadList(const std::string& path, bool clearFirst) {
 void SaveList(std::string& path) {
   AppState& a = app();
   if (path.empty()) path = a.paths.defaultListPath;
+  if (path.empty()) return;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return;
   std::string text = vd::SerializeList(frmMain().entries);
   platform::WriteFileReplacing(path, text.data(), text.size());
@@ -115,7 +117,9 @@ void SaveList(const std::string& path) {
   SaveList(p);
 }
 
-void PreviewSelectedEntry() {
+namespace {
+
+void PreviewOnce() {
   AppState& a = app();
   FrmMain& m = frmMain();
   // Every entry gets one chance: a list of which no picture loads ends the search.
@@ -129,11 +133,23 @@ void PreviewSelectedEntry() {
       SaveList(std::string());
       return;
     }
-    if (m.LoadBackPic(path)) {
-      m.showThumbnail();
-      return;
-    }
+    if (m.LoadBackPic(path) && m.showThumbnail()) return;
     if ((count == 1 && i == 0) || ++failures >= count) return;
     m.SelectQuietly(i + 1 < count ? i + 1 : 0);
   }
+}
+
+}  // namespace
+
+void PreviewSelectedEntry() {
+  FrmMain& m = frmMain();
+  if (m.composing) {
+    m.previewWanted = true;
+    return;
+  }
+  forms::ScopedFlag busy(m.composing);
+  do {
+    m.previewWanted = false;
+    PreviewOnce();
+  } while (m.previewWanted);
 }

@@ -2,8 +2,10 @@
 // codecs for) to BGRA through WIC.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "engine/compose.h"
 #include "engine/image.h"
 
 namespace platform {
@@ -19,6 +21,11 @@ struct Picture {
 // Picture when the file cannot be decoded, or when its header claims more
 // than the decoders can take safely (PictureProblem says why).
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
+
+// Decodes only the part of the picture that choosePart names once the
+// picture's own size is known (clipped to the picture), scaled down while
+// decoding when the part has a maximum size.
+Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart);
 
 // Why the picture file cannot be used, in words for the user (too large,
 // damaged, not a picture, cannot be opened); empty when its header is sound
