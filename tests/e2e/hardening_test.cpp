@@ -156,7 +156,8 @@ TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy)
   // The good one still applies.
   DoubleClickListItem(list, 6);
   EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"), BitmapPath());
+  // The system is pointed at the bitmap once it is written.
+  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper") == BitmapPath(); }, 5000));
   EXPECT_TRUE(vd.Running());
 }
 
@@ -364,6 +365,7 @@ TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {
   DoubleClickListItem(ImgList(vd), 0);
   std::optional<Bitmap> bmp;
   ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50));
+  WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
   for (POINT p : {POINT{0, 0}, POINT{512, 384}, POINT{1023, 767}})
     EXPECT_LE(ColourDistance(bmp->At(p.x, p.y), 0xE02020), 8) << p.x << "," << p.y << " is not black";
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle"), "2");
