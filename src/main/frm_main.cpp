@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "desktop/desktop_icons.h"
 #include "dialogs/xfolder.h"
 #include "engine/command_text.h"
 #include "engine/compose.h"
@@ -212,6 +213,8 @@ void FrmMain::Timer1_Timer() {
     frmWait().ShowAndPaint();
     forms::DoEvents();
     NextWallpaper();
+  } else if (app().settings.transparentIcons != 0) {
+    ApplyIconTextColours();  // the shell may have redrawn the captions opaque
   }
 }
 

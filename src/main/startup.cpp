@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "desktop/hot_key.h"
 #include "main/app.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
@@ -17,6 +18,7 @@ void ReadSettings() {
   lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(i); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
+  SetupHotKey(false);
 }
 
 std::string MakeTempFolder() {
