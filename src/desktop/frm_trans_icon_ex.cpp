@@ -65,16 +65,16 @@ void FrmTransIconEx::CreateControls() {
   lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
   captionFont_.Reset(::CreateFontIndirectA(&lf));
 
-  Label5.Create(*this, ids::Label5, "NonTransparent Icon", 20, 8, 120, 16, SS_CENTER);
-  Label6.Create(*this, ids::Label6, "Transparent Icon", 160, 8, 120, 16, SS_CENTER);
-  Image1.Create(*this, ids::Image1, 64, 52, 32, 32);
-  Image2.Create(*this, ids::Image2, 204, 52, 32, 32);
-  Label1.Create(*this, ids::Label1, "", 64, 52, 32, 32);
-  Label2.Create(*this, ids::Label2, "", 204, 52, 32, 32);
+  Label5.Create(*this, ids::example::Label5, "NonTransparent Icon", 20, 8, 120, 16, SS_CENTER);
+  Label6.Create(*this, ids::example::Label6, "Transparent Icon", 160, 8, 120, 16, SS_CENTER);
+  Image1.Create(*this, ids::example::Image1, 64, 52, 32, 32);
+  Image2.Create(*this, ids::example::Image2, 204, 52, 32, 32);
+  Label1.Create(*this, ids::example::Label1, "", 64, 52, 32, 32);
+  Label2.Create(*this, ids::example::Label2, "", 204, 52, 32, 32);
   Label1.SetTransparentBack(true);
   Label2.SetTransparentBack(true);
-  Label3.Create(*this, ids::Label3, kCaption, 40, 90, 80, 16, SS_CENTER);
-  Label4.Create(*this, ids::Label4, kCaption, 180, 90, 80, 16, SS_CENTER);
+  Label3.Create(*this, ids::example::Label3, kCaption, 40, 90, 80, 16, SS_CENTER);
+  Label4.Create(*this, ids::example::Label4, kCaption, 180, 90, 80, 16, SS_CENTER);
   for (forms::Label* l : {&Label3, &Label4})
     ::SendMessageA(l->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(captionFont_.Get()), FALSE);
   Label3.SetColors(RGB(255, 255, 255), ::GetSysColor(COLOR_BACKGROUND));

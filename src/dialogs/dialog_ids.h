@@ -24,6 +24,7 @@ constexpr int cmdCancel = 325;
 constexpr int cmdApply = 326;
 
 // frmTransIconEx
+namespace example {
 constexpr int Image1 = 401;  // the opaque sample's icon
 constexpr int Image2 = 402;  // the transparent sample's icon
 constexpr int Label1 = 403;  // over Image1, its size
@@ -32,6 +33,7 @@ constexpr int Label3 = 405;  // the opaque sample's caption
 constexpr int Label4 = 406;  // the transparent sample's caption
 constexpr int Label5 = 407;  // heading "NonTransparent Icon"
 constexpr int Label6 = 408;  // heading "Transparent Icon"
+}  // namespace example
 
 // frmAbout
 constexpr int lblProduct = 501;

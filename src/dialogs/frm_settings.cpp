@@ -106,28 +106,28 @@ forms::Form::WindowDesign FrmSettings::Design() const {
 
 void FrmSettings::CreateControls() {
   ::InitCommonControls();
-  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 240, 222);
+  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 232, 214);
   int y = 24;
-  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 224, 18);
+  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 216, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
   IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
   lblExample.Create(*this, ids::lblExample, "Example", 162, y + 2, 50, 16);
   lblExample.SetColors(kLinkColour, std::nullopt);
   lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
   y += 22;
-  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 224, 18);
-  chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 18, y, 224, 18);
+  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 216, 18);
+  chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 18, y, 216, 18);
 
-  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 256, 6, 164, 150);
-  cmbMod.Create(*this, ids::cmbMod, 266, 24, 62, 66);
-  cmbKey.Create(*this, ids::cmbKey, 334, 24, 78, 66);
-  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 266, 96, 148, 16);
-  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 266, 116, 148, 32);
+  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 248, 6, 172, 150);
+  cmbMod.Create(*this, ids::cmbMod, 258, 24, 64, 66);
+  cmbKey.Create(*this, ids::cmbKey, 328, 24, 84, 66);
+  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 258, 96, 156, 16);
+  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 258, 116, 158, 32);
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
-  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 256, 162, 188, 44);
-  SType[0].Create(*this, ids::STypeBase, "Location", 268, 182, 80, 18, true);
-  SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 80, 18, false);
+  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 248, 162, 196, 44);
+  SType[0].Create(*this, ids::STypeBase, "Location", 260, 182, 84, 18, true);
+  SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
   sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
 
   cmdSave.Create(*this, ids::cmdSave, "OK", 256, 230, 60, 24);
@@ -245,7 +245,19 @@ void FrmSettings::IconCol_Click() {
 
 void FrmSettings::lblExample_Click() {
   FrmTransIconEx& ex = frmTransIconEx();
+  const bool opening = !ex.Loaded();
   ex.Show();
+  if (opening) {
+    // Beside the dialog, on the screen.
+    RECT dlg{}, own{}, work{};
+    ::GetWindowRect(Handle(), &dlg);
+    ::GetWindowRect(ex.Handle(), &own);
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = own.right - own.left, h = own.bottom - own.top;
+    int x = dlg.right + 8 + w <= work.right ? dlg.right + 8 : std::max<int>(work.left, dlg.left - 8 - w);
+    int y = std::clamp<int>(dlg.top, work.top, std::max<int>(work.top, work.bottom - h));
+    ::SetWindowPos(ex.Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ex.SetSampleTextColour(iconColour_);
 }
 

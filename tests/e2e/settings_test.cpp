@@ -1,0 +1,281 @@
+// The settings dialog, the global hot key, the desktop icon captions and the
+// About box, driven as a user would: message boxes answered, list entries
+// clicked, keys pressed for real, the shell's icon view stood in for.
+#include "harness.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "dialogs/dialog_ids.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kSettingsTitle = "Settings: Vexa Desktop v1.1";
+constexpr const char* kExampleTitle = "Transparent Icon Example";
+constexpr const char* kAboutTitle = "About: Vexa Desktop";
+
+std::optional<std::string> ProgramValue(const char* name) { return RegRead(HKEY_CURRENT_USER, kProgramKey, name); }
+
+// The message box titled title of process pid: its text, after pressing button.
+std::string Answer(DWORD pid, const char* title, int button, int timeoutMs = 10000) {
+  HWND box = WaitForProcessWindow(pid, "#32770", title, timeoutMs);
+  if (!box) return "<no message box " + std::string(title) + ">";
+  std::string text = ControlText(box, 0xFFFF);
+  ::PostMessageA(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+  WaitUntil([&] { return !::IsWindow(box); }, 5000);
+  return text;
+}
+
+// A click on a button or check box, posted: the handler may open a message box.
+void Click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// A left click on a label or picture (STN_CLICKED comes from the mouse).
+void ClickControl(HWND dialog, int id) {
+  HWND c = ::GetDlgItem(dialog, id);
+  ::PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  ::PostMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+bool Checked(HWND dialog, int id) {
+  DWORD_PTR r = 0;
+  ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
+  return r == BST_CHECKED;
+}
+
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+// A real key press, as the keyboard would send it.
+void PressKey(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, in, sizeof(INPUT));
+}
+
+// The colour the screen shows in the middle of a control.
+std::uint32_t ControlCentrePixel(HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  return ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// Counts the pixels of exactly one colour (0x00RRGGBB) inside a window.
+int PixelsOfColour(HWND w, std::uint32_t rgb) {
+  RECT r;
+  ::GetWindowRect(w, &r);
+  int n = 0;
+  HDC screen = ::GetDC(nullptr);
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      COLORREF c = ::GetPixel(screen, x, y);
+      if (((static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == rgb) ++n;
+    }
+  }
+  ::ReleaseDC(nullptr, screen);
+  return n;
+}
+
+// The shell's desktop windows, stood in for: Wine has none. "Progman" /
+// "Program Manager" holds "SHELLDLL_DefView" with a real list view, or, as
+// after the system has animated a wallpaper change, a "WorkerW" holds it and
+// "Progman" stays empty. They live on a thread of their own that answers
+// VD's messages.
+class StandInDesktop {
+ public:
+  enum Host { kProgman, kWorkerW };
+  explicit StandInDesktop(Host host) {
+    HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, host, ready] { Run(host, ready); });
+    ::WaitForSingleObject(ready, 10000);
+    ::CloseHandle(ready);
+  }
+  ~StandInDesktop() {
+    ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HWND progman = nullptr, workerW = nullptr, defView = nullptr, listView = nullptr;
+
+  COLORREF TextBkColour() const { return Query(LVM_GETTEXTBKCOLOR); }
+  COLORREF TextColour() const { return Query(LVM_GETTEXTCOLOR); }
+  void SetTextBkColour(COLORREF c) const {
+    DWORD_PTR r = 0;
+    ::SendMessageTimeoutA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(c), SMTO_ABORTIFHUNG, 3000, &r);
+  }
+
+ private:
+  COLORREF Query(UINT msg) const {
+    DWORD_PTR r = 0;
+    ::SendMessageTimeoutA(listView, msg, 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
+    return static_cast<COLORREF>(r);
+  }
+  void Run(Host host, HANDLE ready) {
+    threadId_ = ::GetCurrentThreadId();
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    for (const char* cls : {"Progman", "WorkerW", "SHELLDLL_DefView"}) {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = ::DefWindowProcA;
+      wc.hInstance = ::GetModuleHandleA(nullptr);
+      wc.lpszClassName = cls;
+      ::RegisterClassA(&wc);
+    }
+    // Small and out of the way: the tests look at the wallpaper elsewhere.
+    progman = ::CreateWindowExA(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP | WS_VISIBLE, 1000, 740, 20,
+                                20, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = progman;
+    if (host == kWorkerW) {
+      workerW = ::CreateWindowExA(WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP | WS_VISIBLE, 980, 740, 20, 20, nullptr,
+                                  nullptr, nullptr, nullptr);
+      parent = workerW;
+    }
+    defView = ::CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, parent, nullptr,
+                                nullptr, nullptr);
+    listView = ::CreateWindowExA(0, WC_LISTVIEWA, "FolderView", WS_CHILD | WS_VISIBLE | LVS_ICON, 0, 0, 20, 20, defView,
+                                 nullptr, nullptr, nullptr);
+    ::SetEvent(ready);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+    if (workerW) ::DestroyWindow(workerW);
+    ::DestroyWindow(progman);
+  }
+  std::thread thread_;
+  DWORD threadId_ = 0;
+};
+
+// Holds a key for this test program, as another program would.
+class HeldHotKey {
+ public:
+  explicit HeldHotKey(UINT vk, UINT mods = 0) { held_ = ::RegisterHotKey(nullptr, 0x5151, mods, vk) != FALSE; }
+  ~HeldHotKey() { Release(); }
+  bool Held() const { return held_; }
+  void Release() {
+    if (held_) ::UnregisterHotKey(nullptr, 0x5151);
+    held_ = false;
+  }
+
+ private:
+  bool held_ = false;
+};
+
+class SettingsTest : public VdTest {
+ protected:
+  std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
+
+  // Two pictures in the default list, no automatic change at start.
+  void TwoPicturesNoCycling() {
+    const std::string a = Temp() / "a.bmp", b = Temp() / "b.bmp";
+    ASSERT_TRUE(MakeSolidPicture(a, 16, 16, "bmp", 0xCC3333));
+    ASSERT_TRUE(MakeSolidPicture(b, 16, 16, "bmp", 0x3333CC));
+    WriteFileText(DefaultListPath(), a + "\r\n" + b + "\r\n");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  }
+
+  HWND SettingsWindow(const Process& vd, int timeoutMs = 10000) {
+    return WaitForProcessWindow(vd.Pid(), kFormClass, kSettingsTitle, timeoutMs);
+  }
+};
+
+TEST_F(SettingsTest, HeldHotKeyAsksForAnotherKeyAndTheDialogRegistersItAgain) {
+  TwoPicturesNoCycling();
+  HeldHotKey other(VK_F7);
+  ASSERT_TRUE(other.Held());
+  Process vd = StartVd("", false);
+  EXPECT_EQ(Answer(vd.Pid(), "Error", IDYES),
+            "Hotkey 'F7' could not be registered for Vexa Desktop\r\n\r\nDo you want to select another key?");
+  HWND dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg) << "Yes opens the settings dialog";
+  ASSERT_TRUE(WaitReady(vd));
+  EXPECT_TRUE(IsVisible(dlg));
+  EXPECT_FALSE(IsVisible(MainWindow(vd)));
+  EXPECT_EQ(ControlText(dlg, ids::lblHot), "Selected keys:F7");
+  EXPECT_FALSE(Enabled(dlg, ids::cmdApply)) << "nothing changed yet";
+  HWND keys = ::GetDlgItem(dlg, ids::cmbKey);
+  EXPECT_EQ(ListBoxItems(::GetDlgItem(dlg, ids::cmbMod)), (std::vector<std::string>{"", "Alt", "Ctrl", "Shift"}));
+  EXPECT_EQ(ListBoxItems(keys).size(), 48u);
+
+  // The other program lets go; picking another key and the first one again
+  // still counts as a change of the hot key.
+  other.Release();
+  ClickListItem(keys, 5);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dlg, ids::lblHot) == "Selected keys:F6"; }, 3000));
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  ClickListItem(keys, 6);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dlg, ids::lblHot) == "Selected keys:F7"; }, 3000));
+
+  const auto before = std::chrono::steady_clock::now();
+  Click(dlg, ids::cmdApply);
+  HWND success = WaitForProcessWindow(vd.Pid(), "#32770", "Success!", 10000);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+  std::printf("[ measure ] Apply up to the hot-key message box: %lld ms\n", static_cast<long long>(ms.count()));
+  EXPECT_EQ(Answer(vd.Pid(), "Success!", IDOK), "Hotkey 'F7' successfully registered for Vexa Desktop");
+  ASSERT_TRUE(success);
+  EXPECT_TRUE(WaitUntil([&] { return !Enabled(dlg, ids::cmdApply); }, 3000)) << "Apply is done";
+  EXPECT_EQ(ProgramValue("Hot Modifier"), "0");
+  EXPECT_EQ(ProgramValue("Hot Combi"), "6");
+  EXPECT_EQ(ProgramValue("SortingType"), "0");
+  EXPECT_EQ(ProgramValue("Icon ForeGround"), "16777215");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"), "xxx");
+
+  // F7 pressed for real changes the wallpaper although cycling is disabled.
+  ::DeleteFileA(BitmapPath().c_str());
+  PressKey(VK_F7);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000)) << "the hot key changed the wallpaper";
+  EXPECT_EQ(ControlText(MainWindow(vd), ids::lblTime), "Disabled");
+  EXPECT_FALSE(HeldHotKey(VK_F7).Held()) << "VD holds F7 now";
+}
+
+TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDefaults) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Hot Modifier", "abc");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Hot Combi", "99");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "SortingType", "7");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Icon ForeGround", "-1");
+  {
+    // A value of the wrong type reads as absent: its default.
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    const BYTE bytes[3] = {1, 2, 3};
+    ::RegSetValueExA(k, "Randomize", 0, REG_BINARY, bytes, sizeof bytes);
+    ::RegCloseKey(k);
+  }
+  Process vd = StartVd("", false);
+  // The indexes name no key: nothing is registered, and the user is asked.
+  EXPECT_EQ(Answer(vd.Pid(), "Error", IDYES),
+            "Hotkey '' could not be registered for Vexa Desktop\r\n\r\nDo you want to select another key?");
+  HWND dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg);
+  ASSERT_TRUE(WaitReady(vd));
+  EXPECT_TRUE(HeldHotKey(VK_F7).Held()) << "VD took no key";
+  EXPECT_EQ(ListBoxSelection(::GetDlgItem(dlg, ids::cmbMod)), 0);
+  EXPECT_EQ(ListBoxSelection(::GetDlgItem(dlg, ids::cmbKey)), 6);
+  EXPECT_EQ(ControlText(dlg, ids::lblHot), "Selected keys:F7");
+  EXPECT_TRUE(Checked(dlg, ids::STypeBase));
+  EXPECT_FALSE(Checked(dlg, ids::STypeBase + 1));
+  EXPECT_TRUE(Checked(dlg, ids::XPCBase + 6)) << "Randomize of the wrong type reads as its default";
+  EXPECT_EQ(ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)), 0xFFFFFFu) << "a colour of -1 shows as white";
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply)) << "what the dialog shows differs from what is stored";
+
+  // OK stores what the dialog shows and registers the key.
+  Click(dlg, ids::cmdSave);
+  EXPECT_EQ(Answer(vd.Pid(), "Success!", IDOK), "Hotkey 'F7' successfully registered for Vexa Desktop");
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000)) << "OK closes the dialog";
+  EXPECT_EQ(ProgramValue("Hot Modifier"), "0");
+  EXPECT_EQ(ProgramValue("Hot Combi"), "6");
+  EXPECT_EQ(ProgramValue("SortingType"), "0");
+  EXPECT_EQ(ProgramValue("Icon ForeGround"), "16777215");
+  EXPECT_EQ(ProgramValue("Randomize"), "1");
+  EXPECT_FALSE(IsVisible(MainWindow(vd))) << "the main window was not open, so it stays hidden";
+  EXPECT_TRUE(vd.Running());
+}
+
+}  // namespace
+}  // namespace e2e
