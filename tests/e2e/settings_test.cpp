@@ -277,5 +277,58 @@ TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDe
   EXPECT_TRUE(vd.Running());
 }
 
+
+class DesktopIconsTest : public SettingsTest {
+ protected:
+  // One picture, cycling on with "at startup": the wallpaper changes once at
+  // start and every later tick changes nothing.
+  void OneChangeAtStart(const char* showIcons) {
+    const std::string a = Temp() / "a.bmp";
+    ASSERT_TRUE(MakeSolidPicture(a, 16, 16, "bmp", 0x33CC33));
+    WriteFileText(DefaultListPath(), a + "\r\n");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "5");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Icon ForeGround", "255");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowIcons", showIcons);
+  }
+};
+
+TEST_F(DesktopIconsTest, CaptionsAreRenewedAfterTheChangeAndOnTicksThatChangeNothing) {
+  StandInDesktop desktop(StandInDesktop::kProgman);
+  ASSERT_TRUE(desktop.listView);
+  OneChangeAtStart("1");
+  Process vd = StartVd();
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.TextBkColour() == CLR_NONE; }, 5000))
+      << std::hex << desktop.TextBkColour();
+  EXPECT_EQ(desktop.TextColour(), RGB(255, 0, 0));
+  EXPECT_TRUE(IsVisible(desktop.progman));
+
+  // The shell redraws the captions opaque; the next tick of the cycle timer
+  // (every 10 seconds) makes them transparent again, without a change.
+  const auto written = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    ::GetFileAttributesExA(BitmapPath().c_str(), GetFileExInfoStandard, &d);
+    return (static_cast<unsigned long long>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+  };
+  const auto firstWrite = written();
+  desktop.SetTextBkColour(RGB(1, 2, 3));
+  ASSERT_EQ(desktop.TextBkColour(), RGB(1, 2, 3));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.TextBkColour() == CLR_NONE; }, 25000, 100));
+  EXPECT_EQ(written(), firstWrite) << "the tick changed no wallpaper";
+}
+
+TEST_F(DesktopIconsTest, IconsInAWorkerWAreColouredAndHiddenThere) {
+  StandInDesktop desktop(StandInDesktop::kWorkerW);
+  ASSERT_TRUE(desktop.listView);
+  OneChangeAtStart("0");
+  Process vd = StartVd();
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(desktop.workerW); }, 5000)) << "the window holding the icons is hidden";
+  EXPECT_TRUE(IsVisible(desktop.progman)) << "the wallpaper's window is left alone";
+  EXPECT_EQ(desktop.TextBkColour(), CLR_NONE);
+  EXPECT_EQ(desktop.TextColour(), RGB(255, 0, 0));
+}
+
 }  // namespace
 }  // namespace e2e
