@@ -35,12 +35,6 @@ std::string Answer(DWORD pid, const char* title, int button, int timeoutMs = 100
 // A click on a button or check box, posted: the handler may open a message box.
 void Click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-// A left click on a label or picture (STN_CLICKED comes from the mouse).
-void ClickControl(HWND dialog, int id) {
-  HWND c = ::GetDlgItem(dialog, id);
-  ::PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-  ::PostMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-}
 
 bool Checked(HWND dialog, int id) {
   DWORD_PTR r = 0;
@@ -66,21 +60,6 @@ std::uint32_t ControlCentrePixel(HWND control) {
   return ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-// Counts the pixels of exactly one colour (0x00RRGGBB) inside a window.
-int PixelsOfColour(HWND w, std::uint32_t rgb) {
-  RECT r;
-  ::GetWindowRect(w, &r);
-  int n = 0;
-  HDC screen = ::GetDC(nullptr);
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      COLORREF c = ::GetPixel(screen, x, y);
-      if (((static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == rgb) ++n;
-    }
-  }
-  ::ReleaseDC(nullptr, screen);
-  return n;
-}
 
 // The shell's desktop windows, stood in for: Wine has none. "Progman" /
 // "Program Manager" holds "SHELLDLL_DefView" with a real list view, or, as
