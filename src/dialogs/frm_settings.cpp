@@ -106,27 +106,28 @@ forms::Form::WindowDesign FrmSettings::Design() const {
 
 void FrmSettings::CreateControls() {
   ::InitCommonControls();
-  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 232, 214);
+  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 226, 214);
   int y = 24;
-  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 216, 18);
+  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
   IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
   lblExample.Create(*this, ids::lblExample, "Example", 162, y + 2, 50, 16);
   lblExample.SetColors(kLinkColour, std::nullopt);
   lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
   y += 22;
-  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 18, y, 216, 18);
-  chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 18, y, 216, 18);
+  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
+  chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 16, y, 212, 18);
 
-  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 248, 6, 172, 150);
-  cmbMod.Create(*this, ids::cmbMod, 258, 24, 64, 66);
-  cmbKey.Create(*this, ids::cmbKey, 328, 24, 84, 66);
-  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 258, 96, 156, 16);
-  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 258, 116, 158, 32);
+  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 242, 6, 178, 150);
+  cmbMod.Create(*this, ids::cmbMod, 250, 24, 64, 66);
+  cmbKey.Create(*this, ids::cmbKey, 320, 24, 92, 66);
+  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
+  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 250, 116, 168, 32);
+  lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
-  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 248, 162, 196, 44);
-  SType[0].Create(*this, ids::STypeBase, "Location", 260, 182, 84, 18, true);
+  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 242, 162, 202, 44);
+  SType[0].Create(*this, ids::STypeBase, "Location", 254, 182, 88, 18, true);
   SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
   sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
 
