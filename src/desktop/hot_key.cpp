@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_menus.h"
 #include "dialogs/frm_settings.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
@@ -50,14 +52,17 @@ bool Register() {
 void SetChangeCaption(bool withKey) {
   changeCaption = "Change &Wallpaper";
   if (withKey) changeCaption += "\t" + StoredName();
+  frmMenus().mnuChange.SetCaption(changeCaption);
 }
 
 // True when the user wants to choose another key.
 bool AskForAnotherKey() {
   const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
                            "Do you want to select another key?";
-  if (forms::MsgBox(text, MB_YESNO | MB_ICONSTOP, "Error") != IDYES) return false;
-  ShowSettingsDialog(false);
+  // Asked from the open dialog's Apply, the dialog owns the question.
+  HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
+  if (forms::MsgBox(text, MB_YESNO | MB_ICONSTOP, "Error", owner) != IDYES) return false;
+  ShowSettingsDialog();
   return true;
 }
 
@@ -98,8 +103,9 @@ bool ApplyHotKey() {
   hotKeyRegistered = Register();
   if (hotKeyRegistered) {
     SetChangeCaption(true);
+    HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
     forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
-                  "Success!");
+                  "Success!", owner);
     return false;
   }
   SetChangeCaption(false);

@@ -11,6 +11,7 @@
 #include "desktop/hot_key.h"
 #include "dialogs/choose_colour.h"
 #include "dialogs/dialog_ids.h"
+#include "dialogs/frm_menus.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
 #include "main/app.h"
@@ -66,13 +67,6 @@ HCURSOR MakeEyedropperCursor() {
 FrmSettings& frmSettings() {
   static FrmSettings form;
   return form;
-}
-
-void ShowSettingsDialog(bool hideMainWindow) {
-  FrmSettings& s = frmSettings();
-  s.Show();
-  s.Refresh();
-  if (hideMainWindow) frmMain().Hide();  // mainWindowOpen stays: closing the dialog brings it back
 }
 
 FrmSettings::FrmSettings() {
@@ -292,6 +286,7 @@ void FrmSettings::cmdApply_Click() {
   vd::SettingsApplyActions actions;
   anotherKeyWanted_ = false;
   actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
+  actions.checkSortMenus = [] { CheckSortMenus(); };
   actions.applyIconTextColours = [] { ApplyIconTextColours(); };
   actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
@@ -314,11 +309,7 @@ void FrmSettings::cmdSave_Click() {
 }
 
 void FrmSettings::cmdCancel_Click() {
-  if (app().mainWindowOpen) {
-    app().mainWindowOpen = true;
-    frmMain().Show();
-    frmMain().Refresh();
-  }
+  if (app().mainWindowOpen) frmMenus().mnuOpen_Click();
   Unload();
   frmTransIconEx().Unload();
 }

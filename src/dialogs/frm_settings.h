@@ -53,7 +53,3 @@ class FrmSettings : public forms::Form {
 };
 
 FrmSettings& frmSettings();
-
-// Opens the dialog, or brings it to the front when it is open. Opened from the
-// tray menu or the main window's button, it takes the main window's place.
-void ShowSettingsDialog(bool hideMainWindow);

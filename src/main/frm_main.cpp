@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include "desktop/desktop_icons.h"
+#include "desktop/tray_icon.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_menus.h"
 #include "dialogs/xfolder.h"
 #include "engine/command_text.h"
 #include "engine/compose.h"
@@ -10,10 +13,12 @@
 #include "engine/paths.h"
 #include "engine/resample.h"
 #include "engine/style_rule.h"
+#include "engine/tray_message.h"
 #include "main/app.h"
 #include "main/control_ids.h"
 #include "main/frm_wait.h"
 #include "main/list_store.h"
+#include "main/skin_form.h"
 #include "main/startup.h"
 #include "main/wallpaper.h"
 
@@ -21,7 +26,9 @@ namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
+constexpr COLORREF kAccentColor = RGB(46, 104, 170);
 constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
+constexpr int kSkinBitmap = 101;
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
@@ -53,13 +60,23 @@ FrmMain::FrmMain() {
     Buttons[i].Paint = [this, i](HDC dc, const RECT& rc) { PaintButton(i, dc, rc); };
     Buttons[i].MouseMove = [this, i](const forms::MouseArgs&) { Buttons_MouseMove(i); };
   }
+  for (int i = 0; i < 5; ++i) Buttons[i].Click = [this, i] { Buttons_Click(i); };
+  imgMin.Paint = [this](HDC dc, const RECT& rc) { PaintCtrl(hoveredCtrl_ == 1 ? 1 : 0, dc, rc); };
+  imgClose.Paint = [this](HDC dc, const RECT& rc) { PaintCtrl(hoveredCtrl_ == 3 ? 3 : 2, dc, rc); };
+  imgMin.MouseMove = [this](const forms::MouseArgs&) { imgMin_MouseMove(); };
+  imgClose.MouseMove = [this](const forms::MouseArgs&) { imgClose_MouseMove(); };
+  imgMin.Click = [this] { imgMin_Click(); };
+  imgClose.Click = [this] { imgClose_Click(); };
+  SysTrayPic.MouseMove = [this](const forms::MouseArgs& m) { SysTrayPic_MouseMove(m); };
+  imgList.MouseDown = [this](const forms::MouseArgs& m) { imgList_MouseDown(m); };
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
 }
 
 forms::Form::WindowDesign FrmMain::Design() const {
   WindowDesign s;
   s.caption = forms::kProgramTitle;
-  s.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // No frame of its own: the skin gives the window its outline.
+  s.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   s.width = 440;
   s.height = 300;
   s.x = (ScreenWidth() - forms::Scale(s.width)) / 2;
@@ -86,6 +103,10 @@ void FrmMain::CreateControls() {
   for (const char* t : vd::kCycleTimeTexts) lstTime.AddItem(t);
   lstStyle.Create(*this, ids::lstStyle, 276, 30, 110, 56, false);
   for (const char* t : kStyleTexts) lstStyle.AddItem(t);
+  imgMin.Create(*this, ids::imgMin, 394, 8, 18, 18);
+  imgClose.Create(*this, ids::imgClose, 414, 8, 18, 18);
+  SysTrayPic.Create(*this, ids::SysTrayPic, 0, 0, 1, 1);
+  SysTrayPic.SetVisible(false);
   SetToolTip(lblTime, "Time to change wallpaper automatically");
   SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
@@ -115,12 +136,19 @@ void FrmMain::Form_Load() {
   frmWait().SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
+  {
+    forms::GdiObject skin(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSkinBitmap), IMAGE_BITMAP, 0, 0,
+                                       LR_CREATEDIBSECTION));
+    std::int32_t key = 0;
+    skin_ = ApplySkinRegion(Handle(), static_cast<HBITMAP>(skin.Get()), key, WindowDpi(Handle()));
+  }
   Hide();
-  lstStyle.SetVisible(false);
-  lstTime.SetVisible(false);
+  Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
   frmWait().Unload();
   setHandCursors();
+  AddTrayIcon();
+  CheckSortMenus();
   if (a.settings.cyclingEnabled != 0) {
     frmWait().ShowAndPaint();
     forms::DoEvents();
@@ -176,7 +204,35 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
-bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+void FrmMain::Form_Unload() { RemoveTrayIcon(); }
+
+bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == TaskbarCreatedMessage()) {
+    AddTrayIcon();  // the shell restarted with an empty notification area
+    return false;
+  }
+  switch (msg) {
+    case WM_COMMAND:
+      if (lParam == 0 && HIWORD(wParam) == 0 && frmMenus().DispatchCommand(LOWORD(wParam))) {
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_ERASEBKGND:
+      if (skin_.Empty()) return false;
+      PaintSkin(reinterpret_cast<HDC>(wParam));
+      result = 1;
+      return true;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) Form_LostFocus();
+      return false;
+    case WM_EXITSIZEMOVE:
+      // What the window covered during the move is stale until repainted.
+      ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return false;
+    default:
+      break;
+  }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced: repaint all of the window, frame included,
     // in case the desktop was drawn over it.
@@ -240,6 +296,8 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
+  frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
+  UpdateTrayIcon(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;
   lstTime.SetVisible(true);
@@ -394,18 +452,156 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
   if (m.button == forms::kNoButton && m.x == lastMouseX_ && m.y == lastMouseY_) return;
   lastMouseX_ = m.x;
   lastMouseY_ = m.y;
-  if (m.button == forms::kLeftButton) {
-    // Dragging the bare window moves it, as if its caption had been grabbed.
-    ::ReleaseCapture();
-    ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-  }
+  // Dragging the bare window moves it, as if its caption had been grabbed.
+  if (m.button == forms::kLeftButton) DragWindow(Handle());
+  ResetHoverPictures();
+}
+
+void FrmMain::ResetHoverPictures() {
   if (hoveredButton_ >= 0) {
     int old = hoveredButton_;
     hoveredButton_ = -1;
     Buttons[old].Invalidate();
   }
+  if (hoveredCtrl_ >= 0) {
+    hoveredCtrl_ = -1;
+    imgMin.Invalidate();
+    imgClose.Invalidate();
+  }
   lstStyle.SetVisible(false);
   lstTime.SetVisible(false);
+}
+
+void FrmMain::Form_LostFocus() {
+  lastMouseX_ = lastMouseY_ = -1;
+  ResetHoverPictures();
+}
+
+void FrmMain::PaintSkin(HDC dc) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = skin_.Width();
+  bi.bmiHeader.biHeight = -skin_.Height();
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(skin_.Width()), static_cast<DWORD>(skin_.Height()), 0, 0, 0,
+                      static_cast<UINT>(skin_.Height()), skin_.View().data, &bi, DIB_RGB_COLORS);
+  // The program's name on the foot strip of the skin.
+  RECT foot{forms::Scale(14), forms::Scale(264), forms::Scale(300), forms::Scale(284)};
+  HGDIOBJ old = ::SelectObject(dc, forms::DefaultFont());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, kAccentColor);
+  ::DrawTextA(dc, forms::kProgramTitle, -1, &foot, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(dc, old);
+}
+
+void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
+  // The minimise (0, 1) and close (2, 3) pictures; odd ones are hovered.
+  const bool hot = index % 2 == 1;
+  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, kPanelColor);
+  if (hot) {
+    HBRUSH tile = ::CreateSolidBrush(index == 3 ? RGB(200, 60, 50) : kAccentColor);
+    HGDIOBJ oldBrush = ::SelectObject(dc, tile);
+    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+    ::RoundRect(dc, rc.left, rc.top, rc.right + 1, rc.bottom + 1, 6, 6);
+    ::SelectObject(dc, oldPen);
+    ::SelectObject(dc, oldBrush);
+    ::DeleteObject(tile);
+  }
+  const COLORREF ink = hot ? RGB(255, 255, 255) : kAccentColor;
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top, u = forms::Scale(2);
+  if (index < 2) {
+    Fill(dc, rc.left + w / 4, rc.top + h * 2 / 3 - u / 2, rc.right - w / 4, rc.top + h * 2 / 3 + u - u / 2, ink);
+    return;
+  }
+  HPEN pen = ::CreatePen(PS_SOLID, u, ink);
+  HGDIOBJ op = ::SelectObject(dc, pen);
+  const int l = rc.left + w / 4, t = rc.top + h / 4, r = rc.right - w / 4, b = rc.bottom - h / 4;
+  ::MoveToEx(dc, l, t, nullptr);
+  ::LineTo(dc, r, b);
+  ::MoveToEx(dc, r - 1, t, nullptr);
+  ::LineTo(dc, l - 1, b);
+  ::SelectObject(dc, op);
+  ::DeleteObject(pen);
+}
+
+void FrmMain::imgMin_MouseMove() {
+  if (hoveredCtrl_ == 1) return;
+  hoveredCtrl_ = 1;
+  imgMin.Invalidate();
+  imgClose.Invalidate();
+}
+
+void FrmMain::imgClose_MouseMove() {
+  if (hoveredCtrl_ == 3) return;
+  hoveredCtrl_ = 3;
+  imgMin.Invalidate();
+  imgClose.Invalidate();
+}
+
+void FrmMain::imgMin_Click() { Minimize(); }
+
+void FrmMain::imgClose_Click() {
+  // Put away in the notification area; the program goes on running.
+  app().mainWindowOpen = false;
+  Hide();
+}
+
+void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
+  switch (vd::DecodeTrayMessage(static_cast<std::uint16_t>(m.x))) {
+    case vd::TrayAction::OpenMainWindow:
+      app().mainWindowOpen = true;
+      Show();
+      Refresh();
+      break;
+    case vd::TrayAction::PopupMenu: {
+      // While a wallpaper is applied the window is disabled and the change
+      // command would be dropped; the enable/disable entry is the default then.
+      FrmMenus& f = frmMenus();
+      f.PopupMenu(f.mnuSysTray, Enabled() ? &f.mnuChange : &f.mnuDisable);
+      break;
+    }
+    case vd::TrayAction::None:
+      break;
+  }
+}
+
+void FrmMain::Buttons_Click(int Index) {
+  FrmMenus& f = frmMenus();
+  switch (Index) {
+    case 0:
+      f.PopupMenu(f.mnuAdd);
+      break;
+    case 1: {
+      const int i = SelectedIndex();
+      if (i >= 0) f.mnuSSel.SetCaption("&Remove '" + imgList.List(i) + "'");
+      f.mnuSSel.SetVisible(i >= 0);
+      f.PopupMenu(f.mnuSub);
+      break;
+    }
+    case 2:
+      f.PopupMenu(f.mnuList);
+      break;
+    case 3:
+      ShowAboutBox();
+      break;
+    case 4:
+      if (ShowSettingsDialog()) Hide();
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
+  // A right click does not move the selection: the menu acts on the entry
+  // selected before.
+  const int i = SelectedIndex();
+  if (m.button != forms::kRightButton || i < 0) return;
+  FrmMenus& f = frmMenus();
+  f.mnuDel.SetCaption("&Remove '" + imgList.List(i) + "' from list");
+  f.PopupMenu(f.mnuImage);
 }
 
 void FrmMain::imgList_Click() { PreviewSelectedEntry(); }

@@ -39,16 +39,16 @@ void LoadList(const std::string& path, bool clearFirst) {
   LoadList(p, clearFirst);
 }
 
-void SaveList(std::string& path) {
+bool SaveList(std::string& path) {
   AppState& a = app();
   if (path.empty()) path = a.paths.defaultListPath;
   std::string text = vd::SerializeList(frmMain().entries);
-  platform::WriteFileReplacing(path, text.data(), text.size());
+  return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
-void SaveList(const std::string& path) {
+bool SaveList(const std::string& path) {
   std::string p = path;
-  SaveList(p);
+  return SaveList(p);
 }
 
 void PreviewSelectedEntry() {

@@ -36,6 +36,29 @@ std::string Answer(DWORD pid, const char* title, int button, int timeoutMs = 100
 void Click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 
+// A left click on a label or picture (STN_CLICKED comes from the mouse).
+void ClickControl(HWND dialog, int id) {
+  HWND c = ::GetDlgItem(dialog, id);
+  ::PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  ::PostMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+// Counts the pixels of exactly one colour (0x00RRGGBB) inside a window.
+int PixelsOfColour(HWND w, std::uint32_t rgb) {
+  RECT r;
+  ::GetWindowRect(w, &r);
+  int n = 0;
+  HDC screen = ::GetDC(nullptr);
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      COLORREF c = ::GetPixel(screen, x, y);
+      if (((static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == rgb) ++n;
+    }
+  }
+  ::ReleaseDC(nullptr, screen);
+  return n;
+}
+
 bool Checked(HWND dialog, int id) {
   DWORD_PTR r = 0;
   ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
@@ -157,8 +180,12 @@ class SettingsTest : public VdTest {
     RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
   }
 
-  HWND SettingsWindow(const Process& vd, int timeoutMs = 10000) {
-    return WaitForProcessWindow(vd.Pid(), kFormClass, kSettingsTitle, timeoutMs);
+  HWND SettingsWindow(const Process& vd, int timeoutMs = 10000) { return VisibleWindow(vd, kSettingsTitle, timeoutMs); }
+  // A form once it is shown: before that its controls may not exist yet.
+  static HWND VisibleWindow(const Process& vd, const char* title, int timeoutMs = 10000) {
+    HWND w = nullptr;
+    WaitUntil([&] { return IsVisible(w = FindProcessWindow(vd.Pid(), kFormClass, title)); }, timeoutMs);
+    return IsVisible(w) ? w : nullptr;
   }
 };
 
@@ -307,6 +334,241 @@ TEST_F(DesktopIconsTest, IconsInAWorkerWAreColouredAndHiddenThere) {
   EXPECT_TRUE(IsVisible(desktop.progman)) << "the wallpaper's window is left alone";
   EXPECT_EQ(desktop.TextBkColour(), CLR_NONE);
   EXPECT_EQ(desktop.TextColour(), RGB(255, 0, 0));
+}
+
+// The dialogs reached as a user reaches them: the main window's buttons and
+// the tray menu's entries (posted as the menu posts them).
+class DialogsTest : public SettingsTest {
+ protected:
+  static void OpenMainWindow(const Process& vd, HWND main) {
+    ::PostMessageA(main, WM_COMMAND, ids::mnuOpen, 0);
+    (void)vd;
+    WaitUntil([&] { return IsVisible(main); }, 5000);
+  }
+  // Presses one of the main window's picture buttons.
+  static void PressButton(HWND main, int index) { ClickControl(main, ids::ButtonsBase + index); }
+  static void ChooseTrayEntry(HWND main, int entry) { ::PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(entry), 0); }
+  static int CountWindows(DWORD pid, const char* cls, const char* title) {
+    int n = 0;
+    HWND w = nullptr;
+    while ((w = ::FindWindowExA(nullptr, w, cls, title)) != nullptr) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && ::IsWindowVisible(w)) ++n;
+    }
+    return n;
+  }
+  // Every value the dialog stores, as the registry holds it now.
+  static std::vector<std::optional<std::string>> DialogValues() {
+    std::vector<std::optional<std::string>> v;
+    for (const char* name : {"ShowDate", "Auto Decision", "Transparent Icon", "ShowIcons", "Recurse SubFolders",
+                             "Use GreyScale", "Randomize", "Hot Modifier", "Hot Combi", "Icon ForeGround", "SortingType"})
+      v.push_back(ProgramValue(name));
+    v.push_back(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"));
+    return v;
+  }
+};
+
+TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhenItWasOpen) {
+  TwoPicturesNoCycling();
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  OpenMainWindow(vd, main);
+  ASSERT_TRUE(IsVisible(main));
+
+  // From the Settings button: the dialog replaces the main window.
+  const auto before = std::chrono::steady_clock::now();
+  PressButton(main, 4);
+  HWND dlg = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(dlg = FindProcessWindow(vd.Pid(), kFormClass, kSettingsTitle)); }, 10000, 2));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+  std::printf("[ measure ] settings dialog open: %lld ms\n", static_cast<long long>(ms.count()));
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(main); }, 3000)) << "the main window steps aside";
+  EXPECT_EQ(ControlText(dlg, ids::lblHot), "Selected keys:F7");
+  EXPECT_FALSE(Enabled(dlg, ids::cmdApply));
+
+  // Opening it again brings the one dialog to the front.
+  ChooseTrayEntry(main, ids::mnuSettings);
+  ::Sleep(500);
+  EXPECT_EQ(CountWindows(vd.Pid(), kFormClass, kSettingsTitle), 1);
+
+  // OK with no change stores nothing and gives the main window back.
+  const auto stored = DialogValues();
+  Click(dlg, ids::cmdSave);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, 5000)) << "it was open before";
+  EXPECT_EQ(DialogValues(), stored);
+  EXPECT_FALSE(ProgramValue("Transparent Icon")) << "nothing was written";
+
+  // From the tray menu with the main window closed: Cancel leaves it closed.
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsVisible(main); }, 5000));
+  ChooseTrayEntry(main, ids::mnuSettings);
+  dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg);
+  Click(dlg, ids::cmdCancel);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000));
+  ::Sleep(300);
+  EXPECT_FALSE(IsVisible(main)) << "it was not open";
+  EXPECT_TRUE(vd.Running());
+}
+
+TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
+  StandInDesktop desktop(StandInDesktop::kProgman);
+  TwoPicturesNoCycling();
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ChooseTrayEntry(main, ids::mnuSettings);
+  HWND dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg);
+
+  // With transparent captions off, the colour and its label are out of reach.
+  Click(dlg, ids::XPCBase + 2);
+  EXPECT_TRUE(WaitUntil([&] { return !Enabled(dlg, ids::IconCol) && !Enabled(dlg, ids::lblPBase + 1); }, 3000));
+  Click(dlg, ids::XPCBase + 2);
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(dlg, ids::IconCol) && Enabled(dlg, ids::lblPBase + 1); }, 3000));
+
+  // The colour dialog answered with a colour sets the swatch.
+  ClickControl(dlg, ids::IconCol);
+  HWND colour = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(colour = FindProcessWindow(vd.Pid(), "#32770", "Color")); }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return ::GetDlgItem(colour, 0x2c4) && ::GetDlgItem(colour, IDOK); }, 5000));
+  for (auto [id, value] : {std::pair{0x2c2, "0"}, std::pair{0x2c3, "128"}, std::pair{0x2c4, "255"}})
+    ::SendMessageTimeoutA(::GetDlgItem(colour, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value), SMTO_ABORTIFHUNG,
+                          3000, nullptr);
+  Click(colour, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(colour); }, 5000));
+  const std::uint32_t chosen = 0x0080FF;  // red 0, green 128, blue 255
+  EXPECT_TRUE(WaitUntil([&] { return ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)) == chosen; }, 3000))
+      << std::hex << ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol));
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+
+  // "Example" shows the chosen colour on the sample caption.
+  ClickControl(dlg, ids::lblExample);
+  HWND example = VisibleWindow(vd, kExampleTitle, 5000);
+  ASSERT_TRUE(example);
+  HWND sample = ::GetDlgItem(example, ids::example::Label4);
+  EXPECT_EQ(WindowText(sample), " My Computer ");
+  EXPECT_TRUE(WaitUntil([&] { return PixelsOfColour(sample, chosen) > 10; }, 3000)) << "the caption is drawn in it";
+
+  // Apply with only the colour changed writes every value and registers no key.
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return !Enabled(dlg, ids::cmdApply); }, 5000));
+  EXPECT_FALSE(WaitForProcessWindow(vd.Pid(), "#32770", "Success!", 1000)) << "the hot key was not touched";
+  const std::vector<std::optional<std::string>> expected = {"0", "1", "1", "1", "1", "0", "1", "0", "6",
+                                                            std::to_string(RGB(0, 128, 255)), "0", "xxx"};
+  EXPECT_EQ(DialogValues(), expected);
+  EXPECT_EQ(desktop.TextBkColour(), CLR_NONE);
+  EXPECT_EQ(desktop.TextColour(), RGB(0, 128, 255));
+
+  // Transparent captions off and icons hidden: Apply restores the desktop
+  // colour behind the captions at once and hides the icons.
+  Click(dlg, ids::XPCBase + 2);
+  Click(dlg, ids::XPCBase + 3);
+  WaitUntil([&] { return !Checked(dlg, ids::XPCBase + 3); }, 3000);
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return desktop.TextBkColour() == ::GetSysColor(COLOR_BACKGROUND); }, 5000))
+      << std::hex << desktop.TextBkColour();
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(desktop.progman); }, 5000));
+  EXPECT_EQ(ProgramValue("ShowIcons"), "0");
+  Click(dlg, ids::XPCBase + 3);
+  WaitUntil([&] { return Checked(dlg, ids::XPCBase + 3); }, 3000);
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return IsVisible(desktop.progman); }, 5000)) << "ShowIcons 1 shows them again";
+
+  // Cancel closes the example window with the dialog.
+  Click(dlg, ids::cmdCancel);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg) && !::IsWindow(example); }, 5000));
+}
+
+TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrXxx) {
+  TwoPicturesNoCycling();
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ChooseTrayEntry(main, ids::mnuSettings);
+  HWND dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg);
+  ASSERT_FALSE(Checked(dlg, ids::XPCBase));
+
+  Click(dlg, ids::XPCBase);  // checking asks nothing
+  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase); }, 3000));
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop").has_value(); }, 5000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"), "\"" + BinDir() + "\\VD.exe\"");
+
+  Click(dlg, ids::XPCBase);
+  EXPECT_EQ(Answer(vd.Pid(), "Sure?", IDNO), "You should keep this option checked\r\nAre you sure?");
+  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase); }, 3000)) << "No keeps it";
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  Click(dlg, ids::XPCBase);
+  Answer(vd.Pid(), "Sure?", IDYES);
+  EXPECT_TRUE(WaitUntil([&] { return !Checked(dlg, ids::XPCBase); }, 3000));
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop") == "xxx"; }, 5000));
+
+  // The help names the stored key, not the one picked and not yet applied.
+  ClickListItem(::GetDlgItem(dlg, ids::cmbKey), 5);
+  WaitUntil([&] { return ControlText(dlg, ids::lblHot) == "Selected keys:F6"; }, 3000);
+  Click(dlg, ids::cmdHelpHotKey);
+  EXPECT_EQ(Answer(vd.Pid(), "Vexa Desktop", IDOK),
+            "You can select a Hot Key using which you can change thw wallpaper at amy time\r\n"
+            "Your current Hot Key is 'F7'");
+}
+
+TEST_F(DialogsTest, AboutBoxShowsTheFileVersionAndStartsTheSystemTool) {
+  TwoPicturesNoCycling();
+  const char* msInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+  RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, msInfoKey, "Path");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  OpenMainWindow(vd, main);
+  PressButton(main, 3);
+  HWND about = VisibleWindow(vd, kAboutTitle);
+  ASSERT_TRUE(about);
+  EXPECT_EQ(ControlText(about, ids::lblProduct), "Vexa Desktop v1.1");
+
+  // The version label is the running program's own file version.
+  const std::string exe = VdExe();
+  DWORD ignored = 0, size = ::GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(::GetFileVersionInfoA(exe.c_str(), 0, size, data.data()));
+  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &len));
+  EXPECT_EQ(ControlText(about, ids::lblVersion), "Version " + std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+                                                     std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+                                                     std::to_string(HIWORD(info->dwFileVersionLS)));
+
+  // No system-information tool: the one box, and nothing else.
+  Click(about, ids::cmdSysInfo);
+  EXPECT_EQ(Answer(vd.Pid(), "Vexa Desktop", IDOK), "System Information Is Unavailable At This Time");
+  // "Help", "Tell a friend" and "Check for update" do nothing.
+  for (int id : {ids::cmdHelp, ids::cmdTell, ids::cmdUpdate}) Click(about, id);
+  EXPECT_FALSE(WaitForProcessWindow(vd.Pid(), "#32770", nullptr, 1000));
+  EXPECT_TRUE(IsVisible(about));
+
+  // With a stand-in tool it is started.
+  const std::string tool = Temp() / "msinfo-standin.exe";
+  ASSERT_TRUE(::CopyFileA((BinDir() + "\\wine_keeper.exe").c_str(), tool.c_str(), FALSE));
+  RegWrite(HKEY_LOCAL_MACHINE, msInfoKey, "Path", tool);
+  Click(about, ids::cmdSysInfo);
+  EXPECT_TRUE(WaitUntil([] { return !ProcessIdsOf("msinfo-standin.exe").empty(); }, 10000));
+  EXPECT_FALSE(FindProcessWindow(vd.Pid(), "#32770", "Vexa Desktop"));
+  RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, msInfoKey, "Path");
+  for (DWORD pid : ProcessIdsOf("msinfo-standin.exe")) {
+    if (HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+      ::TerminateProcess(h, 0);
+      ::WaitForSingleObject(h, 5000);
+      ::CloseHandle(h);
+    }
+  }
+
+  // OK closes it; the tray menu's entry opens it again.
+  Click(about, ids::cmdOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
+  ChooseTrayEntry(main, ids::mnuAbout);
+  EXPECT_TRUE(VisibleWindow(vd, kAboutTitle));
 }
 
 }  // namespace
