@@ -51,6 +51,24 @@ std::vector<RegionRect> SkinRegionRects(ConstImageView skin, std::uint32_t keyCo
   return rects;
 }
 
+std::vector<RegionRect> ScaleRegionRects(const std::vector<RegionRect>& rects, int width, int height, int scaledWidth,
+                                         int scaledHeight) {
+  std::vector<RegionRect> out;
+  if (width <= 0 || height <= 0 || scaledWidth <= 0 || scaledHeight <= 0) return out;
+  // Scaled pixel d shows source pixel floor(d * size / scaled); so source
+  // pixels [a, b) fill the scaled pixels [ceil(a * scaled / size), ceil(b * scaled / size)).
+  auto up = [](int a, int size, int scaled) {
+    return static_cast<int>((static_cast<std::int64_t>(a) * scaled + size - 1) / size);
+  };
+  out.reserve(rects.size());
+  for (const RegionRect& r : rects) {
+    RegionRect s{up(r.left, width, scaledWidth), up(r.top, height, scaledHeight), up(r.right, width, scaledWidth),
+                 up(r.bottom, height, scaledHeight)};
+    if (s.left < s.right && s.top < s.bottom) out.push_back(s);
+  }
+  return out;
+}
+
 Image ScaleNearest(ConstImageView source, int width, int height) {
   Image out(width, height);
   if (source.Empty() || out.Empty()) return out;

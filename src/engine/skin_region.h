@@ -23,6 +23,12 @@ std::uint32_t PixelColour(ConstImageView image, int x, int y);
 // pixel has the key colour.
 std::vector<RegionRect> SkinRegionRects(ConstImageView skin, std::uint32_t keyColour);
 
+// The region of the skin scaled from width x height to scaledWidth x
+// scaledHeight by ScaleNearest, made from the rectangles of the unscaled skin:
+// the same pixels, without scanning the larger picture.
+std::vector<RegionRect> ScaleRegionRects(const std::vector<RegionRect>& rects, int width, int height, int scaledWidth,
+                                         int scaledHeight);
+
 // The skin at another size, each pixel copied from its nearest source pixel,
 // so that the key colour stays exact.
 Image ScaleNearest(ConstImageView source, int width, int height);

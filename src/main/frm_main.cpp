@@ -12,6 +12,7 @@
 #include "engine/cycle_timer.h"
 #include "engine/paths.h"
 #include "engine/resample.h"
+#include "engine/skin_region.h"
 #include "engine/style_rule.h"
 #include "engine/tray_message.h"
 #include "main/app.h"
@@ -139,8 +140,12 @@ void FrmMain::Form_Load() {
   {
     forms::GdiObject skin(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSkinBitmap), IMAGE_BITMAP, 0, 0,
                                        LR_CREATEDIBSECTION));
+    vd::Image pixels = ReadSkin(static_cast<HBITMAP>(skin.Get()));
+    const UINT dpi = WindowDpi(Handle());
     std::int32_t key = 0;
-    skin_ = ApplySkinRegion(Handle(), static_cast<HBITMAP>(skin.Get()), key, WindowDpi(Handle()));
+    ApplySkinRegion(Handle(), pixels, key, dpi);
+    const SIZE size = SkinSize(pixels, dpi);
+    skin_ = dpi == 96 ? std::move(pixels) : vd::ScaleNearest(pixels.View(), size.cx, size.cy);
   }
   Hide();
   Form_MouseMove(forms::MouseArgs{});

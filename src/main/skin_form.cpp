@@ -7,24 +7,6 @@
 
 namespace {
 
-// The bitmap's pixels as a top-down 32-bit DIB, read in one call.
-vd::Image ReadPixels(HBITMAP bitmap) {
-  BITMAP info{};
-  if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return {};
-  vd::Image image(info.bmWidth, info.bmHeight);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = info.bmWidth;
-  bi.bmiHeader.biHeight = -info.bmHeight;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  forms::MemoryDc dc(::CreateCompatibleDC(nullptr));
-  if (!::GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), image.View().data, &bi, DIB_RGB_COLORS))
-    return {};
-  return image;
-}
-
 HRGN MakeRegion(const std::vector<vd::RegionRect>& rects, int width, int height) {
   std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
@@ -49,31 +31,50 @@ UINT WindowDpi(HWND window) {
   return dpi ? dpi : 96;
 }
 
-vd::Image ApplySkinRegion(HWND form, HBITMAP skin, std::int32_t& keyColour, UINT dpi) {
-  vd::Image pixels = ReadPixels(skin);
-  if (pixels.Empty()) return {};
-  const int width = ::MulDiv(pixels.Width(), static_cast<int>(dpi), 96);
-  const int height = ::MulDiv(pixels.Height(), static_cast<int>(dpi), 96);
-  vd::Image scaled = width == pixels.Width() && height == pixels.Height()
-                         ? std::move(pixels)
-                         : vd::ScaleNearest(pixels.View(), width, height);
+vd::Image ReadSkin(HBITMAP skin) {
+  BITMAP info{};
+  if (!skin || !::GetObjectA(skin, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return {};
+  vd::Image image(info.bmWidth, info.bmHeight);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = info.bmWidth;
+  bi.bmiHeader.biHeight = -info.bmHeight;  // top-down, as the engine's images are
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  forms::MemoryDc dc(::CreateCompatibleDC(nullptr));
+  if (!::GetDIBits(dc.Get(), skin, 0, static_cast<UINT>(info.bmHeight), image.View().data, &bi, DIB_RGB_COLORS))
+    return {};
+  return image;
+}
+
+SIZE SkinSize(const vd::Image& skin, UINT dpi) {
+  return SIZE{::MulDiv(skin.Width(), static_cast<int>(dpi), 96), ::MulDiv(skin.Height(), static_cast<int>(dpi), 96)};
+}
+
+void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour, UINT dpi) {
+  if (skin.Empty()) return;
   std::uint32_t key = 0;  // 0x00RRGGBB, as the pixels are compared
   if (keyColour < 1) {
-    key = vd::PixelColour(scaled.View(), 0, 0);
+    key = vd::PixelColour(skin.View(), 0, 0);
     keyColour = static_cast<std::int32_t>(RGB((key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF));
   } else {
     const auto c = static_cast<COLORREF>(keyColour);
     key = static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
   }
-  HRGN region = MakeRegion(vd::SkinRegionRects(scaled.View(), key), width, height);
-  if (form) {
-    ::SetWindowPos(form, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // From here the window owns the region.
-    if (region && !::SetWindowRgn(form, region, TRUE)) ::DeleteObject(region);
-  } else if (region) {
-    ::DeleteObject(region);
+  const SIZE size = SkinSize(skin, dpi);
+  // The runs are found on the skin as drawn and scaled as rectangles: the
+  // same pixels as scanning the scaled picture, in a fraction of the time.
+  HRGN region = MakeRegion(vd::ScaleRegionRects(vd::SkinRegionRects(skin.View(), key), skin.Width(), skin.Height(),
+                                                size.cx, size.cy),
+                           size.cx, size.cy);
+  if (!form) {
+    if (region) ::DeleteObject(region);
+    return;
   }
-  return scaled;
+  ::SetWindowPos(form, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // From here the window owns the region.
+  if (region && !::SetWindowRgn(form, region, TRUE)) ::DeleteObject(region);
 }
 
 void DragWindow(HWND window) {

@@ -8,12 +8,18 @@
 
 #include "engine/image.h"
 
-// Scales the skin to dpi (96 = its own size), sizes the window to it and cuts
-// the window's region from it: every pixel that does not have the key colour
-// belongs to the window. A keyColour below 1 (0x00BBGGRR) means the colour of
-// the top-left pixel and is written back. Returns the scaled skin, which the
-// window paints as its background; empty when the skin cannot be read.
-vd::Image ApplySkinRegion(HWND form, HBITMAP skin, std::int32_t& keyColour, UINT dpi);
+// The skin picture's pixels, read in one call; empty when it cannot be read.
+vd::Image ReadSkin(HBITMAP skin);
+
+// The size of the skin at dpi (96 = its own size).
+SIZE SkinSize(const vd::Image& skin, UINT dpi);
+
+// Sizes the window to the skin at dpi and cuts the window's region from it:
+// every pixel that does not have the key colour belongs to the window, as
+// ScaleNearest shows the skin at that size. A keyColour below 1 (0x00BBGGRR)
+// means the colour of the top-left pixel and is written back. A null form
+// only makes the region (and drops it).
+void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour, UINT dpi);
 
 // The DPI the window is shown at.
 UINT WindowDpi(HWND window);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -122,6 +123,27 @@ TEST(SkinRegionTest, DoubleScaleDoublesEveryRectangle) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x)
       EXPECT_EQ(PixelColour(odd.View(), x, y), PixelColour(skin.View(), x * 4 / 6, y * 3 / 4));
+}
+
+TEST(SkinRegionTest, ScaledRectanglesCoverExactlyTheScaledSkin) {
+  std::mt19937 random(11);
+  const int sizes[][2] = {{2, 2}, {3, 2}, {5, 4}, {7, 4}, {3, 4}, {1, 2}};  // scaled = size * a / b
+  for (int round = 0; round < 120; ++round) {
+    const int w = 1 + static_cast<int>(random() % 30), h = 1 + static_cast<int>(random() % 20);
+    std::vector<std::string> rows(static_cast<std::size_t>(h), std::string(static_cast<std::size_t>(w), '#'));
+    for (auto& row : rows)
+      for (char& c : row)
+        if (random() % 3 == 0) c = '.';
+    Image skin = SkinFrom(rows);
+    const auto& f = sizes[round % 6];
+    const int sw = std::max(1, w * f[0] / f[1]), sh = std::max(1, h * f[0] / f[1]);
+    Image scaled = ScaleNearest(skin.View(), sw, sh);
+    SCOPED_TRACE(std::to_string(round) + ": " + std::to_string(w) + "x" + std::to_string(h) + " to " +
+                 std::to_string(sw) + "x" + std::to_string(sh));
+    std::vector<int> expected = Coverage(SkinRegionRects(scaled.View(), kKey), sw, sh);
+    std::vector<int> actual = Coverage(ScaleRegionRects(SkinRegionRects(skin.View(), kKey), w, h, sw, sh), sw, sh);
+    ASSERT_EQ(actual, expected);
+  }
 }
 
 }  // namespace
