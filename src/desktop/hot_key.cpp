@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "dialogs/dialogs.h"
 #include "dialogs/frm_menus.h"
 #include "dialogs/frm_settings.h"
@@ -23,7 +25,6 @@ constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
 bool hotKeyRegistered = false;
 bool subclassed = false;
 bool hotKeyBusy = false;
-std::string changeCaption = "Change &Wallpaper";
 
 struct Choice {
   int modifier;
@@ -49,10 +50,11 @@ bool Register() {
                           vd::HotKeyVirtualKey(c.key)) != 0;
 }
 
+// The tray menu's "Change Wallpaper" entry names the key while one is registered.
 void SetChangeCaption(bool withKey) {
-  changeCaption = "Change &Wallpaper";
-  if (withKey) changeCaption += "\t" + StoredName();
-  frmMenus().mnuChange.SetCaption(changeCaption);
+  std::string caption = "Change &Wallpaper";
+  if (withKey) caption += "\t" + StoredName();
+  frmMenus().mnuChange.SetCaption(caption);
 }
 
 // True when the user wants to choose another key.
@@ -80,10 +82,6 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 }  // namespace
-
-bool HotKeyRegistered() { return hotKeyRegistered; }
-
-std::string ChangeMenuCaption() { return changeCaption; }
 
 void SetupHotKey(bool release) {
   HWND main = frmMain().Handle();

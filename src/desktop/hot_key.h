@@ -2,8 +2,6 @@
 // wallpaper from anywhere, also while automatic changing is off.
 #pragma once
 
-#include <string>
-
 // Registers the stored key (release = false, once at start) or gives it back
 // (release = true, at Exit). A key that cannot be registered is reported with
 // a question that offers the settings dialog.
@@ -15,9 +13,3 @@ bool ApplyHotKey();
 
 // The change the key asks for.
 void OnHotKey(int id);
-
-bool HotKeyRegistered();
-
-// The caption of the tray menu's "Change Wallpaper" entry: with a TAB and the
-// key's name while a key is registered.
-std::string ChangeMenuCaption();

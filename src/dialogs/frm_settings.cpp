@@ -15,7 +15,6 @@
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
 #include "main/app.h"
-#include "main/frm_main.h"
 #include "platform/registry_store.h"
 
 namespace {

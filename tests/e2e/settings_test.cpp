@@ -489,6 +489,16 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   EXPECT_TRUE(WaitUntil([&] { return ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)) == chosen; }, 3000))
       << std::hex << ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol));
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  // Cancelled, the colour dialog keeps the colour.
+  ClickControl(dlg, ids::IconCol);
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(colour = FindProcessWindow(vd.Pid(), "#32770", "Color")); }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return ::GetDlgItem(colour, IDCANCEL) != nullptr; }, 5000));
+  ::SendMessageTimeoutA(::GetDlgItem(colour, 0x2c2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("9"), SMTO_ABORTIFHUNG,
+                        3000, nullptr);
+  Click(colour, IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(colour); }, 5000));
+  ::Sleep(200);
+  EXPECT_EQ(ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)), chosen);
 
   // "Example" shows the chosen colour on the sample caption.
   ClickControl(dlg, ids::lblExample);
