@@ -21,11 +21,9 @@ icon() {  # icon <out.ico> <frame> <sky> <hill> <sun>
 icon vd.ico '#2E68AA' '#AACDF0' '#5A9650' '#FFD23C'           # enabled
 icon vd-disabled.ico '#7A7F86' '#D4D7DB' '#A3A7AC' '#EDEEF0'  # disabled
 
-# The skin: the panel with rounded corners, a border in the accent colour and
-# a darker foot strip.
-convert -size 440x300 xc:'#FF00FF' +antialias \
-  -fill '#2E68AA' -draw 'roundrectangle 0,0 439,299 16,16' \
-  -fill '#ECF0F5' -draw 'roundrectangle 2,2 437,297 14,14' \
-  -fill '#DCE4EE' -draw 'rectangle 2,262 437,284' -draw 'roundrectangle 2,270 437,297 14,14' \
-  -fill '#2E68AA' -draw 'rectangle 2,261 437,261' \
+# The skin, the size of the main window's content: the panel with rounded
+# corners and a border in the accent colour.
+convert -size 440x262 xc:'#FF00FF' +antialias \
+  -fill '#2E68AA' -draw 'roundrectangle 0,0 439,261 16,16' \
+  -fill '#ECF0F5' -draw 'roundrectangle 2,2 437,259 14,14' \
   -type TrueColor BMP3:skin.bmp

@@ -77,4 +77,23 @@ void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style) {
   }
 }
 
+PicturePart PartNeeded(int style, int width, int height, int screenWidth, int screenHeight) {
+  PicturePart part;
+  if (style != kStyleCentered && style != kStyleTiled) {
+    part.width = width;
+    part.height = height;
+    part.maxWidth = 2 * screenWidth;
+    part.maxHeight = 2 * screenHeight;
+    return part;
+  }
+  part.width = std::min(width, std::max(screenWidth, 1));
+  part.height = std::min(height, std::max(screenHeight, 1));
+  if (style == kStyleCentered) {
+    // Where the whole picture's centring would cut it (the offsets Center uses).
+    part.x = (width - part.width) / 2;
+    part.y = (height - part.height) / 2;
+  }
+  return part;
+}
+
 }  // namespace vd

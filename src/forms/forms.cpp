@@ -278,6 +278,18 @@ void ListBox::SetRedraw(bool on) {
   if (on) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void ListBox::FitHeightToItems() {
+  if (!hwnd_) return;
+  const LRESULT itemHeight = ::SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0);
+  if (itemHeight == LB_ERR) return;
+  RECT outer{}, inner{};
+  ::GetWindowRect(hwnd_, &outer);
+  ::GetClientRect(hwnd_, &inner);
+  const int border = (outer.bottom - outer.top) - inner.bottom;
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left,
+                 static_cast<int>(itemHeight) * ListCount() + border, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void ListBox::OnCommand(int code) {
   if (code == LBN_SELCHANGE && Click) Click();
   if (code == LBN_DBLCLK && DblClick) DblClick();
@@ -351,6 +363,11 @@ void Timer::Attach(Form& owner, UINT_PTR id, UINT intervalMs) {
 void Timer::SetEnabled(bool enabled) {
   enabled_ = enabled;
   Apply();
+}
+
+void Timer::Start(UINT intervalMs) {
+  interval_ = intervalMs;
+  SetEnabled(true);
 }
 
 void Timer::Apply() {

@@ -134,6 +134,8 @@ class ListBox : public Control {
   // false, and nothing changes, when the index names no entry.
   bool SetListIndex(int index);
   void SetRedraw(bool on);
+  // Makes the list exactly as tall as its entries, border included.
+  void FitHeightToItems();
   Handler Click, DblClick;
 
  protected:
@@ -188,6 +190,8 @@ class Timer {
   void Attach(Form& owner, UINT_PTR id, UINT intervalMs);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // Sets the interval and (re)starts the timer.
+  void Start(UINT intervalMs);
   UINT Interval() const { return interval_; }
   Handler Tick;
 

@@ -63,5 +63,6 @@ constexpr int Label1 = 370;
 // Timers
 constexpr int frmWaitTimer1 = 1;
 constexpr int frmMainTimer1 = 1;
+constexpr int frmMainRepaintTimer = 2;
 
 }  // namespace ids

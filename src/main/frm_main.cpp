@@ -15,6 +15,7 @@
 #include "engine/skin_region.h"
 #include "engine/style_rule.h"
 #include "engine/tray_message.h"
+#include "forms/handles.h"
 #include "main/app.h"
 #include "main/control_ids.h"
 #include "main/frm_wait.h"
@@ -35,6 +36,9 @@ const char* const kButtonTips[] = {"Add Images to the current list", "Remove Ima
 
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+// The style rule measures the picture box, which adds a 2-pixel border on each side.
+int SuggestFor(int width, int height) { return vd::SuggestStyle(width + 4, height + 4, ScreenWidth(), ScreenHeight()); }
 
 void Fill(HDC dc, int l, int t, int r, int b, COLORREF c) {
   RECT rc{l, t, r, b};
@@ -71,6 +75,13 @@ FrmMain::FrmMain() {
   SysTrayPic.MouseMove = [this](const forms::MouseArgs& m) { SysTrayPic_MouseMove(m); };
   imgList.MouseDown = [this](const forms::MouseArgs& m) { imgList_MouseDown(m); };
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
+  repaintTimer_.Tick = [this] {
+    // Once soon after the announcement, and once more a second later for a
+    // desktop that was slow to repaint.
+    repaintTimer_.SetEnabled(false);
+    if (repaintsLeft_ > 0 && --repaintsLeft_ > 0) repaintTimer_.Start(1000);
+    if (Visible()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  };
 }
 
 forms::Form::WindowDesign FrmMain::Design() const {
@@ -79,7 +90,7 @@ forms::Form::WindowDesign FrmMain::Design() const {
   // No frame of its own: the skin gives the window its outline.
   s.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   s.width = 440;
-  s.height = 300;
+  s.height = 262;
   s.x = (ScreenWidth() - forms::Scale(s.width)) / 2;
   s.y = (ScreenHeight() - forms::Scale(s.height)) / 3;
   return s;
@@ -102,8 +113,10 @@ void FrmMain::CreateControls() {
   }
   lstTime.Create(*this, ids::lstTime, 80, 30, 110, 96, false);
   for (const char* t : vd::kCycleTimeTexts) lstTime.AddItem(t);
+  lstTime.FitHeightToItems();
   lstStyle.Create(*this, ids::lstStyle, 276, 30, 110, 56, false);
   for (const char* t : kStyleTexts) lstStyle.AddItem(t);
+  lstStyle.FitHeightToItems();
   imgMin.Create(*this, ids::imgMin, 394, 8, 18, 18);
   imgClose.Create(*this, ids::imgClose, 414, 8, 18, 18);
   SysTrayPic.Create(*this, ids::SysTrayPic, 0, 0, 1, 1);
@@ -111,6 +124,7 @@ void FrmMain::CreateControls() {
   SetToolTip(lblTime, "Time to change wallpaper automatically");
   SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
+  repaintTimer_.Attach(*this, ids::frmMainRepaintTimer, 250);
 }
 
 void FrmMain::AppendEntry(const vd::ListEntry& e) {
@@ -150,6 +164,8 @@ void FrmMain::Form_Load() {
   Hide();
   Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
+  listLoaded_ = true;
+  RunHeldCommands();
   frmWait().Unload();
   setHandCursors();
   AddTrayIcon();
@@ -239,9 +255,11 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
       break;
   }
   if (msg == WM_SETTINGCHANGE && Visible()) {
-    // A new wallpaper was announced: repaint all of the window, frame included,
-    // in case the desktop was drawn over it.
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // A new wallpaper was announced. The desktop repaints once the
+    // announcement is over, and may draw over this window: repaint all of it,
+    // frame included, a moment later (restarted by each announcement).
+    repaintsLeft_ = 2;
+    repaintTimer_.Start(250);
     return false;
   }
   if (msg == WM_CLOSE) {
@@ -255,8 +273,25 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 }
 
 void FrmMain::Text1_Change() {
+  heldCommands_.push_back(Text1.Text());
+  RunHeldCommands();
+}
+
+void FrmMain::RunHeldCommands() {
+  // Until start-up has loaded the list there is no list to add to and no path
+  // to save it at; and a command never runs inside another (loading a list
+  // lets messages run). Held commands run in the order they came.
+  if (!listLoaded_ || runningCommand_) return;
+  forms::ScopedFlag running(runningCommand_);
+  while (!heldCommands_.empty()) {
+    const std::string text = std::move(heldCommands_.front());
+    heldCommands_.pop_front();
+    RunCommand(text);
+  }
+}
+
+void FrmMain::RunCommand(const std::string& text) {
   AppState& a = app();
-  const std::string text = Text1.Text();
   const vd::CommandText cmd = vd::SplitCommandText(text);
   if (cmd.option == "-l") {
     if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
@@ -332,50 +367,72 @@ void FrmMain::lstStyle_Click() {
 
 void FrmMain::lstStyle_LostFocus() {
   lstStyle.SetVisible(false);
+  if (styleSetByProgram_) return;  // closed by the program: no pick was made
   app().manualStyle = true;
   PreviewSelectedEntry();
 }
 
-bool FrmMain::LoadBackPic(const std::string& path) {
-  backPic_ = platform::LoadPicture(path, 2 * ScreenWidth(), 2 * ScreenHeight());
+void FrmMain::CloseStyleList() {
+  forms::ScopedFlag byProgram(styleSetByProgram_);
+  HideDropDown(lstStyle);
+}
+
+int FrmMain::StyleFor(int width, int height) const {
+  const AppState& a = app();
+  return a.settings.autoDecision != 0 && !a.manualStyle ? SuggestFor(width, height) : lstStyle.ListIndex();
+}
+
+bool FrmMain::LoadBackPic(const std::string& path, std::optional<int> style) {
+  int decodedFor = -1;
+  backPic_ = platform::LoadPicture(path, [&](int width, int height) {
+    decodedFor = style ? *style : StyleFor(width, height);
+    return vd::PartNeeded(decodedFor, width, height, ScreenWidth(), ScreenHeight());
+  });
   if (backPic_.pixels.Empty()) return false;
   backPicPath_ = path;
+  backStyle_ = decodedFor;
   backWidth_ = backPic_.originalWidth;
   backHeight_ = backPic_.originalHeight;
   return true;
 }
 
-int FrmMain::suggestStyle() const {
-  // Measured on the picture box, which adds a 2-pixel border on each side.
-  return vd::SuggestStyle(backWidth_ + 4, backHeight_ + 4, ScreenWidth(), ScreenHeight());
-}
+int FrmMain::suggestStyle() const { return SuggestFor(backWidth_, backHeight_); }
 
-void FrmMain::ComposeBackPic() {
+bool FrmMain::ComposeBackPic() {
   const int style = lstStyle.ListIndex();
+  // Each style needs its own part of a big picture.
+  if (style != backStyle_ && !LoadBackPic(backPicPath_, style)) return false;
   FullSizePic = vd::Image(ScreenWidth(), ScreenHeight());
   vd::ComposeWallpaper(FullSizePic.View(), backPic_.pixels.View(), style);
   canvasKey_ = backPicPath_ + "|" + std::to_string(style);
   backPic_ = {};  // the composition is all that is needed from here on
+  return true;
 }
 
-void FrmMain::showThumbnail() {
+bool FrmMain::showThumbnail() {
   AppState& a = app();
-  if (backPic_.pixels.Empty()) return;
-  if (a.settings.autoDecision != 0 && !a.manualStyle) lstStyle.SetListIndex(suggestStyle());
-  ComposeBackPic();
+  if (backPic_.pixels.Empty()) return false;
+  if (a.settings.autoDecision != 0 && !a.manualStyle) {
+    // The suggestion is the program's choice, not the user's pick, even when
+    // it closes a style list the user had open.
+    forms::ScopedFlag byProgram(styleSetByProgram_);
+    lstStyle.SetListIndex(suggestStyle());
+  }
+  if (!ComposeBackPic()) return false;
   preview_ = vd::Image(forms::Scale(kPreviewWidth) - 2, forms::Scale(kPreviewHeight) - 2);
   vd::ResampleInto(FullSizePic.View(), preview_.View());
   imgPreview.Invalidate();
+  return true;
 }
 
 bool FrmMain::ComposeSelected() {
+  if (composing) return false;  // never inside a preview
+  forms::ScopedFlag busy(composing);
   int i = SelectedIndex();
   if (i < 0 || i >= static_cast<int>(entries.size())) return false;
   const std::string path = entries[static_cast<std::size_t>(i)].FullPath();
   if (!FullSizePic.Empty() && canvasKey_ == path + "|" + std::to_string(lstStyle.ListIndex())) return true;
-  if (!LoadBackPic(path)) return false;
-  ComposeBackPic();
-  return true;
+  return LoadBackPic(path) && ComposeBackPic();
 }
 
 void FrmMain::ReleaseCanvas() {
@@ -492,13 +549,6 @@ void FrmMain::PaintSkin(HDC dc) {
   bi.bmiHeader.biCompression = BI_RGB;
   ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(skin_.Width()), static_cast<DWORD>(skin_.Height()), 0, 0, 0,
                       static_cast<UINT>(skin_.Height()), skin_.View().data, &bi, DIB_RGB_COLORS);
-  // The program's name on the foot strip of the skin.
-  RECT foot{forms::Scale(14), forms::Scale(264), forms::Scale(300), forms::Scale(284)};
-  HGDIOBJ old = ::SelectObject(dc, forms::DefaultFont());
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, kAccentColor);
-  ::DrawTextA(dc, forms::kProgramTitle, -1, &foot, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc, old);
 }
 
 void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
@@ -624,7 +674,7 @@ void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
   if (i == tipIndex_) return;
   tipIndex_ = i;
   if (i < 0 || i >= static_cast<int>(entries.size()))
-    SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
+    SetToolTip(imgList, std::string());  // over no entry: no tip
   else
     SetToolTip(imgList, " Location: " + entries[static_cast<std::size_t>(i)].FullPath() + " ");
 }

@@ -2,6 +2,8 @@
 // channel. Loaded hidden at start; the user opens it from the tray.
 #pragma once
 
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,18 +36,30 @@ class FrmMain : public forms::Form {
   // is applied or another entry is composed.
   vd::Image FullSizePic;
 
-  // Loads the selected picture (BackPic); false when it cannot be decoded.
-  bool LoadBackPic(const std::string& path);
+  // Loads the selected picture (BackPic): the part of it that the given
+  // style, or else the style it will be shown in, needs. False when it
+  // cannot be decoded.
+  bool LoadBackPic(const std::string& path, std::optional<int> style = std::nullopt);
+  // The picture's own size, whatever part of it was decoded.
   int BackPicWidth() const { return backWidth_; }
   int BackPicHeight() const { return backHeight_; }
-  // Composes the loaded picture in the chosen (or suggested) style and shows the preview.
-  void showThumbnail();
+  // Composes the loaded picture in the chosen (or suggested) style and shows
+  // the preview; false when that fails.
+  bool showThumbnail();
   int suggestStyle() const;
   // Makes sure FullSizePic holds the selected entry in the selected style.
   bool ComposeSelected();
   void ReleaseCanvas();
   // Selects an entry without running the list's click handler.
   void SelectQuietly(int index);
+  // Closes the style list if it is open, without taking that as a pick.
+  void CloseStyleList();
+
+  // Previews and compositions never run inside one another: set while one
+  // runs. A preview asked for meanwhile (by a focus change it caused, say) is
+  // noted in previewWanted and runs once the one under way has finished.
+  bool composing = false;
+  bool previewWanted = false;
 
   // The wallpaper list: imgList shows the names, entries hold folder, name
   // and extension of the same index.
@@ -64,7 +78,10 @@ class FrmMain : public forms::Form {
 
  private:
   void HandleCommandLine();
-  void ComposeBackPic();
+  void RunCommand(const std::string& text);
+  void RunHeldCommands();
+  int StyleFor(int width, int height) const;
+  bool ComposeBackPic();
   void PaintPreview(HDC dc, const RECT& rc);
   void PaintButton(int index, HDC dc, const RECT& rc);
   void Form_MouseMove(const forms::MouseArgs& m);
@@ -93,6 +110,7 @@ class FrmMain : public forms::Form {
   void lblStyle_MouseUp(const forms::MouseArgs& m);
 
   platform::Picture backPic_;
+  int backStyle_ = -1;  // the style whose part of the picture backPic_ holds
   int backWidth_ = 0, backHeight_ = 0;
   std::string canvasKey_;  // entry path and style FullSizePic was composed for
   std::string backPicPath_;
@@ -102,4 +120,13 @@ class FrmMain : public forms::Form {
   int hoveredCtrl_ = -1;  // imgCtrl picture shown hovered: 1 minimise, 3 close
   int lastMouseX_ = -1, lastMouseY_ = -1;
   int tipIndex_ = -2;
+  // Commands from the channel wait here until start-up has loaded the list,
+  // and while another command runs.
+  std::deque<std::string> heldCommands_;
+  bool listLoaded_ = false;
+  bool runningCommand_ = false;
+  // Set while the program itself changes or closes the style list.
+  bool styleSetByProgram_ = false;
+  forms::Timer repaintTimer_;  // repaints the window after the desktop has repainted
+  int repaintsLeft_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/list_file.h"
 #include "engine/wallpaper_list.h"
+#include "forms/handles.h"
 #include "main/app.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
@@ -42,6 +43,7 @@ void LoadList(const std::string& path, bool clearFirst) {
 bool SaveList(std::string& path) {
   AppState& a = app();
   if (path.empty()) path = a.paths.defaultListPath;
+  if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   std::string text = vd::SerializeList(frmMain().entries);
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
@@ -51,7 +53,9 @@ bool SaveList(const std::string& path) {
   return SaveList(p);
 }
 
-void PreviewSelectedEntry() {
+namespace {
+
+void PreviewOnce() {
   AppState& a = app();
   FrmMain& m = frmMain();
   // Every entry gets one chance: a list of which no picture loads ends the search.
@@ -65,11 +69,23 @@ void PreviewSelectedEntry() {
       SaveList(std::string());
       return;
     }
-    if (m.LoadBackPic(path)) {
-      m.showThumbnail();
-      return;
-    }
+    if (m.LoadBackPic(path) && m.showThumbnail()) return;
     if ((count == 1 && i == 0) || ++failures >= count) return;
     m.SelectQuietly(i + 1 < count ? i + 1 : 0);
   }
+}
+
+}  // namespace
+
+void PreviewSelectedEntry() {
+  FrmMain& m = frmMain();
+  if (m.composing) {
+    m.previewWanted = true;
+    return;
+  }
+  forms::ScopedFlag busy(m.composing);
+  do {
+    m.previewWanted = false;
+    PreviewOnce();
+  } while (m.previewWanted);
 }

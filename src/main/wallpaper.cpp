@@ -80,6 +80,7 @@ void NextWallpaper() {
     return;
   }
   a.manualStyle = false;
+  m.CloseStyleList();  // the entry changes under it; closing it picks nothing
   SYSTEMTIME t;
   ::GetLocalTime(&t);
   double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -57,6 +58,17 @@ constexpr int kStripRows = 64;
 }  // namespace
 
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
+  return LoadPicture(path, [&](int width, int height) {
+    vd::PicturePart whole;
+    whole.width = width;
+    whole.height = height;
+    whole.maxWidth = maxWidth;
+    whole.maxHeight = maxHeight;
+    return whole;
+  });
+}
+
+Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart) {
   Picture out;
   IWICImagingFactory* factory = Factory();
   if (!factory || path.empty()) return out;
@@ -73,15 +85,21 @@ Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
     return out;
   UINT w = 0, h = 0;
   if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 65535 || h > 65535) return out;
-  const int width = static_cast<int>(w), height = static_cast<int>(h);
+  const int pictureWidth = static_cast<int>(w), pictureHeight = static_cast<int>(h);
+  // Only the part asked for is decoded, clipped to the picture.
+  const vd::PicturePart part = choosePart(pictureWidth, pictureHeight);
+  const int left = std::clamp(part.x, 0, pictureWidth - 1), top = std::clamp(part.y, 0, pictureHeight - 1);
+  const int width = std::clamp(part.width, 1, pictureWidth - left);
+  const int height = std::clamp(part.height, 1, pictureHeight - top);
   int outW = width, outH = height;
-  if (maxWidth > 0 && maxHeight > 0) vd::FitWithin(width, height, maxWidth, maxHeight, outW, outH);
+  if (part.maxWidth > 0 && part.maxHeight > 0) vd::FitWithin(width, height, part.maxWidth, part.maxHeight, outW, outH);
 
-  const UINT stride = w * 4;
+  const UINT stride = static_cast<UINT>(width) * 4;
   if (outW == width && outH == height) {
     vd::Image img(width, height);
     if (img.Empty()) return out;
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(img.SizeBytes()), img.View().data)))
+    WICRect rect{left, top, width, height};
+    if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(img.SizeBytes()), img.View().data)))
       return out;
     out.pixels = std::move(img);
   } else {
@@ -90,15 +108,15 @@ Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
     std::vector<std::uint8_t> strip(static_cast<std::size_t>(stride) * kStripRows);
     for (int y = 0; y < height; y += kStripRows) {
       int rows = height - y < kStripRows ? height - y : kStripRows;
-      WICRect rect{0, y, width, rows};
+      WICRect rect{left, top + y, width, rows};
       if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(stride) * rows, strip.data()))) return out;
       scaler.PushRows(vd::ConstImageView(strip.data(), width, rows, stride));
     }
     if (!scaler.Done()) return out;
     out.pixels = scaler.Take();
   }
-  out.originalWidth = width;
-  out.originalHeight = height;
+  out.originalWidth = pictureWidth;
+  out.originalHeight = pictureHeight;
   return out;
 }
 

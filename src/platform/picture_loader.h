@@ -2,8 +2,10 @@
 // codecs for) to BGRA through WIC.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "engine/compose.h"
 #include "engine/image.h"
 
 namespace platform {
@@ -18,5 +20,10 @@ struct Picture {
 // (area-averaged, in strips), so a huge file cannot exhaust memory. An empty
 // Picture when the file cannot be decoded.
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
+
+// Decodes only the part of the picture that choosePart names once the
+// picture's own size is known (clipped to the picture), scaled down while
+// decoding when the part has a maximum size.
+Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart);
 
 }  // namespace platform

@@ -170,7 +170,7 @@ TEST_F(TrayTest, MainWindowOpensOnDoubleClickIsShapedClosesAndDrags) {
 
   // A drag on the bare surface moves the window by the mouse's way.
   ::SetForegroundWindow(main);
-  const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // the foot strip, no control there
+  const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // between the list and the buttons
   ::SetCursorPos(sx, sy);
   ::Sleep(200);
   auto mouse = [](DWORD flags, int x, int y) {

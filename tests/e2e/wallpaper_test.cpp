@@ -125,7 +125,7 @@ TEST_F(WallpaperTest, DoubleClickAppliesTheEntryInEachStyle) {
   }
 }
 
-TEST_F(WallpaperTest, PictureFarLargerThanTheScreenIsScaledWhileDecoding) {
+TEST_F(WallpaperTest, PictureFarLargerThanTheScreenIsCutEquallyWhenCentered) {
   FixedStyle(0);
   const std::string pic = Temp() / "huge.bmp";
   ASSERT_TRUE(MakePicture(pic, 3000, 2000, "bmp", [](int x, int) -> std::uint32_t { return x < 1500 ? 0xFF0000 : 0x0000FF; }));

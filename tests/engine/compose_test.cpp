@@ -126,5 +126,47 @@ TEST(ComposeTest, PictureWithPaddedRowsIsReadByItsStride) {
   }
 }
 
+TEST(ComposeTest, PartNeededByCenteredAndTiledComposesLikeTheWholePicture) {
+  // Every mix of smaller, equal and larger in each direction, odd and even differences.
+  const int sizes[] = {3, 6, 7, 8, 11, 20};
+  for (int style : {0, 1}) {
+    for (int pw : sizes) {
+      for (int ph : sizes) {
+        SCOPED_TRACE(testing::Message() << "style " << style << " picture " << pw << "x" << ph);
+        const Image picture = CodedPicture(pw, ph);
+        Canvas whole(7, 6);
+        ComposeWallpaper(whole.View(), picture.View(), style);
+        const PicturePart part = PartNeeded(style, pw, ph, 7, 6);
+        ASSERT_EQ(part.maxWidth, 0);
+        ASSERT_LE(part.width, 7);
+        ASSERT_LE(part.height, 6);
+        ASSERT_GE(part.x, 0);
+        ASSERT_GE(part.y, 0);
+        ASSERT_LE(part.x + part.width, pw);
+        ASSERT_LE(part.y + part.height, ph);
+        const ConstImageView decoded{picture.View().Pixel(part.x, part.y), part.width, part.height,
+                                     picture.View().stride};
+        Canvas fromPart(7, 6);
+        ComposeWallpaper(fromPart.View(), decoded, style);
+        for (int y = 0; y < 6; ++y) {
+          for (int x = 0; x < 7; ++x) ASSERT_EQ(fromPart.At(x, y), whole.At(x, y)) << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(ComposeTest, StretchedAndUnknownStylesNeedTheWholePictureBoundedByTwiceTheScreen) {
+  for (int style : {2, -1, 7}) {
+    const PicturePart part = PartNeeded(style, 6000, 4000, 1024, 768);
+    EXPECT_EQ(part.x, 0);
+    EXPECT_EQ(part.y, 0);
+    EXPECT_EQ(part.width, 6000);
+    EXPECT_EQ(part.height, 4000);
+    EXPECT_EQ(part.maxWidth, 2048);
+    EXPECT_EQ(part.maxHeight, 1536);
+  }
+}
+
 }  // namespace
 }  // namespace vd

@@ -1,0 +1,273 @@
+// The main window as the user sees it: an automatic change while the style
+// list is open, the window after a change, the location tip, the layout.
+#include <algorithm>
+
+#include "harness.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+
+namespace e2e {
+namespace {
+
+class MainWindowTest : public VdTest {
+ protected:
+  std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
+
+  static void LeftClick(HWND w) {
+    ::PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::PostMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+
+  // A real mouse movement to a screen point.
+  static void MoveMouse(int x, int y) {
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (w - 1);
+    in.mi.dy = y * 65535 / (h - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof in);
+  }
+
+  // The screen's pixels in a rectangle, as 0x00RRGGBB, row by row.
+  static std::vector<std::uint32_t> Capture(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(mem, dib);
+    ::BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < px.size(); ++i) px[i] = p[i] & 0xFFFFFF;
+    ::SelectObject(mem, old);
+    ::DeleteObject(dib);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    return px;
+  }
+
+  static RECT ScreenRect(HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return r;
+  }
+
+  // The rectangle of a child in its parent's client coordinates.
+  static RECT ChildRect(HWND parent, HWND child) {
+    RECT r = ScreenRect(child);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+
+  // The visible tip window of the process, if one shows.
+  static HWND VisibleTip(DWORD pid) {
+    HWND w = nullptr;
+    while ((w = ::FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && ::IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+  }
+};
+
+TEST_F(MainWindowTest, TimedChangeWithTheStyleListOpenComposesThePictureAndIsNoHandPick) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "0");
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\a small.bmp", 300, 200, "bmp", 0x0000FF));  // suggests Tiled
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\b red.bmp", 800, 600, "bmp", 0xFF0000));    // suggests Stretched
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  HWND list = ::GetDlgItem(main, ids::imgList), styles = ::GetDlgItem(main, ids::lstStyle);
+  auto style = [&] { return ControlText(main, ids::lblStyle); };
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0 && style() == "Tiled"; }, 5000));
+
+  // The user opens the style list; the timed change comes before a pick.
+  LeftClick(::GetDlgItem(main, ids::lblStyle));
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(styles); }, 3000));
+  ::DeleteFileA(BitmapPath().c_str());
+  for (int tick = 0; tick < 30; ++tick) ::SendMessageA(main, WM_TIMER, ids::frmMainTimer1, 0);
+  std::optional<Bitmap> bmp;
+  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50));
+  ASSERT_EQ(ListBoxSelection(list), 1);
+  for (POINT p : {POINT{512, 384}, POINT{5, 5}, POINT{1018, 762}})
+    EXPECT_EQ(bmp->At(p.x, p.y), 0xFF0000u) << "the red picture fills the wallpaper at " << p.x << "," << p.y;
+  EXPECT_EQ(style(), "Stretched") << "the suggested style";
+  EXPECT_FALSE(IsVisible(styles)) << "the change closed the open list";
+
+  // Closing the list was no hand pick: the next selection takes its suggestion.
+  ClickListItem(list, 0);
+  EXPECT_TRUE(WaitUntil([&] { return style() == "Tiled"; }, 5000)) << style();
+}
+
+TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "2");
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  const std::uint32_t colours[] = {0x00FF00, 0xFF00FF};
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\green.bmp", 64, 48, "bmp", colours[0]));
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\magenta.bmp", 64, 48, "bmp", colours[1]));
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(IsVisible(main));
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  const RECT win = ScreenRect(main), preview = ScreenRect(::GetDlgItem(main, ids::imgPreview));
+  for (int change = 0; change < 5; ++change) {
+    SCOPED_TRACE("change " + std::to_string(change));
+    const std::uint32_t wallpaper = colours[change % 2];
+    ::DeleteFileA(BitmapPath().c_str());
+    DoubleClickListItem(list, change % 2);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == wallpaper; }, 5000)) << "the desktop shows the new wallpaper";
+    // The window, except its preview (which shows the picture), never shows
+    // the wallpaper's colour once the change is done.
+    int wallpaperPixels = 0;
+    const bool clean = WaitUntil(
+        [&] {
+          const std::vector<std::uint32_t> px = Capture(win);
+          const int w = win.right - win.left;
+          wallpaperPixels = 0;
+          for (std::size_t i = 0; i < px.size(); ++i) {
+            const int x = win.left + static_cast<int>(i) % w, y = win.top + static_cast<int>(i) / w;
+            const bool inPreview = x >= preview.left && x < preview.right && y >= preview.top && y < preview.bottom;
+            if (!inPreview && ColourDistance(px[i], wallpaper) <= 8) ++wallpaperPixels;
+          }
+          return wallpaperPixels == 0 && !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle);
+        },
+        5000, 100);
+    EXPECT_TRUE(clean) << wallpaperPixels << " pixels of the window show the wallpaper";
+  }
+}
+
+TEST_F(MainWindowTest, LocationTipNamesTheEntryUnderTheMouseAndIsClearedOverTheEmptyPart) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\first.bmp", 8, 8, "bmp", 0x123456));
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\second.bmp", 8, 8, "bmp", 0x654321));
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  ASSERT_EQ(ListBoxItems(list).size(), 2u);
+  DWORD_PTR itemHeight = 0;
+  ::SendMessageTimeoutA(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 3000, &itemHeight);
+  const RECT r = ScreenRect(list);
+  const int x = r.left + 30;
+  auto tipText = [&] { return WindowText(VisibleTip(vd.Pid())); };
+
+  MoveMouse(x, r.top + 2 + static_cast<int>(itemHeight) * 3 / 2);
+  MoveMouse(x + 1, r.top + 2 + static_cast<int>(itemHeight) * 3 / 2);
+  EXPECT_TRUE(WaitUntil([&] { return tipText() == " Location: " + dir + "\\second.bmp "; }, 8000)) << tipText();
+
+  // Below the entries the tip goes away, and the list's own tip does not come back.
+  MoveMouse(x, r.bottom - 12);
+  MoveMouse(x + 1, r.bottom - 12);
+  std::vector<std::string> shown;
+  WaitUntil(
+      [&] {
+        std::string t = tipText();
+        if (!t.empty() && (shown.empty() || shown.back() != t)) shown.push_back(t);
+        return false;
+      },
+      2500, 25);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), "Doubleclick an image to set as wallpaper"), 0);
+  EXPECT_EQ(VisibleTip(vd.Pid()), nullptr) << tipText();
+
+  // Back over an entry, the tip is there again.
+  MoveMouse(x, r.top + 2 + static_cast<int>(itemHeight) / 2);
+  MoveMouse(x + 1, r.top + 2 + static_cast<int>(itemHeight) / 2);
+  EXPECT_TRUE(WaitUntil([&] { return tipText() == " Location: " + dir + "\\first.bmp "; }, 8000)) << tipText();
+}
+
+// Sets the system's dots per inch for programs started from here on.
+class DpiSetting {
+ public:
+  explicit DpiSetting(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_,
+                          &size) == ERROR_SUCCESS;
+    Set(dpi);
+  }
+  ~DpiSetting() {
+    if (had_) {
+      Set(old_);
+    } else {
+      HKEY k = nullptr;
+      if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, "LogPixels");
+        ::RegCloseKey(k);
+      }
+    }
+  }
+  DpiSetting(const DpiSetting&) = delete;
+  DpiSetting& operator=(const DpiSetting&) = delete;
+
+ private:
+  static void Set(DWORD dpi) {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+  DWORD old_ = 96;
+  bool had_ = false;
+};
+
+TEST_F(MainWindowTest, WindowFitsItsContentAndDropDownListsTheirEntriesAtEveryDpi) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  DWORD_PTR itemHeightAt96 = 0;
+  for (DWORD dpi : {96u, 144u}) {
+    SCOPED_TRACE("dpi " + std::to_string(dpi));
+    KillStrayPrograms();
+    DpiSetting setting(dpi);
+    Process vd = StartVd("-n " + Temp().Path());
+    HWND main = MainWindow(vd);
+    ASSERT_TRUE(IsVisible(main));
+    RECT client{};
+    ::GetClientRect(main, &client);
+    int lowest = 0, rightmost = 0;
+    for (int id : {ids::imgList, ids::imgPreview, ids::ButtonsBase, ids::ButtonsBase + 4}) {
+      const RECT c = ChildRect(main, ::GetDlgItem(main, id));
+      lowest = std::max<int>(lowest, c.bottom);
+      rightmost = std::max<int>(rightmost, c.right);
+    }
+    const int margin = ChildRect(main, ::GetDlgItem(main, ids::imgList)).left;  // the left margin
+    EXPECT_GT(lowest, client.bottom / 2);
+    EXPECT_LE(client.bottom - lowest, margin + 2) << "no empty band under the list and the buttons";
+    EXPECT_LE(client.right - rightmost, margin + 4);
+    for (int id : {ids::lstTime, ids::lstStyle}) {
+      HWND lb = ::GetDlgItem(main, id);
+      DWORD_PTR count = 0, itemHeight = 0;
+      ::SendMessageTimeoutA(lb, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count);
+      ::SendMessageTimeoutA(lb, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 3000, &itemHeight);
+      RECT inside{};
+      ::GetClientRect(lb, &inside);
+      EXPECT_EQ(inside.bottom, static_cast<LONG>(count * itemHeight)) << "list " << id << " shows its entries, no blank rows";
+    }
+    // The setting really took: the entries are taller than at 96 dots per inch.
+    DWORD_PTR itemHeight = 0;
+    ::SendMessageTimeoutA(::GetDlgItem(main, ids::lstStyle), LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 3000,
+                          &itemHeight);
+    if (dpi == 96)
+      itemHeightAt96 = itemHeight;
+    else
+      EXPECT_GE(itemHeight * 10, itemHeightAt96 * 13);
+  }
+}
+
+}  // namespace
+}  // namespace e2e
