@@ -129,7 +129,18 @@ bool FrmMenus::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
 void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem) {
   if (menuOpen_) return;  // one popup at a time, however fast the clicks come
   forms::ScopedFlag open(menuOpen_);
+  DropQueuedTrayClicks();
   tree_.Popup(root, frmMain().Handle(), defaultItem);
+  DropQueuedTrayClicks();
+}
+
+void FrmMenus::DropQueuedTrayClicks() {
+  // Clicks on the icon that piled up while the program was busy, or while
+  // this menu was open, are spent: they must not bring up one menu after another.
+  HWND tray = frmMain().SysTrayPic.Handle();
+  MSG msg;
+  while (tray && ::PeekMessageA(&msg, tray, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
+  }
 }
 
 bool FrmMenus::DispatchCommand(unsigned id) { return tree_.Dispatch(id); }

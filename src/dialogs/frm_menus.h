@@ -51,6 +51,7 @@ class FrmMenus : public forms::Form {
   void mnuListSave_Click();
   void mnuListLoad_Click();
   void mnuS_Click(int Index);
+  void DropQueuedTrayClicks();
 
   forms::MenuTree tree_;
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped

@@ -534,10 +534,7 @@ void FrmMain::ResetHoverPictures() {
   lstTime.SetVisible(false);
 }
 
-void FrmMain::Form_LostFocus() {
-  lastMouseX_ = lastMouseY_ = -1;
-  ResetHoverPictures();
-}
+void FrmMain::Form_LostFocus() { ResetHoverPictures(); }
 
 void FrmMain::PaintSkin(HDC dc) {
   BITMAPINFO bi{};

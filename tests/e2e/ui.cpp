@@ -143,6 +143,22 @@ std::string TrayTip() {
   return {};
 }
 
+void SweepTray() {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int x = 1022; x >= 700; x -= 6) {
+      in.mi.dx = x * 65535 / 1023;
+      in.mi.dy = kTrayY * 65535 / 767;
+      ::SendInput(1, &in, sizeof in);
+      ::Sleep(5);
+    }
+  }
+  ::SetCursorPos(kTrayX - 300, kTrayY - 300);
+  ::Sleep(300);
+}
+
 TrayLook TrayIconLook() {
   // The icons' hills: green when enabled, grey when disabled.
   int green = 0, grey = 0;

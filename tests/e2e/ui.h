@@ -36,6 +36,9 @@ void AnswerFileDialog(HWND dialog, const std::string& name);
 
 // The tip the notification area shows for the icon under the mouse.
 std::string TrayTip();
+// Runs the mouse along the notification area, so that the shell drops the
+// icons of programs that were ended without removing them.
+void SweepTray();
 // Which of VD's two icon pictures the notification area shows, if any.
 enum class TrayLook { None, Enabled, Disabled };
 TrayLook TrayIconLook();
