@@ -106,7 +106,6 @@ std::uint32_t Stripes(int x, int) { return x % 200 < 100 ? 0x20A040 : 0xE0E0E0; 
 
 TEST_F(TrayTest, ChangeWallpaperFromTheMenuSurvivesAStormOfClicks) {
   Settings("0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");  // the first change takes the first entry
   const std::string a = Temp() / "first.jpg", b = Temp() / "second.jpg";
   ASSERT_TRUE(MakePicture(a, 1920, 1080, "jpg", Stripes));
   ASSERT_TRUE(MakeSolidPicture(b, 1920, 1080, "jpg", 0x3050C0));
