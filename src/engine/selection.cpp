@@ -1,5 +1,6 @@
 #include "engine/selection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -24,6 +25,64 @@ std::uint32_t RandomFromTimeOfDay(double secondsSinceMidnight) {
   }
   std::mt19937 gen(start);
   return static_cast<std::uint32_t>(gen());
+}
+
+}  // namespace vd
+
+namespace vd {
+
+void ShuffleRound::Reset(int count) {
+  count_ = count < 0 ? 0 : count;
+  pending_.resize(static_cast<std::size_t>(count_));
+  for (int i = 0; i < count_; ++i) pending_[static_cast<std::size_t>(i)] = i;
+}
+
+void ShuffleRound::Inserted(int index) {
+  if (index < 0 || index > count_) index = count_;
+  for (int& p : pending_) {
+    if (p >= index) ++p;
+  }
+  pending_.push_back(index);
+  ++count_;
+}
+
+void ShuffleRound::Removed(int index) {
+  if (index < 0 || index >= count_) return;
+  std::erase(pending_, index);
+  for (int& p : pending_) {
+    if (p > index) --p;
+  }
+  --count_;
+}
+
+int ShuffleRound::Next(int current, int count, std::uint32_t randomValue) {
+  if (count < 1) return -1;
+  // A list changed behind our back starts a new round rather than name a
+  // position that may not exist.
+  bool fresh = count != count_;
+  if (fresh) Reset(count);
+  if (count == 1) {
+    pending_.clear();
+    return 0;
+  }
+  // Mid-round, the entry on screen counts as shown even when the user chose
+  // it by hand.
+  if (!fresh) std::erase(pending_, current);
+  if (pending_.empty()) Reset(count);
+  // It is never picked next: set it aside at the end, out of the draw.
+  std::size_t choices = pending_.size();
+  auto it = std::find(pending_.begin(), pending_.end(), current);
+  if (it != pending_.end()) {
+    std::iter_swap(it, pending_.end() - 1);
+    --choices;
+  }
+  const std::size_t k = static_cast<std::size_t>(
+      (static_cast<std::uint64_t>(randomValue) * static_cast<std::uint64_t>(choices)) >> 32);
+  const int chosen = pending_[k];
+  // Order among the rest does not matter: swap out instead of shifting.
+  pending_[k] = pending_.back();
+  pending_.pop_back();
+  return chosen;
 }
 
 }  // namespace vd

@@ -136,17 +136,20 @@ void FrmMain::CreateControls() {
 void FrmMain::AppendEntry(const vd::ListEntry& e) {
   entries.push_back(e);
   imgList.AddItem(e.name);
+  shuffle.Inserted(static_cast<int>(entries.size()) - 1);
 }
 
 void FrmMain::RemoveEntry(int index) {
   if (index < 0 || index >= static_cast<int>(entries.size())) return;
   entries.erase(entries.begin() + index);
   imgList.RemoveItem(index);
+  shuffle.Removed(index);
 }
 
 void FrmMain::ClearEntries() {
   entries.clear();
   imgList.Clear();
+  shuffle.Reset(0);
 }
 
 void FrmMain::Form_Load() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/image.h"
+#include "engine/selection.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
 #include "platform/picture_loader.h"
@@ -68,6 +69,8 @@ class FrmMain : public forms::Form {
   void RemoveEntry(int index);
   void ClearEntries();
   int SelectedIndex() const { return imgList.ListIndex(); }
+  // Random order's round over the entries; follows every change of the list.
+  vd::ShuffleRound shuffle;
 
   enum class Notice { ListNotSaved };
   // Shows the notice's message box once the message at hand has been handled.

@@ -94,7 +94,8 @@ void NextWallpaper() {
   std::mt19937 random(vd::RandomFromTimeOfDay(seconds));
   // An entry whose file has vanished is dropped; then choose again among the rest.
   while (n > 0) {
-    int k = vd::NextIndex(m.SelectedIndex(), n, a.settings.randomOrder != 0, random());
+    int k = a.settings.randomOrder != 0 ? m.shuffle.Next(m.SelectedIndex(), n, random())
+                                        : vd::NextIndex(m.SelectedIndex(), n, false, 0);
     m.SelectQuietly(k);
     PreviewSelectedEntry();
     if (m.SelectedIndex() >= 0) break;

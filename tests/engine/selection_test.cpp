@@ -5,6 +5,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace vd {
 namespace {
@@ -48,6 +53,117 @@ TEST(SelectionTest, ChangesWithinOneSecondStillDiffer) {
   RandomFromTimeOfDay(-1.0);
   RandomFromTimeOfDay(std::nan(""));
   RandomFromTimeOfDay(1e300);
+}
+
+}  // namespace
+}  // namespace vd
+
+namespace vd {
+namespace {
+
+// Draws a whole round and returns the positions in the order they came.
+std::vector<int> DrawRound(ShuffleRound& round, int& current, int count, std::mt19937& gen) {
+  std::vector<int> order;
+  for (int i = 0; i < count; ++i) {
+    current = round.Next(current, count, static_cast<std::uint32_t>(gen()));
+    order.push_back(current);
+  }
+  return order;
+}
+
+TEST(ShuffleRoundTest, EachRoundVisitsEveryEntryOnceAndNeverRepeatsAcrossRounds) {
+  for (int count : {1, 2, 3, 1000}) {
+    std::mt19937 gen(42);
+    ShuffleRound round;
+    round.Reset(count);
+    int current = -1;
+    int last = -1;
+    for (int r = 0; r < 5; ++r) {
+      std::vector<int> order = DrawRound(round, current, count, gen);
+      if (count >= 2 && last >= 0) {
+        EXPECT_NE(order.front(), last) << "round " << r << " of " << count;
+      }
+      std::vector<int> sorted = order;
+      std::sort(sorted.begin(), sorted.end());
+      for (int i = 0; i < count; ++i) ASSERT_EQ(sorted[static_cast<std::size_t>(i)], i) << count;
+      last = order.back();
+    }
+  }
+}
+
+TEST(ShuffleRoundTest, EveryOrderOfThreeComesUp) {
+  std::mt19937 gen(7);
+  ShuffleRound round;
+  round.Reset(3);
+  int current = -1;
+  std::set<std::vector<int>> seen;
+  for (int r = 0; r < 600; ++r) seen.insert(DrawRound(round, current, 3, gen));
+  EXPECT_EQ(seen.size(), 6u);
+}
+
+TEST(ShuffleRoundTest, AdditionsJoinAndRemovalsLeaveTheRound) {
+  std::mt19937 gen(3);
+  ShuffleRound round;
+  round.Reset(4);  // entries a b c d at 0..3
+  int current = round.Next(-1, 4, static_cast<std::uint32_t>(gen()));
+  std::vector<char> names = {'a', 'b', 'c', 'd'};
+  std::vector<char> shown = {names[static_cast<std::size_t>(current)]};
+  // Add e at the end and x at the front mid-round.
+  names.push_back('e');
+  round.Inserted(4);
+  names.insert(names.begin(), 'x');
+  round.Inserted(0);
+  ++current;
+  // Remove one that has not come yet (not the one on screen).
+  int gone = current == 1 ? 2 : 1;
+  char goneName = names[static_cast<std::size_t>(gone)];
+  names.erase(names.begin() + gone);
+  round.Removed(gone);
+  if (gone < current) --current;
+  const int count = static_cast<int>(names.size());
+  EXPECT_EQ(round.Remaining(), count - 1);
+  while (round.Remaining() > 0) {
+    current = round.Next(current, count, static_cast<std::uint32_t>(gen()));
+    ASSERT_GE(current, 0);
+    ASSERT_LT(current, count);
+    shown.push_back(names[static_cast<std::size_t>(current)]);
+  }
+  std::string s(shown.begin(), shown.end());
+  std::sort(s.begin(), s.end());
+  std::string expected(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(s, expected);
+  EXPECT_EQ(s.find(goneName), std::string::npos);
+}
+
+TEST(ShuffleRoundTest, RemovingTheCurrentEntryAndOddInputsStayInRange) {
+  ShuffleRound round;
+  round.Reset(3);
+  int current = round.Next(-1, 3, 0);
+  round.Removed(current);  // the entry on screen goes: nothing is selected
+  int a = round.Next(-1, 2, 0);
+  int b = round.Next(a, 2, UINT32_MAX);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(round.Remaining(), 0);
+  // A new round after a list of one never fails.
+  round.Reset(1);
+  EXPECT_EQ(round.Next(0, 1, 99), 0);
+  EXPECT_EQ(round.Next(0, 1, 99), 0);
+  EXPECT_EQ(round.Next(0, 0, 99), -1);
+  // A count that disagrees with what the round knows starts a new round.
+  round.Reset(2);
+  int k = round.Next(5, 10, UINT32_MAX);
+  EXPECT_GE(k, 0);
+  EXPECT_LT(k, 10);
+  EXPECT_EQ(round.Remaining(), 9);
+  round.Removed(-1);
+  round.Removed(99);
+  round.Inserted(-4);  // out of range: appended
+  EXPECT_EQ(round.Remaining(), 10);
+  // The user picked a pending entry by hand: it counts as shown.
+  round.Reset(2);
+  EXPECT_EQ(round.Next(1, 2, 0), 0);
+  EXPECT_EQ(round.Remaining(), 0);
 }
 
 }  // namespace
