@@ -60,9 +60,50 @@ void Tile(ImageView canvas, ConstImageView picture) {
   for (int y = bandRows; y < canvas.height; ++y) std::memcpy(canvas.Row(y), canvas.Row(y - picture.height), rowBytes);
 }
 
+void ClearTo(ImageView canvas, std::uint32_t colour) {
+  // 0x00BBGGRR to the canvas's BGRA bytes.
+  const std::uint32_t bgra = kOpaque | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+  std::uint8_t* first = canvas.Row(0);
+  for (int x = 0; x < canvas.width; ++x) std::memcpy(first + 4 * static_cast<std::ptrdiff_t>(x), &bgra, 4);
+  const std::size_t bytes = 4 * static_cast<std::size_t>(canvas.width);
+  for (int y = 1; y < canvas.height; ++y) std::memcpy(canvas.Row(y), first, bytes);
+}
+
+// a * b / c rounded to the nearest, without overflow for int operands.
+int MulDivRound(int a, int b, int c) {
+  const std::int64_t n = static_cast<std::int64_t>(a) * b;
+  return static_cast<int>((2 * n + c) / (2 * static_cast<std::int64_t>(c)));
+}
+
 }  // namespace
 
-void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style) {
+Rect FillSource(int width, int height, int canvasWidth, int canvasHeight) {
+  Rect r{0, 0, width, height};
+  if (width < 1 || height < 1 || canvasWidth < 1 || canvasHeight < 1) return r;
+  if (static_cast<std::int64_t>(width) * canvasHeight > static_cast<std::int64_t>(canvasWidth) * height) {
+    r.width = std::clamp(MulDivRound(canvasWidth, height, canvasHeight), 1, width);  // wider: cut left and right
+  } else {
+    r.height = std::clamp(MulDivRound(canvasHeight, width, canvasWidth), 1, height);  // taller: cut top and bottom
+  }
+  r.x = (width - r.width) / 2;
+  r.y = (height - r.height) / 2;
+  return r;
+}
+
+Rect FitTarget(int width, int height, int canvasWidth, int canvasHeight) {
+  Rect r{0, 0, canvasWidth, canvasHeight};
+  if (width < 1 || height < 1 || canvasWidth < 1 || canvasHeight < 1) return r;
+  if (static_cast<std::int64_t>(width) * canvasHeight > static_cast<std::int64_t>(canvasWidth) * height) {
+    r.height = std::clamp(MulDivRound(height, canvasWidth, width), 1, canvasHeight);
+  } else {
+    r.width = std::clamp(MulDivRound(width, canvasHeight, height), 1, canvasWidth);
+  }
+  r.x = (canvasWidth - r.width) / 2;
+  r.y = (canvasHeight - r.height) / 2;
+  return r;
+}
+
+void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style, std::uint32_t backgroundColour) {
   if (canvas.Empty()) return;
   if (picture.Empty()) return ClearBlack(canvas);
   switch (style) {
@@ -72,6 +113,15 @@ void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style) {
       return Tile(canvas, picture);
     case kStyleStretched:
       return ResampleInto(picture, canvas);
+    case kStyleFill: {
+      const Rect r = FillSource(picture.width, picture.height, canvas.width, canvas.height);
+      return ResampleInto(ConstImageView(picture.Pixel(r.x, r.y), r.width, r.height, picture.stride), canvas);
+    }
+    case kStyleFit: {
+      const Rect r = FitTarget(picture.width, picture.height, canvas.width, canvas.height);
+      ClearTo(canvas, backgroundColour);
+      return ResampleInto(picture, ImageView{canvas.Pixel(r.x, r.y), r.width, r.height, canvas.stride});
+    }
     default:
       return ClearBlack(canvas);
   }
@@ -79,6 +129,11 @@ void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style) {
 
 PicturePart PartNeeded(int style, int width, int height, int screenWidth, int screenHeight) {
   PicturePart part;
+  if (style == kStyleFill) {
+    const Rect r = FillSource(width, height, screenWidth, screenHeight);
+    part = {r.x, r.y, r.width, r.height, 2 * screenWidth, 2 * screenHeight};
+    return part;
+  }
   if (style != kStyleCentered && style != kStyleTiled) {
     part.width = width;
     part.height = height;

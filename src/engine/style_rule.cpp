@@ -36,4 +36,30 @@ std::string ImageInfoMessage(const std::string& fullPath, int boxWidthPx, int bo
          "x" + std::to_string(std::max(boxHeightPx - 4, 0)) + "\r\n" + "Suggested Style : " + styleName;
 }
 
+int DesktopStyleValue(int style) {
+  switch (style) {
+    case kStyleFill:
+      return 10;
+    case kStyleFit:
+      return 6;
+    default:
+      return style;
+  }
+}
+
+int StyleOfDesktopValue(int value) {
+  switch (value) {
+    case kStyleCentered:
+    case kStyleTiled:
+    case kStyleStretched:
+      return value;
+    case 10:
+      return kStyleFill;
+    case 6:
+      return kStyleFit;
+    default:
+      return -1;
+  }
+}
+
 }  // namespace vd

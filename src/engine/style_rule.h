@@ -9,6 +9,16 @@ namespace vd {
 constexpr int kStyleCentered = 0;
 constexpr int kStyleTiled = 1;
 constexpr int kStyleStretched = 2;
+// Chosen only by hand: the rule below never suggests them.
+constexpr int kStyleFill = 3;  // scaled to cover the screen, the overflow cut equally on both sides
+constexpr int kStyleFit = 4;   // scaled to fit inside the screen, the rest in the desktop's colour
+
+// The "WallpaperStyle" value written for a style. Fill and Fit are composed at
+// the screen's size, so the system's own Fill ("10") and Fit ("6") show the
+// bitmap unchanged, and reading them back names the same styles.
+int DesktopStyleValue(int style);
+// The style a stored "WallpaperStyle" value names; -1 when none of the list.
+int StyleOfDesktopValue(int value);
 
 // The style for a picture shown in a picture box of boxWidthPx x boxHeightPx
 // (the picture plus a 2-pixel border on each side) on a screen of the given

@@ -25,7 +25,7 @@
 #include "main/wallpaper.h"
 
 namespace {
-const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
+const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
 constexpr COLORREF kAccentColor = RGB(46, 104, 170);
@@ -428,7 +428,7 @@ bool FrmMain::ComposeBackPic() {
   // Each style needs its own part of a big picture.
   if (style != backStyle_ && !LoadBackPic(backPicPath_, style)) return false;
   FullSizePic = vd::Image(ScreenWidth(), ScreenHeight());
-  vd::ComposeWallpaper(FullSizePic.View(), backPic_.pixels.View(), style);
+  vd::ComposeWallpaper(FullSizePic.View(), backPic_.pixels.View(), style, ::GetSysColor(COLOR_DESKTOP));
   canvasKey_ = backPicPath_ + "|" + std::to_string(style);
   backPic_ = {};  // the composition is all that is needed from here on
   return true;
@@ -437,7 +437,7 @@ bool FrmMain::ComposeBackPic() {
 bool FrmMain::showThumbnail() {
   AppState& a = app();
   if (backPic_.pixels.Empty()) return false;
-  // A stored style outside the list (the system writes "10" for Fill) leaves
+  // A stored style outside the list (the system writes "22" for Span) leaves
   // no style chosen: the suggested one stands in.
   if ((a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0) {
     // The suggestion is the program's choice, not the user's pick, even when

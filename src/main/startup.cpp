@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "desktop/hot_key.h"
+#include "engine/style_rule.h"
 #include "dialogs/frm_menus.h"
 #include "main/app.h"
 #include "main/frm_main.h"
@@ -16,7 +17,7 @@ void ReadSettings() {
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   FrmMain& m = frmMain();
   vd::ListIndexSink lists;
-  lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(i); };
+  lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
   SetupHotKey(false);

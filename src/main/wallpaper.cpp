@@ -55,7 +55,8 @@ void ApplyWallpaperNow() {
   if (written) {
     const int style = m.lstStyle.ListIndex();
     if (a.registry) {
-      a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle", std::to_string(style));
+      a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle",
+                              std::to_string(vd::DesktopStyleValue(style)));
       a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
       a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
     }

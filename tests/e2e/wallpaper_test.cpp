@@ -127,6 +127,50 @@ TEST_F(WallpaperTest, DoubleClickAppliesTheEntryInEachStyle) {
   }
 }
 
+std::uint32_t RedBlueGreenBands(int x, int) { return x < 40 ? 0xFF0000 : x < 88 ? 0x0000FF : 0x00FF00; }
+
+TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
+  // 128 x 48 is wider than the screen: Fill cuts 32 columns off each side and
+  // scales by 16; Fit scales by 8 into a band 384 pixels high in the middle.
+  const std::string pic = Temp() / "bands.bmp";
+  ASSERT_TRUE(MakePicture(pic, 128, 48, "bmp", &RedBlueGreenBands));
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  const COLORREF sys = ::GetSysColor(COLOR_DESKTOP);  // 0x00BBGGRR
+  const std::uint32_t background = ((sys & 0xFF) << 16) | (sys & 0xFF00) | ((sys >> 16) & 0xFF);
+  struct Case {
+    const char* stored;  // the system's own values for Fill and Fit
+    const char* name;
+    std::vector<std::pair<POINT, std::uint32_t>> points;
+  };
+  const Case cases[] = {
+      {"10", "Fill", {{{2, 2}, 0xFF0000}, {{120, 700}, 0xFF0000}, {{136, 384}, 0x0000FF}, {{512, 2}, 0x0000FF},
+                      {{885, 765}, 0x0000FF}, {{920, 2}, 0x00FF00}, {{1021, 765}, 0x00FF00}}},
+      {"6", "Fit", {{{2, 2}, background}, {{512, 188}, background}, {{2, 196}, 0xFF0000}, {{300, 575}, 0xFF0000},
+                    {{324, 384}, 0x0000FF}, {{680, 384}, 0x0000FF}, {{708, 196}, 0x00FF00}, {{1021, 575}, 0x00FF00},
+                    {{1021, 580}, background}, {{512, 765}, background}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    KillStrayPrograms();
+    FixedStyle(0);
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", c.stored);
+    Process vd = StartVd();
+    EXPECT_EQ(ControlText(MainWindow(vd), ids::lblStyle), c.name) << "the stored value names the style";
+    auto bmp = ApplyByDoubleClick(vd, 0);
+    ASSERT_TRUE(bmp) << "the wallpaper bitmap is written";
+    EXPECT_EQ(bmp->width, kScreenW);
+    EXPECT_EQ(bmp->height, kScreenH);
+    EXPECT_EQ(Desktop("WallpaperStyle"), c.stored);
+    EXPECT_EQ(Desktop("TileWallpaper"), "0");
+    for (const auto& [pt, colour] : c.points) {
+      EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "saved at " << pt.x << "," << pt.y;
+      std::uint32_t shown = 0;
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
+    }
+  }
+}
+
 TEST_F(WallpaperTest, PictureFarLargerThanTheScreenIsCutEquallyWhenCentered) {
   FixedStyle(0);
   const std::string pic = Temp() / "huge.bmp";

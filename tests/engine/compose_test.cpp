@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "engine/resample.h"
+#include "engine/style_rule.h"
 #include "pixel_test_support.h"
 
 namespace vd {
@@ -92,7 +94,7 @@ TEST(ComposeTest, StretchedScalesOverEveryPixel) {
 
 TEST(ComposeTest, UnknownStyleOrEmptyPictureLeavesCanvasBlack) {
   const Image picture = CodedPicture(3, 3);
-  for (int style : {-1, 3, 4, 1000}) {
+  for (int style : {-1, 5, 6, 1000}) {
     Canvas canvas(6, 5);
     ComposeWallpaper(canvas.View(), picture.View(), style);
     for (int y = 0; y < 5; ++y) {
@@ -166,6 +168,105 @@ TEST(ComposeTest, StretchedAndUnknownStylesNeedTheWholePictureBoundedByTwiceTheS
     EXPECT_EQ(part.maxWidth, 2048);
     EXPECT_EQ(part.maxHeight, 1536);
   }
+}
+
+TEST(ComposeTest, FillCutsTheOverflowEquallyAndCoversTheCanvas) {
+  struct Case {
+    int cw, ch, pw, ph, left, top;  // the picture's pixel at canvas (0, 0), at the same scale
+  };
+  const Case cases[] = {
+      {4, 2, 8, 2, 2, 0},  // wider: cut left and right
+      {4, 2, 7, 2, 1, 0},  // odd difference: the odd column goes on the right
+      {3, 4, 3, 9, 0, 2},  // taller: cut top and bottom
+      {3, 3, 3, 3, 0, 0},  // the canvas's own shape
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "canvas " << c.cw << "x" << c.ch << " picture " << c.pw << "x" << c.ph);
+    Canvas canvas(c.cw, c.ch);
+    const Image picture = CodedPicture(c.pw, c.ph);
+    ComposeWallpaper(canvas.View(), picture.View(), kStyleFill);
+    for (int y = 0; y < c.ch; ++y) {
+      for (int x = 0; x < c.cw; ++x) ASSERT_EQ(canvas.At(x, y), Coded(x + c.left, y + c.top)) << x << "," << y;
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+  // Scaled: a 2:1 picture twice the canvas's height keeps its proportions.
+  EXPECT_EQ((FillSource(400, 200, 100, 100)), (Rect{100, 0, 200, 200}));
+  EXPECT_EQ((FillSource(200, 400, 160, 100)), (Rect{0, 137, 200, 125}));
+}
+
+TEST(ComposeTest, FitCentresThePictureOnTheBackgroundColour) {
+  struct Case {
+    int cw, ch, pw, ph, left, top, w, h;
+  };
+  const Case cases[] = {
+      {4, 6, 4, 2, 0, 2, 4, 2},  // wider: bands above and below
+      {7, 4, 2, 4, 2, 0, 2, 4},  // taller, odd difference: the odd column on the right
+      {3, 3, 3, 3, 0, 0, 3, 3},
+  };
+  const Bgra kBackground = {0x10, 0x20, 0x30, 255};  // 0x00102030 is red 0x30, blue 0x10
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "canvas " << c.cw << "x" << c.ch << " picture " << c.pw << "x" << c.ph);
+    Canvas canvas(c.cw, c.ch);
+    const Image picture = CodedPicture(c.pw, c.ph);
+    ComposeWallpaper(canvas.View(), picture.View(), kStyleFit, 0x00102030);
+    for (int y = 0; y < c.ch; ++y) {
+      for (int x = 0; x < c.cw; ++x) {
+        const bool inside = x >= c.left && x < c.left + c.w && y >= c.top && y < c.top + c.h;
+        ASSERT_EQ(canvas.At(x, y), inside ? Coded(x - c.left, y - c.top) : kBackground) << x << "," << y;
+      }
+    }
+    canvas.ExpectPaddingUntouched();
+  }
+  EXPECT_EQ((FitTarget(400, 200, 100, 100)), (Rect{0, 25, 100, 50}));
+  EXPECT_EQ((FitTarget(200, 400, 160, 100)), (Rect{55, 0, 50, 100}));
+}
+
+TEST(ComposeTest, FillAndFitOfExtremeShapesGiveOnePixelNotNothing) {
+  EXPECT_EQ((FitTarget(1, 20000, 1024, 768)), (Rect{511, 0, 1, 768}));
+  EXPECT_EQ((FitTarget(20000, 1, 1024, 768)), (Rect{0, 383, 1024, 1}));
+  EXPECT_EQ((FillSource(1, 20000, 1024, 768)), (Rect{0, 9999, 1, 1}));
+  EXPECT_EQ((FillSource(20000, 1, 1024, 768)), (Rect{9999, 0, 1, 1}));
+  EXPECT_EQ((FillSource(0, 5, 10, 10)), (Rect{0, 0, 0, 5}));  // nothing to cut from
+  EXPECT_EQ((FitTarget(5, 5, 0, 10)), (Rect{0, 0, 0, 10}));
+  // The 1 x 20000 picture in Fill becomes its middle pixel all over the canvas.
+  Image tall = CodedPicture(1, 20000);
+  Canvas canvas(16, 12);
+  ComposeWallpaper(canvas.View(), tall.View(), kStyleFill);
+  for (std::array<int, 2> p : {std::array<int, 2>{0, 0}, std::array<int, 2>{15, 11}})
+    EXPECT_EQ(canvas.At(p[0], p[1]), Coded(0, 9999 % 256));
+}
+
+TEST(ComposeTest, PartNeededByFillIsTheShownPartAndComposesLikeTheWholePicture) {
+  const PicturePart part = PartNeeded(kStyleFill, 6000, 4000, 1024, 768);
+  EXPECT_EQ((Rect{part.x, part.y, part.width, part.height}), (Rect{333, 0, 5333, 4000}));
+  EXPECT_EQ(part.maxWidth, 2048);
+  EXPECT_EQ(part.maxHeight, 1536);
+  const PicturePart fit = PartNeeded(kStyleFit, 6000, 4000, 1024, 768);
+  EXPECT_EQ((Rect{fit.x, fit.y, fit.width, fit.height}), (Rect{0, 0, 6000, 4000}));
+  // Composing the part gives the canvas of the whole picture.
+  const Image picture = CodedPicture(30, 12);
+  const PicturePart p = PartNeeded(kStyleFill, 30, 12, 8, 6);
+  Image cut(p.width, p.height);
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      std::memcpy(cut.View().Pixel(x, y), picture.View().Pixel(p.x + x, p.y + y), 4);
+    }
+  }
+  Canvas whole(8, 6), fromPart(8, 6);
+  ComposeWallpaper(whole.View(), picture.View(), kStyleFill);
+  ComposeWallpaper(fromPart.View(), cut.View(), kStyleFill);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(whole.At(x, y), fromPart.At(x, y)) << x << "," << y;
+  }
+}
+
+TEST(StyleValueTest, FillAndFitUseTheSystemsOwnValuesAndReadBack) {
+  for (int style = 0; style <= kStyleFit; ++style) EXPECT_EQ(StyleOfDesktopValue(DesktopStyleValue(style)), style);
+  EXPECT_EQ(DesktopStyleValue(kStyleFill), 10);
+  EXPECT_EQ(DesktopStyleValue(kStyleFit), 6);
+  EXPECT_EQ(DesktopStyleValue(kStyleStretched), 2);
+  for (int other : {-1, 3, 4, 5, 22, 32767}) EXPECT_EQ(StyleOfDesktopValue(other), -1) << other;
 }
 
 }  // namespace
