@@ -15,6 +15,7 @@
 #include "engine/compose.h"
 #include "engine/grey_filter.h"
 #include "engine/image.h"
+#include "engine/orientation.h"
 #include "engine/resample.h"
 
 namespace {
@@ -127,6 +128,30 @@ int main() {
   Report("ComposeWallpaper tiled 300x200", tiled, baseline.best);
   const Timing centred = Measure(10, [&] { vd::ComposeWallpaper(canvas.View(), small.View(), 0); });
   Report("ComposeWallpaper centred 300x200", centred, baseline.best);
+
+  // Fill and Fit use the same scaling as Stretched, on a part of the picture
+  // (Fill) or onto a part of the canvas (Fit).
+  const Timing stretched = Measure(8, [&] { vd::ComposeWallpaper(canvas.View(), big.View(), 2); });
+  Report("ComposeWallpaper stretched 6000x4000", stretched, baseline.best);
+  const Timing fill = Measure(8, [&] { vd::ComposeWallpaper(canvas.View(), big.View(), 3); });
+  Report("ComposeWallpaper fill 6000x4000", fill, baseline.best);
+  const Timing fit = Measure(8, [&] { vd::ComposeWallpaper(canvas.View(), big.View(), 4); });
+  Report("ComposeWallpaper fit 6000x4000", fit, baseline.best);
+  std::printf("%-46s %+.0f %% / %+.0f %%\n", "  fill / fit against stretched", 100 * (fill.best / stretched.best - 1),
+              100 * (fit.best / stretched.best - 1));
+
+  // A 24 MP camera picture turned upright: one pass over its pixels, into a
+  // new picture (whose allocation is measured on its own).
+  vd::Image upright(4000, 6000), upside(6000, 4000);
+  const Timing turnPass = Measure(5, [&] { vd::OrientInto(big.View(), 6, upright.View()); });
+  Report("OrientInto 6000x4000, a quarter turn (6)", turnPass, baseline.best);
+  const Timing mirrorPass = Measure(5, [&] { vd::OrientInto(big.View(), 3, upside.View()); });
+  Report("OrientInto 6000x4000, upside down (3)", mirrorPass, baseline.best);
+  sink += Checksum(upright.View()) + Checksum(upside.View());
+  const Timing turn = Measure(5, [&] { sink += vd::Orient(big.View(), 6).Width(); });
+  Report("Orient 6000x4000 (6), with a new picture", turn, baseline.best);
+  const Timing mirror = Measure(5, [&] { sink += vd::Orient(big.View(), 3).Width(); });
+  Report("Orient 6000x4000 (3), with a new picture", mirror, baseline.best);
 
   const Timing whole = Measure(8, [&] {
     vd::ComposeWallpaper(canvas.View(), big.View(), 2);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/orientation.h"
 #include "engine/picture_header.h"
 #include "engine/resample.h"
 #include "forms/handles.h"
@@ -88,6 +89,15 @@ std::optional<vd::PictureHeader> ReadHeaderOf(const std::string& path) {
   return vd::ReadPictureHeader(source);
 }
 
+// How the stored pixels are to be turned upright; 1 when the file says nothing.
+int OrientationOf(const std::string& path) {
+  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 1;
+  FileSource source(file.Get());
+  return vd::ReadOrientation(source);
+}
+
 }  // namespace
 
 std::string PictureProblem(const std::string& path) {
@@ -128,14 +138,24 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
     return out;
   UINT w = 0, h = 0;
   if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 65535 || h > 65535) return out;
-  const int pictureWidth = static_cast<int>(w), pictureHeight = static_cast<int>(h);
+  const int storedWidth = static_cast<int>(w), storedHeight = static_cast<int>(h);
+  // Everyone sees the picture upright: its size, the part asked for, the pixels.
+  // WIC's own metadata reader cannot be relied on for the tag, so it is read here.
+  const int orientation = OrientationOf(path);
+  const bool swap = vd::SwapsSides(orientation);
+  const int pictureWidth = swap ? storedHeight : storedWidth, pictureHeight = swap ? storedWidth : storedHeight;
   // Only the part asked for is decoded, clipped to the picture.
   const vd::PicturePart part = choosePart(pictureWidth, pictureHeight);
-  const int left = std::clamp(part.x, 0, pictureWidth - 1), top = std::clamp(part.y, 0, pictureHeight - 1);
-  const int width = std::clamp(part.width, 1, pictureWidth - left);
-  const int height = std::clamp(part.height, 1, pictureHeight - top);
+  const int shownLeft = std::clamp(part.x, 0, pictureWidth - 1), shownTop = std::clamp(part.y, 0, pictureHeight - 1);
+  const vd::Rect stored = vd::StoredRect(orientation, storedWidth, storedHeight,
+                                         {shownLeft, shownTop, std::clamp(part.width, 1, pictureWidth - shownLeft),
+                                          std::clamp(part.height, 1, pictureHeight - shownTop)});
+  const int left = stored.x, top = stored.y, width = stored.width, height = stored.height;
   int outW = width, outH = height;
-  if (part.maxWidth > 0 && part.maxHeight > 0) vd::FitWithin(width, height, part.maxWidth, part.maxHeight, outW, outH);
+  if (part.maxWidth > 0 && part.maxHeight > 0) {
+    if (swap) vd::FitWithin(width, height, part.maxHeight, part.maxWidth, outW, outH);
+    else vd::FitWithin(width, height, part.maxWidth, part.maxHeight, outW, outH);
+  }
 
   const UINT stride = static_cast<UINT>(width) * 4;
   if (outW == width && outH == height) {
@@ -158,6 +178,8 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
     if (!scaler.Done()) return out;
     out.pixels = scaler.Take();
   }
+  if (orientation != 1) out.pixels = vd::Orient(out.pixels.View(), orientation);
+  if (out.pixels.Empty()) return {};
   out.originalWidth = pictureWidth;
   out.originalHeight = pictureHeight;
   return out;

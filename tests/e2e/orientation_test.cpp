@@ -1,0 +1,98 @@
+// Phone and camera photos: the EXIF orientation tag turns the picture upright
+// before it is composed.
+#include <fstream>
+#include <iterator>
+
+#include "harness.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kScreenW = 1024, kScreenH = 768;
+constexpr int kUprightW = 64, kUprightH = 40;
+
+// The upright picture: red, blue / green, white quadrants.
+std::uint32_t Quadrant(int x, int y) {
+  const bool left = x < kUprightW / 2, top = y < kUprightH / 2;
+  return top ? (left ? 0xFF0000 : 0x0000FF) : (left ? 0x00FF00 : 0xFFFFFF);
+}
+
+// The sensor's picture for the orientation being written: what a camera held
+// that way stores, so that turning it as the tag says gives the quadrants.
+int g_orientation = 1;
+std::uint32_t Stored(int sx, int sy) {
+  const bool swap = g_orientation >= 5;
+  const int sw = swap ? kUprightH : kUprightW, sh = swap ? kUprightW : kUprightH;
+  switch (g_orientation) {
+    case 2: return Quadrant(sw - 1 - sx, sy);
+    case 3: return Quadrant(sw - 1 - sx, sh - 1 - sy);
+    case 4: return Quadrant(sx, sh - 1 - sy);
+    case 5: return Quadrant(sy, sx);
+    case 6: return Quadrant(sh - 1 - sy, sx);
+    case 7: return Quadrant(sh - 1 - sy, sw - 1 - sx);
+    case 8: return Quadrant(sy, sw - 1 - sx);
+    default: return Quadrant(sx, sy);
+  }
+}
+
+// Puts a camera's APP1 "Exif" block, big-endian, with IFD0 holding the
+// Orientation tag, right after the start of the JPEG.
+bool TagOrientation(const std::string& path, int orientation) {
+  std::ifstream in(path, std::ios::binary);
+  std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  if (jpeg.size() < 4 || static_cast<unsigned char>(jpeg[0]) != 0xFF) return false;
+  const std::string tiff = std::string("MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19) +
+                           static_cast<char>(orientation) + std::string("\0\0\0\0\0\0", 6);
+  const std::string app1 = std::string("Exif\0\0", 6) + tiff;
+  const std::size_t length = app1.size() + 2;
+  const std::string segment = std::string("\xFF\xE1", 2) + static_cast<char>(length >> 8) +
+                              static_cast<char>(length & 0xFF) + app1;
+  jpeg.insert(2, segment);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));
+  return static_cast<bool>(out);
+}
+
+class OrientationTest : public VdTest {};
+
+TEST_F(OrientationTest, PhotosOfEveryOrientationComeOutUpright) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "0");
+  std::string list;
+  for (int o = 1; o <= 8; ++o) {
+    const std::string pic = Temp() / ("photo" + std::to_string(o) + ".jpg");
+    g_orientation = o;
+    const bool swap = o >= 5;
+    ASSERT_TRUE(MakePicture(pic, swap ? kUprightH : kUprightW, swap ? kUprightW : kUprightH, "jpg", &Stored));
+    ASSERT_TRUE(TagOrientation(pic, o));
+    list += pic + "\r\n";
+  }
+  WriteFileText(DefaultListPath(), list);
+  Process vd = StartVd();
+  const std::string bitmap = Temp().Path() + "\\Vexa Desktop.bmp";
+  HWND imgList = ::GetDlgItem(MainWindow(vd), ids::imgList);
+  // Centered at its own size: the upright picture is 64 x 40 in the middle.
+  const int left = (kScreenW - kUprightW) / 2, top = (kScreenH - kUprightH) / 2;
+  for (int o = 1; o <= 8; ++o) {
+    SCOPED_TRACE("orientation " + std::to_string(o));
+    ::DeleteFileA(bitmap.c_str());
+    DoubleClickListItem(imgList, o - 1);
+    std::optional<Bitmap> bmp;
+    ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(bitmap)).has_value(); }, 10000, 50));
+    WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
+    for (POINT p : {POINT{8, 6}, POINT{56, 6}, POINT{8, 34}, POINT{56, 34}}) {
+      EXPECT_LE(ColourDistance(bmp->At(left + p.x, top + p.y), Quadrant(p.x, p.y)), 40) << p.x << "," << p.y;
+    }
+    // Nothing of a sideways picture sticks out above or beside it.
+    EXPECT_EQ(bmp->At(left - 3, top + 20), 0u);
+    EXPECT_EQ(bmp->At(left + 32, top - 3), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace e2e
