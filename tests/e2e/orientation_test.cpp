@@ -11,7 +11,7 @@ namespace e2e {
 namespace {
 
 constexpr int kScreenW = 1024, kScreenH = 768;
-constexpr int kUprightW = 64, kUprightH = 40;
+int kUprightW = 64, kUprightH = 40;
 
 // The upright picture: red, blue / green, white quadrants.
 std::uint32_t Quadrant(int x, int y) {
@@ -91,6 +91,49 @@ TEST_F(OrientationTest, PhotosOfEveryOrientationComeOutUpright) {
     // Nothing of a sideways picture sticks out above or beside it.
     EXPECT_EQ(bmp->At(left - 3, top + 20), 0u);
     EXPECT_EQ(bmp->At(left + 32, top - 3), 0u);
+  }
+}
+
+TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecoded) {
+  // Stored 1200 x 900, shown 900 x 1200: taller than the screen, so Centered
+  // decodes only the middle; Stretched scales the whole of it.
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  kUprightW = 900;
+  kUprightH = 1200;
+  g_orientation = 6;
+  const std::string pic = Temp() / "portrait.jpg";
+  ASSERT_TRUE(MakePicture(pic, 1200, 900, "jpg", &Stored));
+  ASSERT_TRUE(TagOrientation(pic, 6));
+  kUprightW = 64;
+  kUprightH = 40;
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  const std::string bitmap = Temp().Path() + "\\Vexa Desktop.bmp";
+  struct Case {
+    int style;
+    std::vector<std::pair<POINT, std::uint32_t>> points;
+  };
+  // Centered: left (1024 - 900) / 2 = 62, top (768 - 1200) / 2 = -216, so the
+  // quadrants meet at (512, 384). Stretched: they meet there too.
+  const Case cases[] = {
+      {0, {{{300, 200}, 0xFF0000}, {{700, 200}, 0x0000FF}, {{300, 600}, 0x00FF00}, {{700, 600}, 0xFFFFFF},
+           {{30, 384}, 0x000000}, {{1000, 384}, 0x000000}}},
+      {2, {{{30, 30}, 0xFF0000}, {{1000, 30}, 0x0000FF}, {{30, 740}, 0x00FF00}, {{1000, 740}, 0xFFFFFF}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("style " + std::to_string(c.style));
+    KillStrayPrograms();
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(c.style));
+    Process vd = StartVd();
+    ::DeleteFileA(bitmap.c_str());
+    DoubleClickListItem(::GetDlgItem(MainWindow(vd), ids::imgList), 0);
+    std::optional<Bitmap> bmp;
+    ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(bitmap)).has_value(); }, 20000, 50));
+    WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
+    for (const auto& [p, colour] : c.points) {
+      EXPECT_LE(ColourDistance(bmp->At(p.x, p.y), colour), 40) << p.x << "," << p.y;
+    }
   }
 }
 
