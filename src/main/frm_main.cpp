@@ -191,7 +191,17 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
-bool FrmMain::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (msg == WM_ENDSESSION) {
+    // The logon ends, or a setup program asks VD to make way for a new
+    // version: the list is saved already, so unload and end at once.
+    if (wParam) {
+      Unload();
+      EndProgram();
+    }
+    result = 0;
+    return true;
+  }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced. The desktop repaints once the
     // announcement is over, and may draw over this window: repaint all of it,
@@ -238,6 +248,24 @@ void FrmMain::RunCommand(const std::string& text) {
       AppendEntry(vd::SplitEntry(cmd.argument));
       SaveList(a.paths.defaultListPath);
     }
+  } else if (cmd.option == "-n") {
+    // A folder handed over from Explorer: added as at a fresh start with it,
+    // subfolders included. A folder that is not there does nothing, like a
+    // missing file for the other commands (no dialog pops up unasked).
+    auto attributes = a.fs.Attributes(cmd.argument);
+    if (cmd.argument.empty() || !attributes || (*attributes & vd::attr::Directory) == 0) return;
+    FrmWait& w = frmWait();
+    w.ShowAndPaint();
+    w.SetStatus("Loading wallpapers list...");
+    forms::DoEvents();
+    XFolder& folder = FolderLister();
+    folder.SetCurrentFolder(cmd.argument);
+    folder.SetRecurseSubDirectories(true);
+    folder.ListFiles(false);
+    SaveList(a.paths.defaultListPath);
+    w.Unload();
+    a.mainWindowOpen = true;
+    Show();
   }
 }
 
