@@ -313,7 +313,10 @@ TEST_F(PackageTest, SilentInstallTwiceThenSilentUninstallLeavesTheUsersListsAndS
   EXPECT_EQ(::ExtractIconExA(icon.substr(0, comma).c_str(), std::stoi(icon.substr(comma + 1)), &large, nullptr, 1), 1u);
   if (large) ::DestroyIcon(large);
 
-  // Installing again over the first install works and changes nothing.
+  // Installing again works, also over an older version (stood for by other
+  // program bytes and an older version number): everything is replaced.
+  WriteFileText(dir + "\\VD.exe", "an older VD");
+  RegWrite(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion", "1.0.1");
   InstallSilently();
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), version);
   EXPECT_TRUE(ReadFileText(dir + "\\VD.exe") == ReadFileText(VdExe()));
@@ -395,11 +398,15 @@ TEST_F(PackageTest, ExplorerCommandsReachTheRunningVd) {
   EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, 10000));
   EXPECT_EQ(ListBoxItems(::GetDlgItem(main, ids::imgList)).size(), expected.size());
 
-  // A list file replaces the list.
+  // A list file replaces the list; one with a 250-character path too.
   const std::string list = folder + "\\Urlaub \xE5\x86\x99\xE7\x9C\x9F.vdl";
   WriteFileUtf8Name(list, Lines({bmp, omega}));
   ASSERT_TRUE(InvokeVerb("open", list));
   EXPECT_TRUE(ListBecomes(Lines({bmp, omega}))) << ReadFileText(DefaultListPath()).value_or("(no list)");
+  const std::string longList = deep + "\\" + std::string(250 - deep.size() - 5, 'y') + ".vdl";
+  WriteFileText(longList, Lines({gif, longPicture}));
+  ASSERT_TRUE(InvokeVerb("open", longList));
+  EXPECT_TRUE(ListBecomes(Lines({gif, longPicture}))) << ReadFileText(DefaultListPath()).value_or("(no list)");
   EXPECT_TRUE(WaitUntil([] { return ProcessIdsOf("VD.exe").size() == 1; }, 15000)) << "the second copies end";
 }
 
