@@ -107,8 +107,11 @@ ask:
       ${EndIf}
       System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r3)'
       System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r3) p .r4'  ; SYNCHRONIZE
+      ; A copy that refuses is not forced: the user is asked to exit it.
       SendMessage $0 ${WM_QUERYENDSESSION} 0 ${ENDSESSION_CLOSEAPP} $1 /TIMEOUT=5000
-      SendMessage $0 ${WM_ENDSESSION} 1 ${ENDSESSION_CLOSEAPP} $1 /TIMEOUT=5000
+      ${If} $1 != 0
+        SendMessage $0 ${WM_ENDSESSION} 1 ${ENDSESSION_CLOSEAPP} $1 /TIMEOUT=5000
+      ${EndIf}
     ${EndIf}
     Sleep 250
     IntOp $2 $2 + 1
