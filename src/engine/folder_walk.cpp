@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vd {
@@ -30,6 +32,9 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 bool IsVisible(const DirEntry& e) { return (e.attributes & (attr::Hidden | attr::System)) == 0; }
 bool IsFolder(const DirEntry& e) { return (e.attributes & attr::Directory) != 0; }
+// A folder link or junction may lead back up the tree (a walk without end) or
+// anywhere else on the system; only real subfolders are walked.
+bool IsLink(const DirEntry& e) { return (e.attributes & attr::ReparsePoint) != 0; }
 
 std::vector<std::string> SortedNames(std::vector<std::string> names) {
   std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
@@ -59,17 +64,29 @@ void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, con
                 const std::function<void(const ListEntry&)>& onMatch, const std::function<void()>& yield) {
   if (folder.empty()) return;
   std::deque<std::string> pending{folder};
+  // Folders already walked, by identity: a link that the system does not
+  // mark as one (a symbolic link made outside Windows) still cannot lead the
+  // walk round in a circle.
+  std::unordered_set<std::string> walked;
   std::size_t sinceYield = 0;
   while (!pending.empty()) {
     if (yield) yield();
     const std::string current = std::move(pending.front());
     pending.pop_front();
+    if (recurse) {
+      const std::optional<std::string> identity = fs.FolderIdentity(current);
+      if (identity && !walked.insert(*identity).second) continue;
+    }
     const std::vector<DirEntry> entries = fs.ListFolder(current);
 
     std::vector<std::string> files, subfolders;
     for (const DirEntry& e : entries) {
       if (!IsVisible(e) || e.name.empty()) continue;
-      (IsFolder(e) ? subfolders : files).push_back(e.name);
+      if (!IsFolder(e)) {
+        files.push_back(e.name);
+      } else if (!IsLink(e)) {
+        subfolders.push_back(e.name);
+      }
     }
 
     // A root such as "C:\" already ends in "\"; its entries then carry two,

@@ -21,7 +21,7 @@ bool MatchesFilter(const std::string& filter, const std::string& fileName);
 // folder the visible files are taken in name order, and each that passes the
 // filter is reported as an entry whose dir is the folder followed by "\".
 // Hidden and system files and folders are skipped, and so is a folder that
-// cannot be read. yield runs for every folder and every few hundred files.
+// cannot be read; folder links and junctions are not followed. yield runs for every folder and every few hundred files.
 void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, const std::string& filter,
                 const std::function<void(const ListEntry&)>& onMatch, const std::function<void()>& yield);
 

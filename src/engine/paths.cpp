@@ -1,6 +1,7 @@
 #include "engine/paths.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace vd {
 
@@ -42,31 +43,56 @@ bool HasForbiddenCharacter(const std::string& path) {
 
 }  // namespace
 
+std::string ScratchPathBeside(const std::string& path, char mark, char otherMark) {
+  const std::size_t slash = path.rfind('\\');
+  const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
+  if (first >= path.size()) return "";
+  std::string scratch = path;
+  scratch[first] = path[first] == mark ? otherMark : mark;
+  return scratch;
+}
+
 std::string GetLongPath(FileSystemPort& fs, const std::string& path) {
   // Only fully qualified drive paths: "C:" alone means the current folder of
   // drive C, and UNC or rooted paths have no drive letter to keep.
   if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') return "";
   if (HasForbiddenCharacter(path)) return "";
 
-  std::string work = path;
-  if (work.back() == '\\') work.pop_back();
-  work += '\\';
+  // "." and ".." are resolved first, as the system resolves them (".." at the
+  // root stays there): a search for "C:\a\." finds the folder a itself, whose
+  // name would then be spelled twice.
+  std::vector<std::string> parts;
+  for (std::size_t start = 3; start < path.size();) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part.empty()) return "";  // "C:\a\\b"
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (part.find_first_not_of('.') == std::string::npos) {
+      if (part != ".") return "";  // "..." names nothing
+    } else {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
 
+  std::string lookup = path.substr(0, 2);
   std::string result;
-  for (std::size_t p = work.find('\\', 3); p != std::string::npos; p = work.find('\\', p + 1)) {
-    const std::size_t prev = work.rfind('\\', p - 1);
-    if (prev + 1 == p) return "";  // empty component ("C:\a\\b")
-    const auto item = fs.FindItem(work.substr(0, p));
+  for (const std::string& part : parts) {
+    lookup += '\\';
+    lookup += part;
+    const auto item = fs.FindItem(lookup);
     if (!item || item->name.empty()) return "";
     result += '\\';
     result += item->name;
   }
   if (result.empty()) {
     // A bare drive root has no component to look up; it must still exist.
-    const auto a = fs.Attributes(work.substr(0, 3));
+    const auto a = fs.Attributes(path.substr(0, 3));
     if (!a || (*a & attr::Directory) == 0) return "";
   }
-  return work.substr(0, 2) + result;
+  return path.substr(0, 2) + result;
 }
 
 }  // namespace vd

@@ -35,6 +35,7 @@ constexpr std::uint32_t System = 0x4;
 constexpr std::uint32_t Directory = 0x10;
 constexpr std::uint32_t Archive = 0x20;
 constexpr std::uint32_t Normal = 0x80;
+constexpr std::uint32_t ReparsePoint = 0x400;  // a link or junction
 }  // namespace attr
 
 struct DirEntry {
@@ -54,6 +55,12 @@ class FileSystemPort {
   virtual std::optional<DirEntry> FindItem(const std::string& path) = 0;
   // Every entry of a folder except "." and ".."; empty when it cannot be read.
   virtual std::vector<DirEntry> ListFolder(const std::string& folder) = 0;
+  // A key for the folder itself, the same for every path that leads to it
+  // (through links of any kind); nullopt when it cannot be told.
+  virtual std::optional<std::string> FolderIdentity(const std::string& folder) {
+    (void)folder;
+    return std::nullopt;
+  }
 };
 
 // True when path names an existing file that is neither hidden, system nor a folder.

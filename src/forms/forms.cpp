@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace forms {
@@ -290,6 +292,14 @@ void ListBox::OnCommand(int code) {
   if (code == LBN_DBLCLK && DblClick) DblClick();
 }
 
+bool ListBox::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+    const LRESULT hit = ::SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, lParam);
+    pressedIndex_ = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
+  }
+  return Control::OnSubclassMessage(msg, wParam, lParam, result);
+}
+
 bool TextBox::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool visible) {
   RegisterTextBoxClass();
   DWORD style = ES_AUTOHSCROLL | WS_BORDER;
@@ -301,6 +311,20 @@ bool TextBox::Create(Form& owner, int id, const std::string& text, int x, int y,
 
 void TextBox::OnCommand(int code) {
   if (code == EN_CHANGE && Change) Change();
+}
+
+bool TextBox::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_SETTEXT && maxSetTextBytes_ && lParam) {
+    // The subclass procedure may see the text as UTF-16 even in an ANSI window.
+    const std::size_t length = ::IsWindowUnicode(hwnd_)
+                                   ? ::wcsnlen(reinterpret_cast<const wchar_t*>(lParam), maxSetTextBytes_ + 1)
+                                   : ::strnlen(reinterpret_cast<const char*>(lParam), maxSetTextBytes_ + 1);
+    if (length > maxSetTextBytes_) {
+      result = FALSE;
+      return true;
+    }
+  }
+  return Control::OnSubclassMessage(msg, wParam, lParam, result);
 }
 
 bool PictureBox::Create(Form& owner, int id, int x, int y, int width, int height) {

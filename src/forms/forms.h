@@ -133,19 +133,34 @@ class ListBox : public Control {
   void SetRedraw(bool on);
   // Makes the list exactly as tall as its entries, border included.
   void FitHeightToItems();
+  // The entry under the mouse at the last left-button press; -1 for none.
+  // A double-click belongs to it even when a Click handler moved the selection.
+  int PressedIndex() const { return pressedIndex_; }
   Handler Click, DblClick;
 
  protected:
   void OnCommand(int code) override;
+  bool OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  int pressedIndex_ = -1;
 };
 
 class TextBox : public Control {
  public:
   bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool visible);
+  // A text longer than this (bytes, or UTF-16 units where the text arrives
+  // as UTF-16), set by a message from anywhere, is refused: the message
+  // answers FALSE. 0 takes any length.
+  void SetMaxSetTextBytes(std::size_t bytes) { maxSetTextBytes_ = bytes; }
   Handler Change;
 
  protected:
   void OnCommand(int code) override;
+  bool OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  std::size_t maxSetTextBytes_ = 0;
 };
 
 // An owner-drawn picture area: Paint draws it, Click and the mouse slots react.

@@ -23,6 +23,11 @@ struct AppState {
   std::int16_t cycleSeconds = 0;     // seconds since the last automatic change
   bool mainWindowOpen = false;       // the user opened the main window
   bool manualStyle = false;          // the style was picked by hand for the entry on screen
+  // The list on screen stands for the default list file: it was read, or had
+  // nothing to lose, or the list was replaced by another list file.
+  bool defaultListKnown = false;
+  bool defaultListUnreadable = false;  // the last attempt to read it failed
+  bool listNotSavedTold = false;       // the user was told that changes are kept unsaved
 };
 
 AppState& app();

@@ -22,6 +22,11 @@ const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
 constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
+// Longest text the command channel takes: a command line holds at most
+// 32767 UTF-16 characters, at most three bytes each in UTF-8. Anything
+// longer is no command and is refused before the edit control copies it.
+constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
+constexpr UINT kNoticeMessage = WM_APP + 0x4E;
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
@@ -80,6 +85,7 @@ forms::Form::WindowDesign FrmMain::Design() const {
 void FrmMain::CreateControls() {
   SetBackColor(kPanelColor);
   Text1.Create(*this, ids::Text1, "Text1", 0, 0, 10, 10, false);
+  Text1.SetMaxSetTextBytes(kMaxCommandTextBytes);
   lblP0.Create(*this, ids::lblP0, "CycleTime:", 12, 12, 64, 18);
   lblTime.Create(*this, ids::lblTime, "", 80, 12, 110, 18);
   lblTime.SetColors(kLinkColor, std::nullopt);
@@ -191,6 +197,10 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
+void FrmMain::PostNotice(Notice notice) {
+  if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
+}
+
 bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
   if (msg == WM_ENDSESSION) {
     // The logon ends, or a setup program asks VD to make way for a new
@@ -198,6 +208,17 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     if (wParam) {
       Unload();
       EndProgram();
+    }
+    result = 0;
+    return true;
+  }
+  if (msg == kNoticeMessage) {
+    if (static_cast<Notice>(wParam) == Notice::ListNotSaved) {
+      forms::MsgBox("The wallpaper list file\r\n" + app().paths.defaultListPath +
+                        "\r\ncould not be read, so it is left as it is.\r\n\r\n"
+                        "Changes to the list are kept while Vexa Desktop runs and are saved once the file can be "
+                        "read again.",
+                    MB_OK | MB_ICONEXCLAMATION, forms::kProgramTitle, Visible() ? Handle() : nullptr);
     }
     result = 0;
     return true;
@@ -341,7 +362,8 @@ void FrmMain::CloseStyleList() {
 
 int FrmMain::StyleFor(int width, int height) const {
   const AppState& a = app();
-  return a.settings.autoDecision != 0 && !a.manualStyle ? SuggestFor(width, height) : lstStyle.ListIndex();
+  const bool suggested = (a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0;
+  return suggested ? SuggestFor(width, height) : lstStyle.ListIndex();
 }
 
 bool FrmMain::LoadBackPic(const std::string& path, std::optional<int> style) {
@@ -374,7 +396,9 @@ bool FrmMain::ComposeBackPic() {
 bool FrmMain::showThumbnail() {
   AppState& a = app();
   if (backPic_.pixels.Empty()) return false;
-  if (a.settings.autoDecision != 0 && !a.manualStyle) {
+  // A stored style outside the list (the system writes "10" for Fill) leaves
+  // no style chosen: the suggested one stands in.
+  if ((a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0) {
     // The suggestion is the program's choice, not the user's pick, even when
     // it closes a style list the user had open.
     forms::ScopedFlag byProgram(styleSetByProgram_);
@@ -394,7 +418,12 @@ bool FrmMain::ComposeSelected() {
   if (i < 0 || i >= static_cast<int>(entries.size())) return false;
   const std::string path = entries[static_cast<std::size_t>(i)].FullPath();
   if (!FullSizePic.Empty() && canvasKey_ == path + "|" + std::to_string(lstStyle.ListIndex())) return true;
-  return LoadBackPic(path) && ComposeBackPic();
+  if (!LoadBackPic(path)) return false;
+  if (lstStyle.ListIndex() < 0) {
+    forms::ScopedFlag byProgram(styleSetByProgram_);
+    lstStyle.SetListIndex(suggestStyle());
+  }
+  return ComposeBackPic();
 }
 
 void FrmMain::ReleaseCanvas() {
@@ -493,6 +522,12 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
 void FrmMain::imgList_Click() { PreviewSelectedEntry(); }
 
 void FrmMain::imgList_DblClick() {
+  // A picture refused as too large or damaged was passed over when it was
+  // clicked; the double-click on it says why instead of applying another.
+  const int pressed = imgList.PressedIndex();
+  if (pressed >= 0 && pressed < static_cast<int>(entries.size()) &&
+      ReportPictureProblem(entries[static_cast<std::size_t>(pressed)].FullPath()))
+    return;
   frmWait().ShowAndPaint();
   forms::DoEvents();
   ApplyWallpaper();

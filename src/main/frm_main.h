@@ -64,6 +64,10 @@ class FrmMain : public forms::Form {
   void ClearEntries();
   int SelectedIndex() const { return imgList.ListIndex(); }
 
+  enum class Notice { ListNotSaved };
+  // Shows the notice's message box once the message at hand has been handled.
+  void PostNotice(Notice notice);
+
  protected:
   WindowDesign Design() const override;
   void CreateControls() override;

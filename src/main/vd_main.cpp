@@ -27,7 +27,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   w.Refresh();
 
   MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  for (BOOL got; (got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0;) {
+    // -1: one message could not be fetched (a text sent from outside too
+    // large to copy, say). That is no reason to end; the next one comes.
+    if (got == -1) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }

@@ -16,6 +16,7 @@
 #include "main/frm_wait.h"
 #include "main/list_store.h"
 #include "platform/calendar_text.h"
+#include "platform/picture_loader.h"
 
 namespace {
 
@@ -38,22 +39,28 @@ void ApplyWallpaperNow() {
   FrmMain& m = frmMain();
   m.SetEnabled(false);
 
-  const int style = m.lstStyle.ListIndex();
-  if (a.registry) {
-    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle", std::to_string(style));
-    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
-    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
-  }
+  bool written = false;
   if (m.ComposeSelected()) {
     vd::ImageView canvas = m.FullSizePic.View();
     if (a.settings.useGreyScale != 0) vd::FilterBlackAndWhite(canvas);
     DrawDateOverlay(canvas);
     std::vector<std::uint8_t> bmp = vd::EncodeBmp(canvas);
-    platform::WriteFileReplacing(a.paths.wallpaperBitmapPath, bmp.data(), bmp.size());
+    written = platform::WriteFileReplacing(a.paths.wallpaperBitmapPath, bmp.data(), bmp.size());
   }
   m.ReleaseCanvas();
-  ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(a.paths.wallpaperBitmapPath.c_str()),
-                          SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+  // The system is pointed at the bitmap only when it holds this wallpaper: a
+  // picture that cannot be read or a bitmap that cannot be saved leaves the
+  // desktop and its settings as they were.
+  if (written) {
+    const int style = m.lstStyle.ListIndex();
+    if (a.registry) {
+      a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle", std::to_string(style));
+      a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
+      a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
+    }
+    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(a.paths.wallpaperBitmapPath.c_str()),
+                            SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+  }
   m.SetEnabled(true);
   frmWait().Unload();
 }
@@ -93,11 +100,20 @@ void NextWallpaper() {
   ApplyWallpaperNow();
 }
 
+bool ReportPictureProblem(const std::string& path) {
+  const std::string problem = platform::PictureProblem(path);
+  if (problem.empty()) return false;
+  FrmMain& m = frmMain();
+  forms::MsgBox(problem, MB_OK | MB_ICONEXCLAMATION, forms::kProgramTitle, m.Visible() ? m.Handle() : nullptr);
+  return true;
+}
+
 void ShowImageInfo() {
   FrmMain& m = frmMain();
   int i = m.SelectedIndex();
   if (i < 0) return;
   const vd::ListEntry& e = m.entries[static_cast<std::size_t>(i)];
+  if (ReportPictureProblem(e.FullPath())) return;
   int style = m.suggestStyle();
   std::string text = vd::ImageInfoMessage(e.FullPath(), m.BackPicWidth() + 4, m.BackPicHeight() + 4,
                                           style >= 0 && style < m.lstStyle.ListCount() ? m.lstStyle.List(style) : "");

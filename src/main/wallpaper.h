@@ -2,6 +2,8 @@
 // wallpaper bitmap, and the system told to show it.
 #pragma once
 
+#include <string>
+
 #include "engine/image.h"
 
 // Picks the next entry (in order or at random), previews and applies it.
@@ -12,5 +14,12 @@ void ApplyWallpaper();
 void DrawDateOverlay(vd::ImageView canvas);
 // The message box with the selected picture's file name, size and suggested style.
 void ShowImageInfo();
+
 // True while a wallpaper change runs; a change requested meanwhile is dropped.
 bool WallpaperChangeRunning();
+
+// Tells the user in a message box why the picture at path cannot be used
+// (too large, damaged, not a picture) and returns true; returns false, and
+// shows nothing, when its header is sound. For commands that name one
+// picture by hand: a double-click, Set as wallpaper, Properties.
+bool ReportPictureProblem(const std::string& path);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/paths.h"
 #include "forms/handles.h"
 
 namespace platform {
@@ -46,6 +47,17 @@ std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
   return out;
 }
 
+std::optional<std::string> FileSystem::FolderIdentity(const std::string& folder) {
+  if (folder.empty() || HasWildcards(folder)) return std::nullopt;
+  forms::FileHandle h(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h || !::GetFileInformationByHandle(h.Get(), &info)) return std::nullopt;
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+         std::to_string(info.nFileIndexLow);
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -66,7 +78,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
-  const std::string temp = path + ".tmp~";
+  // A folder in the file's place is never renamed or replaced.
+  const DWORD existing = ::GetFileAttributesA(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // Scratch names beside the file and no longer than its own, so that they
+  // fit wherever the file's name fits.
+  const std::string temp = vd::ScratchPathBeside(path, '~', '_');
+  if (temp.empty()) return false;
   {
     forms::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
@@ -90,15 +108,23 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
   }
   // A rename never leaves the name missing for a reader. It is refused while
   // someone has the old file open, so it is retried a moment later, and as a
-  // last resort ReplaceFile, which copes with open readers, takes over.
+  // last resort ReplaceFile, which copes with some open readers, takes over.
   for (int attempt = 0; attempt < 40; ++attempt) {
     if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     ::Sleep(5);
   }
-  if (::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return true;
+  // ReplaceFile is given a backup name of our own; without one it may move
+  // the old file to a scratch name of its own choosing and leave it there.
+  const std::string backup = vd::ScratchPathBeside(path, '#', '$');
+  const bool replaced = ::ReplaceFileA(path.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                       nullptr, nullptr) != 0;
+  if (!replaced && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // It failed halfway: the old file went to the backup name; put it back.
+    ::MoveFileExA(backup.c_str(), path.c_str(), 0);
+  }
+  ::DeleteFileA(backup.c_str());
   ::DeleteFileA(temp.c_str());
-  return false;
+  return replaced;
 }
 
 bool CreateEmptyFile(const std::string& path) {

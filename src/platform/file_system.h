@@ -13,6 +13,7 @@ class FileSystem final : public vd::FileSystemPort {
   std::optional<std::uint32_t> Attributes(const std::string& path) override;
   std::optional<vd::DirEntry> FindItem(const std::string& path) override;
   std::vector<vd::DirEntry> ListFolder(const std::string& folder) override;
+  std::optional<std::string> FolderIdentity(const std::string& folder) override;
 };
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.
@@ -20,6 +21,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 
 // Writes a temporary file beside path and moves it over path in one step, so
 // a crash or a full disk leaves either the old file or the new one, whole.
+// False, with nothing left behind, when it fails; a folder at path is never
+// touched.
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
 
 // Creates an empty file when none exists.

@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "engine/picture_header.h"
 #include "engine/resample.h"
+#include "forms/handles.h"
 
 namespace platform {
 namespace {
@@ -55,7 +58,43 @@ std::wstring Wide(const std::string& s) {
 
 constexpr int kStripRows = 64;
 
+class FileSource final : public vd::ByteSource {
+ public:
+  explicit FileSource(HANDLE file) : file_(file) {
+    LARGE_INTEGER size;
+    size_ = ::GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+  }
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) override {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(file_, out, static_cast<DWORD>(n), &got, &at)) return 0;
+    return got;
+  }
+
+ private:
+  HANDLE file_;
+  std::uint64_t size_ = 0;
+};
+
+// The header's verdict; nullopt when the file cannot be opened.
+std::optional<vd::PictureHeader> ReadHeaderOf(const std::string& path) {
+  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  FileSource source(file.Get());
+  return vd::ReadPictureHeader(source);
+}
+
 }  // namespace
+
+std::string PictureProblem(const std::string& path) {
+  const auto header = ReadHeaderOf(path);
+  if (!header) return "The picture\r\n" + path + "\r\ncannot be opened.";
+  return vd::PictureProblemText(*header, path);
+}
 
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
   return LoadPicture(path, [&](int width, int height) {
@@ -72,6 +111,10 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
   Picture out;
   IWICImagingFactory* factory = Factory();
   if (!factory || path.empty()) return out;
+  // What the header claims is checked before any decoder sees the file: a
+  // few bytes can claim billions of pixels, and decoders allocate them first.
+  const auto header = ReadHeaderOf(path);
+  if (!header || header->verdict != vd::PictureVerdict::Accepted) return out;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, decoder.Put())))

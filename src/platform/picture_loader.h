@@ -18,12 +18,18 @@ struct Picture {
 
 // A picture larger than maxWidth x maxHeight is scaled down while decoding
 // (area-averaged, in strips), so a huge file cannot exhaust memory. An empty
-// Picture when the file cannot be decoded.
+// Picture when the file cannot be decoded, or when its header claims more
+// than the decoders can take safely (PictureProblem says why).
 Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
 
 // Decodes only the part of the picture that choosePart names once the
 // picture's own size is known (clipped to the picture), scaled down while
 // decoding when the part has a maximum size.
 Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart);
+
+// Why the picture file cannot be used, in words for the user (too large,
+// damaged, not a picture, cannot be opened); empty when its header is sound
+// and within the pixel budget. Reads only the header.
+std::string PictureProblem(const std::string& path);
 
 }  // namespace platform

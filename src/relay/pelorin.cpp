@@ -8,7 +8,13 @@
 
 namespace {
 
-constexpr UINT kRelayTimeoutMs = 1000;
+// How long Pelorin waits for VD to take the text. VD answers at once unless
+// it is in the middle of a wallpaper change: decoding the largest picture it
+// accepts (2^28 pixels) took 9 to 16 s under Wine on a busy two-core machine
+// (BMP, JPEG, PNG), and a progressive JPEG takes about half as long again as
+// a baseline one. 60 s leaves room for a slower machine; past it VD is taken
+// to hang.
+constexpr UINT kRelayTimeoutMs = 60000;
 
 // The command line without the program name and the blanks after it.
 std::string OwnArguments() {
@@ -77,21 +83,23 @@ std::string WithoutTrailingBackslash(std::string dir) {
   return dir;
 }
 
-// VD.exe in the current directory, as always; when that holds none (a
-// shortcut or a shell verb with another working folder), the one beside Pelorin.
+// The VD.exe beside Pelorin. The shell starts a program in the folder of the
+// file it was given, so the current folder may be a folder of downloads that
+// holds some other VD.exe: it is used only when there is none beside Pelorin.
 std::string MainProgramPath() {
-  std::string here = WithoutTrailingBackslash(CurrentDirectory()) + "\\VD.exe";
-  if (IsFile(here)) return here;
   std::string beside = OwnFolder() + "\\VD.exe";
-  return IsFile(beside) ? beside : here;
+  if (IsFile(beside)) return beside;
+  std::string here = WithoutTrailingBackslash(CurrentDirectory()) + "\\VD.exe";
+  return IsFile(here) ? here : beside;
 }
 
 bool SendTextToApp(HWND self, const std::string& text) {
   bool accepted = false;
   // A window found may belong to a second copy of VD (one an earlier relay
   // started) that ends itself while the text is on its way. Once it is gone,
-  // the running copy's window is found instead; a window that is still there
-  // but does not answer gets no second try. All within the one time-out.
+  // the running copy's window is found instead. A window that is still there
+  // is waited for while it is busy, and never sent the text a second time:
+  // the first may still be handled. All within the one time-out.
   const ULONGLONG deadline = ::GetTickCount64() + kRelayTimeoutMs;
   for (HWND box = FindCommandBox(); box; box = FindCommandBox()) {
     const ULONGLONG now = ::GetTickCount64();

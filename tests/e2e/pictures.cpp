@@ -78,6 +78,45 @@ bool MakeSolidPicture(const std::string& path, int width, int height, const std:
   return MakePicture(path, width, height, format, &Solid);
 }
 
+bool MakeLargeJpeg(const std::string& path, int width, int height, std::uint32_t rgb) {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  IWICImagingFactory* factory = nullptr;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
+    return false;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  const int stripRows = 256;
+  const UINT stride = static_cast<UINT>(width) * 3;
+  std::vector<std::uint8_t> strip(static_cast<std::size_t>(stride) * stripRows);
+  for (std::size_t i = 0; i < strip.size(); i += 3) {
+    strip[i] = rgb & 255;
+    strip[i + 1] = (rgb >> 8) & 255;
+    strip[i + 2] = (rgb >> 16) & 255;
+  }
+  const std::wstring wpath = Wide(path);
+  bool ok = SUCCEEDED(factory->CreateStream(&stream)) &&
+            SUCCEEDED(stream->InitializeFromFilename(wpath.c_str(), GENERIC_WRITE)) &&
+            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) &&
+            SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+            SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+            SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)));
+  if (ok) {
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    ok = SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat24bppBGR;
+  }
+  for (int y = 0; ok && y < height; y += stripRows) {
+    const UINT rows = static_cast<UINT>(height - y < stripRows ? height - y : stripRows);
+    ok = SUCCEEDED(frame->WritePixels(rows, stride, stride * rows, strip.data()));
+  }
+  ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(encoder), static_cast<IUnknown*>(stream),
+                      static_cast<IUnknown*>(factory)})
+    if (u) u->Release();
+  return ok;
+}
+
 std::optional<Bitmap> ReadBmp(const std::string& path) {
   auto data = ReadFileText(path);
   if (!data || data->size() < 54 || (*data)[0] != 'B' || (*data)[1] != 'M') return std::nullopt;

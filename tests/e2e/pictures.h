@@ -16,6 +16,9 @@ namespace e2e {
 bool MakePicture(const std::string& path, int width, int height, const std::string& format,
                  std::uint32_t (*colour)(int x, int y));
 bool MakeSolidPicture(const std::string& path, int width, int height, const std::string& format, std::uint32_t rgb);
+// A JPEG of one colour of any size, encoded in strips so that even a huge one
+// needs little memory; progressive is left to the encoder's default.
+bool MakeLargeJpeg(const std::string& path, int width, int height, std::uint32_t rgb);
 
 // A 32- or 24-bit BMP file read back; pixels as 0x00RRGGBB, top row first.
 struct Bitmap {

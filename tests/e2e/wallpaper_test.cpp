@@ -30,6 +30,8 @@ class WallpaperTest : public VdTest {
     DoubleClickListItem(ImgList(vd), i);
     std::optional<Bitmap> bmp;
     WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50);
+    // The desktop settings follow the bitmap; the change is over when the progress form goes.
+    WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
     return bmp;
   }
 };
@@ -174,7 +176,7 @@ TEST_F(WallpaperTest, CyclingChangesOnceAtStartAndThenOnTheChosenInterval) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time", "0");  // 5 minutes
   Process vd = StartVd();
   EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 5000)) << "one change at start";
-  EXPECT_EQ(Desktop("Wallpaper"), BitmapPath());
+  EXPECT_TRUE(WaitUntil([&] { return Desktop("Wallpaper") == BitmapPath(); }, 5000)) << "set once the bitmap is written";
   HWND main = MainWindow(vd);
   ::DeleteFileA(BitmapPath().c_str());
   for (int tick = 1; tick < 30; ++tick) ::SendMessageA(main, WM_TIMER, ids::frmMainTimer1, 0);

@@ -87,6 +87,53 @@ TEST_F(FolderWalkFixture, SplitsNamesAtTheLastDotAndKeepsRootBackslashes) {
   EXPECT_EQ(root[1].dir, "C:\\Sub\\");
 }
 
+TEST(FolderWalkTest, FolderLinksAndJunctionsAreNotFollowed) {
+  FakeFileSystem fs;
+  fs.AddFile("C:\\Pics\\a.jpg");
+  fs.AddFile("C:\\Pics\\Real\\b.jpg");
+  // A link back up the tree, as "mklink /d Loop .." or a junction makes it.
+  fs.AddFolder("C:\\Pics\\Loop", attr::Directory | attr::ReparsePoint);
+  fs.AddFile("C:\\Pics\\Loop\\a.jpg");
+  fs.AddFile("C:\\Pics\\Real\\Junction\\c.jpg");
+  fs.AddFolder("C:\\Pics\\Real\\Junction", attr::Directory | attr::ReparsePoint);
+  // A linked file is a file like any other.
+  fs.AddFile("C:\\Pics\\linked.jpg", attr::Archive | attr::ReparsePoint);
+  std::vector<std::string> got;
+  WalkFolder(fs, "C:\\Pics", true, ".jpg", [&](const ListEntry& e) { got.push_back(e.FullPath()); }, nullptr);
+  EXPECT_EQ(got, (std::vector<std::string>{"C:\\Pics\\a.jpg", "C:\\Pics\\linked.jpg", "C:\\Pics\\Real\\b.jpg"}));
+  // A link chosen as the folder itself is listed.
+  got.clear();
+  WalkFolder(fs, "C:\\Pics\\Loop", true, "", [&](const ListEntry& e) { got.push_back(e.FullPath()); }, nullptr);
+  EXPECT_EQ(got, std::vector<std::string>{"C:\\Pics\\Loop\\a.jpg"});
+}
+
+// Links the system does not mark: folders that are one folder under two names.
+class AliasedFileSystem : public FakeFileSystem {
+ public:
+  std::optional<std::string> FolderIdentity(const std::string& folder) override {
+    ++asked;
+    if (folder == "C:\\Pics" || folder == "C:\\Pics\\Back" || folder == "C:\\Pics\\Deep\\Up") return "pics";
+    return folder;
+  }
+  int asked = 0;
+};
+
+TEST(FolderWalkTest, EveryFolderIsWalkedOnceHoweverItIsReached) {
+  AliasedFileSystem fs;
+  fs.AddFile("C:\\Pics\\a.jpg");
+  fs.AddFile("C:\\Pics\\Back\\a.jpg");  // what the link shows: the same a.jpg
+  fs.AddFile("C:\\Pics\\Deep\\b.jpg");
+  fs.AddFile("C:\\Pics\\Deep\\Up\\a.jpg");
+  fs.AddFolder("C:\\Pics\\Deep\\Up\\Back");
+  std::vector<std::string> got;
+  WalkFolder(fs, "C:\\Pics", true, "", [&](const ListEntry& e) { got.push_back(e.FullPath()); }, nullptr);
+  EXPECT_EQ(got, (std::vector<std::string>{"C:\\Pics\\a.jpg", "C:\\Pics\\Deep\\b.jpg"}));
+  // Without subfolders nothing needs telling apart.
+  fs.asked = 0;
+  WalkFolder(fs, "C:\\Pics", false, "", [](const ListEntry&) {}, nullptr);
+  EXPECT_EQ(fs.asked, 0);
+}
+
 TEST(FolderWalkTest, HugeFolderYieldsPerFolderAndEveryFewHundredFiles) {
   FakeFileSystem fs;
   const int files = 100000;

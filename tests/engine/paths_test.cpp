@@ -50,6 +50,27 @@ TEST_F(GetLongPathTest, SpellsEveryComponentAsOnDisk) {
   EXPECT_EQ(GetLongPath(fs, "C:\\"), "C:");
 }
 
+TEST_F(GetLongPathTest, DotsAreResolvedAsTheSystemDoesBeforeTheLookup) {
+  fs.AddFile("C:\\x\\lists\\a.vdl");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\lists\\.\\a.vdl"), "C:\\x\\lists\\a.vdl");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\.\\.\\lists\\.\\"), "C:\\x\\lists");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\lists\\..\\lists\\a.vdl"), "C:\\x\\lists\\a.vdl");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\Missing\\..\\lists\\a.vdl"), "C:\\x\\lists\\a.vdl");  // not looked up
+  EXPECT_EQ(GetLongPath(fs, "C:\\..\\..\\PROGRA~1\\COMMON~1\\.."), "C:\\Program Files");  // stops at the root
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\.."), "C:");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\...\\lists"), "");
+  EXPECT_EQ(GetLongPath(fs, "C:\\x\\lists\\a.vdl\\..\\a.vdl"), "C:\\x\\lists\\a.vdl");
+}
+
+TEST(PathsTest, ScratchNamesAreBesideTheTargetAndNoLonger) {
+  EXPECT_EQ(ScratchPathBeside("C:\\Temp\\VDesk.ini", '~', '_'), "C:\\Temp\\~Desk.ini");
+  EXPECT_EQ(ScratchPathBeside("C:\\Temp\\~Desk.ini", '~', '_'), "C:\\Temp\\_Desk.ini");
+  EXPECT_EQ(ScratchPathBeside("C:\\a", '#', '$'), "C:\\#");
+  EXPECT_EQ(ScratchPathBeside("C:\\Temp\\", '~', '_'), "");
+  const std::string longest = "C:\\" + std::string(240, 'd') + "\\Vexa Desktop.bmp";
+  EXPECT_EQ(ScratchPathBeside(longest, '~', '_').size(), longest.size());
+}
+
 TEST_F(GetLongPathTest, MissingOrMalformedPathsGiveEmptyText) {
   const char* inputs[] = {
       "", "C:", "\\", "\\\\", "x", "\\\\server\\share\\x", "D:\\", "C:Program Files",

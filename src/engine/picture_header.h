@@ -1,0 +1,64 @@
+// The size of a picture read from its own header (BMP, JPEG, GIF, PNG), so
+// that a picture too large to decode safely is refused before any decoder
+// sees it. The reader looks at a few hundred bytes of an ordinary file; it
+// never allocates more than a small buffer whatever the file claims.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vd {
+
+// Pictures up to 2^28 pixels (268,435,456; 16384 x 16384) are decoded. That
+// passes every camera picture made today (200-megapixel phone sensors,
+// 150-megapixel medium format, 240-megapixel pixel-shift composites) and
+// ordinary panoramas, and keeps a decoder's working memory under about
+// 1.5 GB; gigapixel stitchings and decompression bombs lie beyond it.
+inline constexpr std::uint64_t kPixelBudget = std::uint64_t{1} << 28;
+// The decoders take no side longer than this.
+inline constexpr std::uint32_t kMaxPictureSide = 65535;
+
+// Random access to the bytes of a file.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies up to n bytes from offset into out; the number copied (short at the end).
+  virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) = 0;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const void* data, std::size_t size) : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) override;
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+enum class PictureFormat { Unknown, Bmp, Jpeg, Gif, Png };
+
+enum class PictureVerdict {
+  Accepted,
+  TooLarge,     // more pixels than the budget, or a side longer than a decoder takes
+  Truncated,    // an uncompressed bitmap whose file is shorter than its pixels
+  Unreadable,   // no known format, or a header that makes no sense
+};
+
+struct PictureHeader {
+  PictureFormat format = PictureFormat::Unknown;
+  PictureVerdict verdict = PictureVerdict::Unreadable;
+  std::uint32_t width = 0;   // as the header gives it (the logical screen of a GIF)
+  std::uint32_t height = 0;
+  std::uint64_t largestPixels = 0;  // the largest area any decoder would allocate (all GIF frames)
+};
+
+PictureHeader ReadPictureHeader(ByteSource& source);
+
+// Why a picture is refused, for a message box; empty when it is accepted.
+std::string PictureProblemText(const PictureHeader& header, const std::string& path);
+
+}  // namespace vd

@@ -1,0 +1,207 @@
+#include "engine/picture_header.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vd {
+namespace {
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255)}; }
+std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+std::string Be16(unsigned v) { return {static_cast<char>((v >> 8) & 255), static_cast<char>(v & 255)}; }
+std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+
+// A bitmap file header and info header; pixels follow when given.
+std::string Bmp(int width, int height, int bits, unsigned compression, const std::string& pixels, unsigned offset = 54) {
+  return "BM" + Le32(static_cast<unsigned>(offset + pixels.size())) + Le32(0) + Le32(offset) + Le32(40) +
+         Le32(static_cast<unsigned>(width)) + Le32(static_cast<unsigned>(height)) + Le16(1) +
+         Le16(static_cast<unsigned>(bits)) + Le32(compression) + Le32(0) + Le32(2835) + Le32(2835) + Le32(0) +
+         Le32(0) + std::string(offset - 54, '\0') + pixels;
+}
+
+std::string Segment(unsigned marker, const std::string& body) {
+  return std::string("\xFF") + static_cast<char>(marker) + Be16(static_cast<unsigned>(body.size() + 2)) + body;
+}
+std::string Sof(unsigned marker, unsigned width, unsigned height) {
+  return Segment(marker, std::string("\x08") + Be16(height) + Be16(width) + std::string("\x01\x01\x11\x00", 4));
+}
+const std::string kSoi = "\xFF\xD8";
+const std::string kApp0 = Segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
+const std::string kDqt = Segment(0xDB, std::string(65, '\x01'));
+const std::string kSos = Segment(0xDA, std::string("\x01\x01\x00\x00\x3F\x00", 6)) + "\x12\x34\xFF\xD9";
+
+std::string Gif(unsigned width, unsigned height, const std::string& blocks, bool colourTable = true) {
+  std::string g = "GIF89a" + Le16(width) + Le16(height) + (colourTable ? "\x81" : std::string("\x00", 1)) + "\0\0";
+  g.resize(13);
+  if (colourTable) g += std::string(12, '\x7F');  // 4 colours
+  return g + blocks + ";";
+}
+std::string GifFrame(unsigned left, unsigned top, unsigned width, unsigned height) {
+  return "," + Le16(left) + Le16(top) + Le16(width) + Le16(height) + std::string("\0\x02\x02\x4C\x01\0", 6);
+}
+const std::string kGifExtension = std::string("!\xF9\x04\x01\x0A\x00\x00\x00", 8);
+
+std::string Png(unsigned width, unsigned height) {
+  return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) +
+         std::string("\x08\x06\0\0\0", 5) + Be32(0) + std::string(40, '\0');
+}
+
+PictureHeader Read(const std::string& bytes) {
+  MemorySource source(bytes.data(), bytes.size());
+  return ReadPictureHeader(source);
+}
+
+void ExpectHeader(const std::string& bytes, PictureFormat format, PictureVerdict verdict, std::uint32_t width,
+                  std::uint32_t height) {
+  const PictureHeader h = Read(bytes);
+  EXPECT_EQ(h.format, format);
+  EXPECT_EQ(h.verdict, verdict);
+  EXPECT_EQ(h.width, width);
+  EXPECT_EQ(h.height, height);
+}
+
+TEST(PictureHeaderTest, JpegSizeComesFromTheFrameHeaderWhereverItIs) {
+  const auto j = PictureFormat::Jpeg;
+  ExpectHeader(kSoi + kApp0 + kDqt + Sof(0xC0, 640, 480) + kSos, j, PictureVerdict::Accepted, 640, 480);
+  ExpectHeader(kSoi + Sof(0xC2, 6000, 4000) + kSos, j, PictureVerdict::Accepted, 6000, 4000);  // progressive
+  // Many APP segments (an ICC profile in pieces), fill bytes and junk before a marker.
+  std::string many = kSoi;
+  for (int i = 0; i < 300; ++i) many += Segment(0xE2, std::string(1000, 'p'));
+  ExpectHeader(many + "\xFF\xFF\xFF" + kDqt + "junk" + Sof(0xC1, 100, 50) + kSos, j, PictureVerdict::Accepted, 100, 50);
+  // DHT, JPG and DAC share the range of frame markers but are none.
+  ExpectHeader(kSoi + Segment(0xC4, "xx") + Segment(0xC8, "") + Segment(0xCC, "ab") + Sof(0xC3, 7, 9) + kSos, j,
+               PictureVerdict::Accepted, 7, 9);
+
+  ExpectHeader(kSoi + kApp0 + Sof(0xC0, 65500, 65500) + kSos, j, PictureVerdict::TooLarge, 65500, 65500);
+  ExpectHeader(kSoi + Sof(0xC0, 20000, 20000) + kSos, j, PictureVerdict::TooLarge, 20000, 20000);
+  ExpectHeader(kSoi + Sof(0xC0, 16384, 16384) + kSos, j, PictureVerdict::Accepted, 16384, 16384);  // the budget
+  ExpectHeader(kSoi + Sof(0xC0, 16384, 16385) + kSos, j, PictureVerdict::TooLarge, 16384, 16385);
+  ExpectHeader(kSoi + Sof(0xC0, 65535, 4096) + kSos, j, PictureVerdict::Accepted, 65535, 4096);  // a panorama
+
+  for (const std::string& bad : {kSoi + kApp0 + kSos,                          // scan before any frame header
+                                 kSoi + kApp0,                                  // ends before it
+                                 kSoi + Sof(0xC0, 640, 0) + kSos,               // height left to a DNL marker
+                                 kSoi + Segment(0xC0, "\x08\x01") + kSos,       // frame header cut short
+                                 kSoi + std::string("\xFF\xE0\x00\x01", 4) + Sof(0xC0, 1, 1),  // length below 2
+                                 kSoi + std::string(70000, 'j') + Sof(0xC0, 1, 1)}) {
+    EXPECT_EQ(Read(bad).verdict, PictureVerdict::Unreadable);
+  }
+}
+
+TEST(PictureHeaderTest, BitmapSizeAndShortFiles) {
+  const auto b = PictureFormat::Bmp;
+  ExpectHeader(Bmp(3, 2, 24, 0, std::string(2 * 12, 'x')), b, PictureVerdict::Accepted, 3, 2);
+  ExpectHeader(Bmp(3, -2, 24, 0, std::string(2 * 12, 'x')), b, PictureVerdict::Accepted, 3, 2);  // top-down
+  ExpectHeader(Bmp(3, 2, 24, 0, std::string(12 + 9, 'x')), b, PictureVerdict::Accepted, 3, 2);   // last row unpadded
+  ExpectHeader(Bmp(9, 1, 1, 0, std::string(2, 'x')), b, PictureVerdict::Accepted, 9, 1);
+  ExpectHeader(Bmp(2, 2, 32, 3, std::string(16, 'x'), 66), b, PictureVerdict::Accepted, 2, 2);  // bit fields
+  // Claims more rows than the file holds.
+  ExpectHeader(Bmp(3, 2, 24, 0, std::string(12 + 8, 'x')), b, PictureVerdict::Truncated, 3, 2);
+  ExpectHeader(Bmp(4000, 3000, 24, 0, std::string(46, 'x')), b, PictureVerdict::Truncated, 4000, 3000);
+  ExpectHeader(Bmp(2, 2, 32, 3, std::string(16, 'x'), 66).substr(0, 70), b, PictureVerdict::Truncated, 2, 2);
+  // Compressed rows have no size to check; the budget still holds.
+  ExpectHeader(Bmp(4000, 3000, 8, 1, std::string(46, 'x')), b, PictureVerdict::Accepted, 4000, 3000);
+  // The 154-byte bitmap that claims 65535 x 65535.
+  const std::string bomb = Bmp(65535, 65535, 24, 0, std::string(100, 'x'));
+  ASSERT_EQ(bomb.size(), 154u);
+  ExpectHeader(bomb, b, PictureVerdict::TooLarge, 65535, 65535);
+  ExpectHeader(Bmp(30000, 30000, 24, 0, std::string(100, 'x')), b, PictureVerdict::TooLarge, 30000, 30000);
+  ExpectHeader(Bmp(70000, 2, 1, 0, std::string(20000, 'x')), b, PictureVerdict::TooLarge, 70000, 2);
+  ExpectHeader(Bmp(2, static_cast<int>(0x80000000u), 1, 1, ""), b, PictureVerdict::TooLarge, 2, 0x80000000u);
+  // OS/2 core header with 16-bit sides.
+  ExpectHeader("BM" + Le32(26 + 8) + Le32(0) + Le32(26) + Le32(12) + Le16(2) + Le16(2) + Le16(1) + Le16(24) +
+                   std::string(16, 'x'),
+               b, PictureVerdict::Accepted, 2, 2);
+
+  for (const std::string& bad : {Bmp(0, 2, 24, 0, "xx"), Bmp(-3, 2, 24, 0, "xx"), Bmp(3, 0, 24, 0, "xx"),
+                                 std::string("BM") + Le32(0), "BM" + Le32(0) + Le32(0) + Le32(0) + Le32(99999)}) {
+    EXPECT_EQ(Read(bad).verdict, PictureVerdict::Unreadable);
+  }
+}
+
+TEST(PictureHeaderTest, GifScreenAndEveryFrameMustFit) {
+  const auto g = PictureFormat::Gif;
+  ExpectHeader(Gif(64, 48, kGifExtension + GifFrame(0, 0, 64, 48)), g, PictureVerdict::Accepted, 64, 48);
+  ExpectHeader(Gif(64, 48, GifFrame(0, 0, 1, 1), false), g, PictureVerdict::Accepted, 64, 48);
+  ExpectHeader(Gif(0, 0, GifFrame(0, 0, 32, 16)), g, PictureVerdict::Accepted, 32, 16);  // screen from the frame
+  ExpectHeader(Gif(30000, 30000, GifFrame(0, 0, 1, 1)), g, PictureVerdict::TooLarge, 30000, 30000);
+  // A small screen with a huge frame further on: decoders that read every frame allocate it.
+  const std::string frames = GifFrame(0, 0, 8, 8) + kGifExtension + GifFrame(0, 0, 8, 8) + GifFrame(0, 0, 20000, 20000);
+  const PictureHeader late = Read(Gif(8, 8, frames));
+  EXPECT_EQ(late.verdict, PictureVerdict::TooLarge);
+  EXPECT_EQ(late.largestPixels, 400000000u);
+  // A file cut short after its first frame is judged by what it holds.
+  ExpectHeader(Gif(64, 48, GifFrame(0, 0, 64, 48)).substr(0, 40), g, PictureVerdict::Accepted, 64, 48);
+
+  EXPECT_EQ(Read(Gif(64, 48, kGifExtension)).verdict, PictureVerdict::Unreadable);  // no frame
+  EXPECT_EQ(Read("GIF89a\x01").verdict, PictureVerdict::Unreadable);
+}
+
+TEST(PictureHeaderTest, PngSizeFromItsHeaderChunkAndUnknownFilesAreUnreadable) {
+  ExpectHeader(Png(800, 600), PictureFormat::Png, PictureVerdict::Accepted, 800, 600);
+  ExpectHeader(Png(30000, 30000), PictureFormat::Png, PictureVerdict::TooLarge, 30000, 30000);
+  EXPECT_EQ(Read(Png(0, 600)).verdict, PictureVerdict::Unreadable);
+  EXPECT_EQ(Read(Png(0x80000000u, 1)).verdict, PictureVerdict::Unreadable);
+  std::string chunk = Png(800, 600);
+  chunk[12] = 'X';
+  EXPECT_EQ(Read(chunk).verdict, PictureVerdict::Unreadable);
+
+  for (const std::string& other : {std::string(), std::string("B"), std::string("II*\0\x08\0\0\0", 8),
+                                   std::string("\0\0\1\0", 4), std::string("this is not a jpeg")}) {
+    const PictureHeader h = Read(other);
+    EXPECT_EQ(h.format, PictureFormat::Unknown);
+    EXPECT_EQ(h.verdict, PictureVerdict::Unreadable);
+  }
+}
+
+// Counts what is read: the reader must look at the header, not the file.
+class CountingSource : public ByteSource {
+ public:
+  explicit CountingSource(std::string head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) override {
+    ++reads;
+    if (offset >= size_) return 0;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
+    auto* o = static_cast<char*>(out);
+    for (std::size_t i = 0; i < count; ++i) o[i] = offset + i < head_.size() ? head_[offset + i] : '\0';
+    bytes += count;
+    return count;
+  }
+  int reads = 0;
+  std::uint64_t bytes = 0;
+
+ private:
+  std::string head_;
+  std::uint64_t size_;
+};
+
+TEST(PictureHeaderTest, ReadsOnlyTheHeaderOfAHugeFile) {
+  CountingSource jpeg(kSoi + kApp0 + Sof(0xC0, 4000, 3000), std::uint64_t{1} << 40);
+  EXPECT_EQ(ReadPictureHeader(jpeg).verdict, PictureVerdict::Accepted);
+  EXPECT_LE(jpeg.bytes, 8192u);
+  // Segments that skip far ahead cost one read each.
+  CountingSource far(kSoi + "\xFF\xE1\xFF\xFF", std::uint64_t{1} << 40);
+  EXPECT_EQ(ReadPictureHeader(far).verdict, PictureVerdict::Unreadable);  // zeros after it: junk, then given up
+  EXPECT_LE(far.reads, 40);
+  CountingSource bmp(Bmp(8000, 6000, 24, 0, ""), std::uint64_t{1} << 32);
+  EXPECT_EQ(ReadPictureHeader(bmp).verdict, PictureVerdict::Accepted);
+  EXPECT_LE(bmp.bytes, 4096u);
+}
+
+TEST(PictureHeaderTest, ProblemTextsNameThePathAndTheReason) {
+  PictureHeader h = Read(kSoi + Sof(0xC0, 65500, 65500) + kSos);
+  EXPECT_EQ(PictureProblemText(h, "C:\\bomb.jpg"),
+            "The picture\r\nC:\\bomb.jpg\r\nis too large to be used as a wallpaper: 65500 x 65500 pixels.\r\n\r\n"
+            "Pictures of up to 268 million pixels (16384 x 16384) can be used.");
+  h = Read(Bmp(4000, 3000, 24, 0, "xx"));
+  EXPECT_EQ(PictureProblemText(h, "C:\\cut.bmp"),
+            "The picture\r\nC:\\cut.bmp\r\nis damaged: the file is shorter than the picture it describes.");
+  EXPECT_EQ(PictureProblemText(Read("text"), "C:\\a.gif"),
+            "The file\r\nC:\\a.gif\r\nis not a picture that can be read (BMP, JPEG, GIF or PNG).");
+  EXPECT_EQ(PictureProblemText(Read(Png(10, 10)), "C:\\ok.png"), "");
+}
+
+}  // namespace
+}  // namespace vd
