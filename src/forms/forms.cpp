@@ -147,6 +147,11 @@ void Control::SetColors(std::optional<COLORREF> fore, std::optional<COLORREF> ba
   if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void Control::SetTransparentBack(bool on) {
+  transparentBack_ = on;
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 bool Control::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
@@ -325,6 +330,33 @@ bool TextBox::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     }
   }
   return Control::OnSubclassMessage(msg, wParam, lParam, result);
+}
+
+bool Frame::Create(Form& owner, int id, const std::string& caption, int x, int y, int width, int height) {
+  return CreateChild(owner, "BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, 0, id, x, y, width, height);
+}
+
+bool OptionButton::Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height,
+                          bool firstOfGroup) {
+  DWORD style = WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+  if (firstOfGroup) style |= WS_GROUP;
+  return CreateChild(owner, "BUTTON", text, style, 0, id, x, y, width, height);
+}
+
+bool OptionButton::Value() const { return hwnd_ && ::SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void OptionButton::Select() {
+  if (!hwnd_ || Value()) return;
+  // Clear the rest of the group as a user's click would.
+  HWND parent = ::GetParent(hwnd_);
+  for (HWND w = ::GetNextDlgGroupItem(parent, hwnd_, FALSE); w && w != hwnd_; w = ::GetNextDlgGroupItem(parent, w, FALSE))
+    if ((::GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON) ::SendMessageA(w, BM_SETCHECK, BST_UNCHECKED, 0);
+  ::SendMessageA(hwnd_, BM_SETCHECK, BST_CHECKED, 0);
+  if (Click) Click();
+}
+
+void OptionButton::OnCommand(int code) {
+  if (code == BN_CLICKED && Value() && Click) Click();
 }
 
 bool PictureBox::Create(Form& owner, int id, int x, int y, int width, int height) {
@@ -541,6 +573,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
       if (auto it = controls_.find(id); it != controls_.end()) c = it->second;
       if (c && c->fore_) ::SetTextColor(dc, *c->fore_);
+      if (c && c->transparentBack_) {
+        ::SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+      }
       if (c && c->backBrush_) {
         ::SetBkColor(dc, *c->back_);
         return reinterpret_cast<LRESULT>(c->backBrush_);

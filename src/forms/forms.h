@@ -63,6 +63,8 @@ class Control {
   void BringToFront();
   // Colours; a back colour of nullopt uses the form's.
   void SetColors(std::optional<COLORREF> fore, std::optional<COLORREF> back);
+  // Text drawn straight onto what lies beneath (labels only).
+  void SetTransparentBack(bool on);
   void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
   HCURSOR Cursor() const { return cursor_; }
 
@@ -83,6 +85,7 @@ class Control {
   int id_ = 0;
   std::optional<COLORREF> fore_, back_;
   HBRUSH backBrush_ = nullptr;
+  bool transparentBack_ = false;
   HCURSOR cursor_ = nullptr;
 
  private:
@@ -161,6 +164,27 @@ class TextBox : public Control {
 
  private:
   std::size_t maxSetTextBytes_ = 0;
+};
+
+// A frame: a captioned group box around other controls.
+class Frame : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& caption, int x, int y, int width, int height);
+};
+
+// An option button; the buttons of one group exclude each other. The first
+// of a group is created with firstOfGroup.
+class OptionButton : public Control {
+ public:
+  bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, bool firstOfGroup);
+  bool Value() const;
+  // Selects this button (clearing the others of its group) and runs Click
+  // when it was not selected.
+  void Select();
+  Handler Click;
+
+ protected:
+  void OnCommand(int code) override;
 };
 
 // An owner-drawn picture area: Paint draws it, Click and the mouse slots react.

@@ -2,18 +2,25 @@
 
 #include <windows.h>
 
+#include "desktop/desktop_icons.h"
+#include "desktop/tray_icon.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_menus.h"
 #include "dialogs/xfolder.h"
 #include "engine/command_text.h"
 #include "engine/compose.h"
 #include "engine/cycle_timer.h"
 #include "engine/paths.h"
 #include "engine/resample.h"
+#include "engine/skin_region.h"
 #include "engine/style_rule.h"
+#include "engine/tray_message.h"
 #include "forms/handles.h"
 #include "main/app.h"
 #include "main/control_ids.h"
 #include "main/frm_wait.h"
 #include "main/list_store.h"
+#include "main/skin_form.h"
 #include "main/startup.h"
 #include "main/wallpaper.h"
 
@@ -21,12 +28,14 @@ namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
+constexpr COLORREF kAccentColor = RGB(46, 104, 170);
 constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
 // Longest text the command channel takes: a command line holds at most
 // 32767 UTF-16 characters, at most three bytes each in UTF-8. Anything
 // longer is no command and is refused before the edit control copies it.
 constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
 constexpr UINT kNoticeMessage = WM_APP + 0x4E;
+constexpr int kSkinBitmap = 101;
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
@@ -61,6 +70,15 @@ FrmMain::FrmMain() {
     Buttons[i].Paint = [this, i](HDC dc, const RECT& rc) { PaintButton(i, dc, rc); };
     Buttons[i].MouseMove = [this, i](const forms::MouseArgs&) { Buttons_MouseMove(i); };
   }
+  for (int i = 0; i < 5; ++i) Buttons[i].Click = [this, i] { Buttons_Click(i); };
+  imgMin.Paint = [this](HDC dc, const RECT& rc) { PaintCtrl(hoveredCtrl_ == 1 ? 1 : 0, dc, rc); };
+  imgClose.Paint = [this](HDC dc, const RECT& rc) { PaintCtrl(hoveredCtrl_ == 3 ? 3 : 2, dc, rc); };
+  imgMin.MouseMove = [this](const forms::MouseArgs&) { imgMin_MouseMove(); };
+  imgClose.MouseMove = [this](const forms::MouseArgs&) { imgClose_MouseMove(); };
+  imgMin.Click = [this] { imgMin_Click(); };
+  imgClose.Click = [this] { imgClose_Click(); };
+  SysTrayPic.MouseMove = [this](const forms::MouseArgs& m) { SysTrayPic_MouseMove(m); };
+  imgList.MouseDown = [this](const forms::MouseArgs& m) { imgList_MouseDown(m); };
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
   repaintTimer_.Tick = [this] {
     // Once soon after the announcement, and once more a second later for a
@@ -74,7 +92,8 @@ FrmMain::FrmMain() {
 forms::Form::WindowDesign FrmMain::Design() const {
   WindowDesign s;
   s.caption = forms::kProgramTitle;
-  s.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // No frame of its own: the skin gives the window its outline.
+  s.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   s.width = 440;
   s.height = 262;
   s.x = (ScreenWidth() - forms::Scale(s.width)) / 2;
@@ -104,6 +123,10 @@ void FrmMain::CreateControls() {
   lstStyle.Create(*this, ids::lstStyle, 276, 30, 110, 56, false);
   for (const char* t : kStyleTexts) lstStyle.AddItem(t);
   lstStyle.FitHeightToItems();
+  imgMin.Create(*this, ids::imgMin, 394, 8, 18, 18);
+  imgClose.Create(*this, ids::imgClose, 414, 8, 18, 18);
+  SysTrayPic.Create(*this, ids::SysTrayPic, 0, 0, 1, 1);
+  SysTrayPic.SetVisible(false);
   SetToolTip(lblTime, "Time to change wallpaper automatically");
   SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
@@ -134,14 +157,25 @@ void FrmMain::Form_Load() {
   frmWait().SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
+  {
+    forms::GdiObject skin(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSkinBitmap), IMAGE_BITMAP, 0, 0,
+                                       LR_CREATEDIBSECTION));
+    vd::Image pixels = ReadSkin(static_cast<HBITMAP>(skin.Get()));
+    const UINT dpi = WindowDpi(Handle());
+    std::int32_t key = 0;
+    ApplySkinRegion(Handle(), pixels, key, dpi);
+    const SIZE size = SkinSize(pixels, dpi);
+    skin_ = dpi == 96 ? std::move(pixels) : vd::ScaleNearest(pixels.View(), size.cx, size.cy);
+  }
   Hide();
-  lstStyle.SetVisible(false);
-  lstTime.SetVisible(false);
+  Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
   listLoaded_ = true;
   RunHeldCommands();
   frmWait().Unload();
   setHandCursors();
+  AddTrayIcon();
+  CheckSortMenus();
   if (a.settings.cyclingEnabled != 0) {
     frmWait().ShowAndPaint();
     forms::DoEvents();
@@ -197,11 +231,13 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
+void FrmMain::Form_Unload() { RemoveTrayIcon(); }
+
 void FrmMain::PostNotice(Notice notice) {
   if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
 }
 
-bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == WM_ENDSESSION) {
     // The logon ends, or a setup program asks VD to make way for a new
     // version: the list is saved already, so unload and end at once.
@@ -222,6 +258,32 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     }
     result = 0;
     return true;
+  }
+  if (msg == TaskbarCreatedMessage()) {
+    AddTrayIcon();  // the shell restarted with an empty notification area
+    return false;
+  }
+  switch (msg) {
+    case WM_COMMAND:
+      if (lParam == 0 && HIWORD(wParam) == 0 && frmMenus().DispatchCommand(LOWORD(wParam))) {
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_ERASEBKGND:
+      if (skin_.Empty()) return false;
+      PaintSkin(reinterpret_cast<HDC>(wParam));
+      result = 1;
+      return true;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) Form_LostFocus();
+      return false;
+    case WM_EXITSIZEMOVE:
+      // What the window covered during the move is stale until repainted.
+      ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return false;
+    default:
+      break;
   }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced. The desktop repaints once the
@@ -276,8 +338,9 @@ void FrmMain::RunCommand(const std::string& text) {
     auto attributes = a.fs.Attributes(cmd.argument);
     if (cmd.argument.empty() || !attributes || (*attributes & vd::attr::Directory) == 0) return;
     FrmWait& w = frmWait();
-    w.ShowAndPaint();
+    w.Load();  // its own text first, then ours, before it shows
     w.SetStatus("Loading wallpapers list...");
+    w.ShowAndPaint();
     forms::DoEvents();
     XFolder& folder = FolderLister();
     folder.SetCurrentFolder(cmd.argument);
@@ -296,6 +359,8 @@ void FrmMain::Timer1_Timer() {
     frmWait().ShowAndPaint();
     forms::DoEvents();
     NextWallpaper();
+  } else if (app().settings.transparentIcons != 0) {
+    ApplyIconTextColours();  // the shell may have redrawn the captions opaque
   }
 }
 
@@ -321,6 +386,8 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
+  frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
+  UpdateTrayIcon(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;
   lstTime.SetVisible(true);
@@ -505,18 +572,146 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
   if (m.button == forms::kNoButton && m.x == lastMouseX_ && m.y == lastMouseY_) return;
   lastMouseX_ = m.x;
   lastMouseY_ = m.y;
-  if (m.button == forms::kLeftButton) {
-    // Dragging the bare window moves it, as if its caption had been grabbed.
-    ::ReleaseCapture();
-    ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-  }
+  // Dragging the bare window moves it, as if its caption had been grabbed.
+  if (m.button == forms::kLeftButton) DragWindow(Handle());
+  ResetHoverPictures();
+}
+
+void FrmMain::ResetHoverPictures() {
   if (hoveredButton_ >= 0) {
     int old = hoveredButton_;
     hoveredButton_ = -1;
     Buttons[old].Invalidate();
   }
+  if (hoveredCtrl_ >= 0) {
+    hoveredCtrl_ = -1;
+    imgMin.Invalidate();
+    imgClose.Invalidate();
+  }
   lstStyle.SetVisible(false);
   lstTime.SetVisible(false);
+}
+
+void FrmMain::Form_LostFocus() { ResetHoverPictures(); }
+
+void FrmMain::PaintSkin(HDC dc) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = skin_.Width();
+  bi.bmiHeader.biHeight = -skin_.Height();
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(skin_.Width()), static_cast<DWORD>(skin_.Height()), 0, 0, 0,
+                      static_cast<UINT>(skin_.Height()), skin_.View().data, &bi, DIB_RGB_COLORS);
+}
+
+void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
+  // The minimise (0, 1) and close (2, 3) pictures; odd ones are hovered.
+  const bool hot = index % 2 == 1;
+  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, kPanelColor);
+  if (hot) {
+    HBRUSH tile = ::CreateSolidBrush(index == 3 ? RGB(200, 60, 50) : kAccentColor);
+    HGDIOBJ oldBrush = ::SelectObject(dc, tile);
+    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+    ::RoundRect(dc, rc.left, rc.top, rc.right + 1, rc.bottom + 1, 6, 6);
+    ::SelectObject(dc, oldPen);
+    ::SelectObject(dc, oldBrush);
+    ::DeleteObject(tile);
+  }
+  const COLORREF ink = hot ? RGB(255, 255, 255) : kAccentColor;
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top, u = forms::Scale(2);
+  if (index < 2) {
+    Fill(dc, rc.left + w / 4, rc.top + h * 2 / 3 - u / 2, rc.right - w / 4, rc.top + h * 2 / 3 + u - u / 2, ink);
+    return;
+  }
+  HPEN pen = ::CreatePen(PS_SOLID, u, ink);
+  HGDIOBJ op = ::SelectObject(dc, pen);
+  const int l = rc.left + w / 4, t = rc.top + h / 4, r = rc.right - w / 4, b = rc.bottom - h / 4;
+  ::MoveToEx(dc, l, t, nullptr);
+  ::LineTo(dc, r, b);
+  ::MoveToEx(dc, r - 1, t, nullptr);
+  ::LineTo(dc, l - 1, b);
+  ::SelectObject(dc, op);
+  ::DeleteObject(pen);
+}
+
+void FrmMain::imgMin_MouseMove() {
+  if (hoveredCtrl_ == 1) return;
+  hoveredCtrl_ = 1;
+  imgMin.Invalidate();
+  imgClose.Invalidate();
+}
+
+void FrmMain::imgClose_MouseMove() {
+  if (hoveredCtrl_ == 3) return;
+  hoveredCtrl_ = 3;
+  imgMin.Invalidate();
+  imgClose.Invalidate();
+}
+
+void FrmMain::imgMin_Click() { Minimize(); }
+
+void FrmMain::imgClose_Click() {
+  // Put away in the notification area; the program goes on running.
+  app().mainWindowOpen = false;
+  Hide();
+}
+
+void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
+  switch (vd::DecodeTrayMessage(static_cast<std::uint16_t>(m.x))) {
+    case vd::TrayAction::OpenMainWindow:
+      app().mainWindowOpen = true;
+      Show();
+      Refresh();
+      break;
+    case vd::TrayAction::PopupMenu: {
+      // While a wallpaper is applied the window is disabled and the change
+      // command would be dropped; the enable/disable entry is the default then.
+      FrmMenus& f = frmMenus();
+      f.PopupMenu(f.mnuSysTray, Enabled() ? &f.mnuChange : &f.mnuDisable);
+      break;
+    }
+    case vd::TrayAction::None:
+      break;
+  }
+}
+
+void FrmMain::Buttons_Click(int Index) {
+  FrmMenus& f = frmMenus();
+  switch (Index) {
+    case 0:
+      f.PopupMenu(f.mnuAdd);
+      break;
+    case 1: {
+      const int i = SelectedIndex();
+      if (i >= 0) f.mnuSSel.SetCaption("&Remove '" + imgList.List(i) + "'");
+      f.mnuSSel.SetVisible(i >= 0);
+      f.PopupMenu(f.mnuSub);
+      break;
+    }
+    case 2:
+      f.PopupMenu(f.mnuList);
+      break;
+    case 3:
+      ShowAboutBox();
+      break;
+    case 4:
+      if (ShowSettingsDialog()) Hide();
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
+  // A right click does not move the selection: the menu acts on the entry
+  // selected before.
+  const int i = SelectedIndex();
+  if (m.button != forms::kRightButton || i < 0) return;
+  FrmMenus& f = frmMenus();
+  f.mnuDel.SetCaption("&Remove '" + imgList.List(i) + "' from list");
+  f.PopupMenu(f.mnuImage);
 }
 
 void FrmMain::imgList_Click() { PreviewSelectedEntry(); }

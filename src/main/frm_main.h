@@ -25,7 +25,12 @@ class FrmMain : public forms::Form {
   forms::ListBox imgList;
   forms::PictureBox imgPreview;
   forms::PictureBox Buttons[5];
+  forms::PictureBox imgMin, imgClose;
+  forms::PictureBox SysTrayPic;  // never shown; receives the notification icon's messages
   forms::Timer Timer1;
+
+  // The panel buttons: 0 Add menu, 1 Remove menu, 2 List menu, 3 About, 4 Settings.
+  void Buttons_Click(int Index);
 
   // The screen-sized composition of the selected entry; kept only until it
   // is applied or another entry is composed.
@@ -72,6 +77,7 @@ class FrmMain : public forms::Form {
   WindowDesign Design() const override;
   void CreateControls() override;
   void Form_Load() override;
+  void Form_Unload() override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
@@ -83,6 +89,16 @@ class FrmMain : public forms::Form {
   void PaintPreview(HDC dc, const RECT& rc);
   void PaintButton(int index, HDC dc, const RECT& rc);
   void Form_MouseMove(const forms::MouseArgs& m);
+  void Form_LostFocus();
+  void ResetHoverPictures();
+  void PaintSkin(HDC dc);
+  void PaintCtrl(int index, HDC dc, const RECT& rc);
+  void imgMin_MouseMove();
+  void imgClose_MouseMove();
+  void imgMin_Click();
+  void imgClose_Click();
+  void SysTrayPic_MouseMove(const forms::MouseArgs& m);
+  void imgList_MouseDown(const forms::MouseArgs& m);
   void Buttons_MouseMove(int index);
   void imgList_Click();
   void imgList_DblClick();
@@ -103,7 +119,9 @@ class FrmMain : public forms::Form {
   std::string canvasKey_;  // entry path and style FullSizePic was composed for
   std::string backPicPath_;
   vd::Image preview_;
+  vd::Image skin_;  // the window's background at its DPI; its key-colour pixels lie outside the window
   int hoveredButton_ = -1;
+  int hoveredCtrl_ = -1;  // imgCtrl picture shown hovered: 1 minimise, 3 close
   int lastMouseX_ = -1, lastMouseY_ = -1;
   int tipIndex_ = -2;
   // Commands from the channel wait here until start-up has loaded the list,

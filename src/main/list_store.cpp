@@ -103,18 +103,18 @@ void LoadList(const std::string& path, bool clearFirst) {
   LoadList(p, clearFirst);
 }
 
-void SaveList(std::string& path) {
+bool SaveList(std::string& path) {
   AppState& a = app();
   if (path.empty()) path = a.paths.defaultListPath;
-  if (path.empty()) return;  // the paths are not known yet: nowhere to write
-  if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return;
+  if (path.empty()) return false;  // the paths are not known yet: nowhere to write
+  if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
   std::string text = vd::SerializeList(frmMain().entries);
-  platform::WriteFileReplacing(path, text.data(), text.size());
+  return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
-void SaveList(const std::string& path) {
+bool SaveList(const std::string& path) {
   std::string p = path;
-  SaveList(p);
+  return SaveList(p);
 }
 
 namespace {

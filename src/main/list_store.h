@@ -4,8 +4,9 @@
 #include <string>
 
 // Empty path means the default list file; the path used is written back.
+// SaveList is false when the file could not be written (the old one stays whole).
 void LoadList(std::string& path, bool clearFirst);
-void SaveList(std::string& path);
+bool SaveList(std::string& path);
 void LoadList(const std::string& path, bool clearFirst);
-void SaveList(const std::string& path);
+bool SaveList(const std::string& path);
 void PreviewSelectedEntry();

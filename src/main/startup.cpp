@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "desktop/hot_key.h"
+#include "dialogs/frm_menus.h"
 #include "main/app.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
@@ -17,6 +19,7 @@ void ReadSettings() {
   lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(i); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
+  SetupHotKey(false);
 }
 
 std::string MakeTempFolder() {
@@ -38,10 +41,12 @@ void InitSettings() {
     m.Timer1.SetEnabled(true);
     a.cycleSeconds = 0;
     WriteProgramValue("Enabled VD", "1");
+    frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
   } else {
     m.lblTime.SetText("Disabled");
     m.Timer1.SetEnabled(false);
     a.cycleSeconds = 0;
+    frmMenus().mnuDisable.SetCaption("Enable Vexa Desktop");
   }
   WriteProgramValue("InstalledDir", a.paths.appFolder);
 }

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "desktop/desktop_icons.h"
 #include "engine/bitmap_file.h"
 #include "engine/calendar_page.h"
 #include "engine/grey_filter.h"
@@ -61,6 +62,8 @@ void ApplyWallpaperNow() {
     ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(a.paths.wallpaperBitmapPath.c_str()),
                             SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
   }
+  if (a.settings.transparentIcons != 0) ApplyIconTextColours();
+  ShowHideDesktopIcons();
   m.SetEnabled(true);
   frmWait().Unload();
 }

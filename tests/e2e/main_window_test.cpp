@@ -129,6 +129,10 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
   ASSERT_TRUE(IsVisible(main));
   HWND list = ::GetDlgItem(main, ids::imgList);
   const RECT win = ScreenRect(main), preview = ScreenRect(::GetDlgItem(main, ids::imgPreview));
+  // Only what lies inside the window's outline is the window's.
+  HRGN outline = ::CreateRectRgn(0, 0, 0, 0);
+  const bool shaped = ::GetWindowRgn(main, outline) != ERROR;
+  auto inWindow = [&](int x, int y) { return !shaped || ::PtInRegion(outline, x - win.left, y - win.top); };
   for (int change = 0; change < 5; ++change) {
     SCOPED_TRACE("change " + std::to_string(change));
     const std::uint32_t wallpaper = colours[change % 2];
@@ -147,13 +151,14 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
           for (std::size_t i = 0; i < px.size(); ++i) {
             const int x = win.left + static_cast<int>(i) % w, y = win.top + static_cast<int>(i) / w;
             const bool inPreview = x >= preview.left && x < preview.right && y >= preview.top && y < preview.bottom;
-            if (!inPreview && ColourDistance(px[i], wallpaper) <= 8) ++wallpaperPixels;
+            if (!inPreview && inWindow(x, y) && ColourDistance(px[i], wallpaper) <= 8) ++wallpaperPixels;
           }
           return wallpaperPixels == 0 && !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle);
         },
         5000, 100);
     EXPECT_TRUE(clean) << wallpaperPixels << " pixels of the window show the wallpaper";
   }
+  ::DeleteObject(outline);
 }
 
 TEST_F(MainWindowTest, LocationTipNamesTheEntryUnderTheMouseAndIsClearedOverTheEmptyPart) {

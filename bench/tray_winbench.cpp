@@ -1,0 +1,215 @@
+// Under Wine: the main window's region cut from the skin at 96 and 192 DPI
+// (one pass over a DIB) against the same region made pixel by pixel with
+// GetPixel and one CombineRgn per run; then VD itself: start to icon, right
+// click to menu, and private bytes when idle with icon and menus loaded.
+// Usage: tray_winbench <skin.bmp> [VD.exe]. Prints figures; never run as a test.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "main/skin_form.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+// The straightforward way: GetPixel for every pixel test, a union per run.
+HRGN PixelByPixelRegion(HDC dc, int w, int h) {
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  const COLORREF key = ::GetPixel(dc, 0, 0);
+  for (int y = 0; y < h; ++y) {
+    int x = 0;
+    while (x < w) {
+      while (x < w && ::GetPixel(dc, x, y) == key) ++x;
+      if (x >= w) break;
+      int start = x;
+      while (x < w && ::GetPixel(dc, x, y) != key) ++x;
+      HRGN run = ::CreateRectRgn(start, y, x, y + 1);
+      ::CombineRgn(region, region, run, RGN_OR);
+      ::DeleteObject(run);
+    }
+  }
+  return region;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+void RegionFigures(const char* skinPath) {
+  HBITMAP skin = static_cast<HBITMAP>(::LoadImageA(nullptr, skinPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!skin) {
+    std::printf("cannot read %s\n", skinPath);
+    return;
+  }
+  HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  for (UINT dpi : {96u, 192u}) {
+    std::vector<double> times, built;
+    for (int i = 0; i < 30; ++i) {
+      std::int32_t k = 0;
+      auto b0 = Clock::now();
+      ApplySkinRegion(nullptr, ReadSkin(skin), k, dpi);  // made, not given to a window
+      built.push_back(Ms(b0, Clock::now()));
+    }
+    for (int i = 0; i < 30; ++i) {
+      std::int32_t key = 0;
+      auto t0 = Clock::now();
+      ApplySkinRegion(window, ReadSkin(skin), key, dpi);
+      times.push_back(Ms(t0, Clock::now()));
+    }
+    // Baseline: the skin at the same scale in a memory DC, read with GetPixel.
+    BITMAP info{};
+    ::GetObjectA(skin, sizeof info, &info);
+    const int w = ::MulDiv(info.bmWidth, static_cast<int>(dpi), 96), h = ::MulDiv(info.bmHeight, static_cast<int>(dpi), 96);
+    HDC screen = ::GetDC(nullptr);
+    HDC src = ::CreateCompatibleDC(screen), dst = ::CreateCompatibleDC(screen);
+    HBITMAP big = ::CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ o1 = ::SelectObject(src, skin), o2 = ::SelectObject(dst, big);
+    ::SetStretchBltMode(dst, COLORONCOLOR);
+    ::StretchBlt(dst, 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    auto t0 = Clock::now();
+    HRGN slow = PixelByPixelRegion(dst, w, h);
+    const double baseline = Ms(t0, Clock::now());
+    // Both ways must give the same region.
+    std::int32_t key = 0;
+    ApplySkinRegion(window, ReadSkin(skin), key, dpi);
+    HRGN fast = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetWindowRgn(window, fast);
+    const bool same = ::EqualRgn(fast, slow) != FALSE;
+    ::DeleteObject(fast);
+    ::DeleteObject(slow);
+    ::SelectObject(src, o1);
+    ::SelectObject(dst, o2);
+    ::DeleteObject(big);
+    ::DeleteDC(src);
+    ::DeleteDC(dst);
+    ::ReleaseDC(nullptr, screen);
+    const double ms = Median(times);
+    std::printf("skin region %dx%d at %3u DPI: built %5.2f ms, built and set on the window %5.2f ms (GetPixel baseline "
+                "%6.1f ms, %.0fx; same region: %s; target < 5 ms)\n",
+                w, h, dpi, Median(built), ms, baseline, baseline / ms, same ? "yes" : "NO");
+  }
+  ::DestroyWindow(window);
+  ::DeleteObject(skin);
+}
+
+// VD's icon in the notification area: its green hill shows in the tray strip.
+bool IconShows() {
+  const int x0 = 860, y0 = 748, w = 164, h = 20;
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(mem, dib);
+  ::BitBlt(mem, 0, 0, w, h, screen, x0, y0, SRCCOPY);
+  int green = 0;
+  const auto* px = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; i < w * h; ++i) {
+    const int r = (px[i] >> 16) & 255, g = (px[i] >> 8) & 255, b = px[i] & 255;
+    if (std::abs(r - 0x5A) < 24 && std::abs(g - 0x96) < 24 && std::abs(b - 0x50) < 24) ++green;
+  }
+  ::SelectObject(mem, old);
+  ::DeleteObject(dib);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  return green >= 8;
+}
+
+HWND PopupMenuShown() {
+  HWND w = nullptr;
+  while ((w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) != nullptr)
+    if (::IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+HWND ProcessWindow(DWORD pid, const char* cls, const char* title) {
+  HWND w = nullptr;
+  while ((w = ::FindWindowExA(nullptr, w, cls, title)) != nullptr) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) return w;
+  }
+  return nullptr;
+}
+
+void ProgramFigures(const std::string& vdExe) {
+  char tmp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, tmp);
+  const std::string temp = std::string(tmp) + "vd-tray-bench";
+  ::CreateDirectoryA(temp.c_str(), nullptr);
+  ::SetEnvironmentVariableA("TEMP", temp.c_str());
+  ::SetEnvironmentVariableA("TMP", temp.c_str());
+  HKEY key = nullptr;
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tobrel's\\Vexa Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  ::RegSetValueExA(key, "Enabled VD", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);  // the green icon
+  ::RegCloseKey(key);
+  if (IconShows()) {
+    std::printf("an icon like VD's is in the notification area already; end that program first\n");
+    return;
+  }
+  std::string cmd = "\"" + vdExe + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  auto t0 = Clock::now();
+  if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::printf("cannot start %s\n", vdExe.c_str());
+    return;
+  }
+  double splash = 0;
+  while (!IconShows() && Ms(t0, Clock::now()) < 20000) {
+    if (!splash && ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Please wait")) splash = Ms(t0, Clock::now());
+    ::Sleep(5);
+  }
+  std::printf("start to splash shown:           %7.0f ms\n", splash);
+  std::printf("start to icon visible:           %7.0f ms (target < 1500 ms, the 800 ms splash included)\n",
+              Ms(t0, Clock::now()));
+  HWND main = nullptr;
+  while (!(main = ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Vexa Desktop")) && Ms(t0, Clock::now()) < 20000) ::Sleep(5);
+  while (ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Please wait") && Ms(t0, Clock::now()) < 20000) ::Sleep(5);
+  ::Sleep(1500);
+  HWND tray = ::GetDlgItem(main, 232);
+  std::vector<double> times;
+  for (int i = 0; i < 10; ++i) {
+    auto t1 = Clock::now();
+    ::PostMessageA(tray, WM_MOUSEMOVE, 1, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    while (!(menu = PopupMenuShown()) && Ms(t1, Clock::now()) < 5000) ::Sleep(1);
+    times.push_back(Ms(t1, Clock::now()));
+    ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+    while (PopupMenuShown() && Ms(t1, Clock::now()) < 5000) ::Sleep(1);
+    ::Sleep(100);
+  }
+  std::printf("right click to menu shown:       %7.1f ms median (target < 100 ms)\n", Median(times));
+  ::Sleep(2000);
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  ::GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+  std::printf("idle private bytes, icon + menus: %6.1f MB (target < 40 MB)\n",
+              static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage) / 1048576.0);
+  ::TerminateProcess(pi.hProcess, 0);
+  ::WaitForSingleObject(pi.hProcess, 5000);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::printf("usage: tray_winbench <skin.bmp> [VD.exe]\n");
+    return 1;
+  }
+  RegionFigures(argv[1]);
+  if (argc > 2) ProgramFigures(argv[2]);
+  return 0;
+}

@@ -1,0 +1,18 @@
+// The desktop icons as the shell draws them: caption colours, and the icons
+// shown or hidden as a whole.
+#pragma once
+
+#include <windows.h>
+
+// The list view in which the shell draws the desktop icons; null when the
+// shell has none (another shell, or none at all).
+HWND FindDesktopListView();
+
+// Caption background (none, or the desktop colour when transparent captions
+// are off) and caption text colour, repainted at once.
+void ApplyIconTextColours();
+// True when the list view took the text colour.
+bool SetIconTextColours(HWND listView, COLORREF& backColour);
+
+// Shows or hides every desktop icon, as the "ShowIcons" setting says.
+void ShowHideDesktopIcons();

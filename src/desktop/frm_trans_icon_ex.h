@@ -1,0 +1,30 @@
+// A small window that shows what a transparent icon caption looks like: one
+// sample icon with an opaque caption box, one without.
+#pragma once
+
+#include "forms/forms.h"
+#include "forms/handles.h"
+
+class FrmTransIconEx : public forms::Form {
+ public:
+  FrmTransIconEx();
+  forms::Label Label5, Label6;  // headings
+  forms::PictureBox Image1, Image2;
+  forms::Label Label1, Label2;
+  forms::Label Label3, Label4;  // captions
+
+  // The caption colour of the transparent sample.
+  void SetSampleTextColour(COLORREF colour);
+
+ protected:
+  WindowDesign Design() const override;
+  void CreateControls() override;
+  void Form_Load() override;
+  void OnPaint(HDC dc, const RECT& clip) override;
+
+ private:
+  void PaintIcon(const forms::PictureBox& image, HDC dc, const RECT& rc);
+  forms::GdiObject captionFont_;
+};
+
+FrmTransIconEx& frmTransIconEx();

@@ -1,0 +1,122 @@
+#include "desktop/hot_key.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_menus.h"
+#include "dialogs/frm_settings.h"
+#include "engine/hotkey_names.h"
+#include "engine/settings_dialog.h"
+#include "forms/handles.h"
+#include "main/app.h"
+#include "main/frm_main.h"
+#include "main/frm_wait.h"
+#include "main/wallpaper.h"
+
+namespace {
+
+constexpr int kHotKeyId = 0;
+constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
+
+bool hotKeyRegistered = false;
+bool subclassed = false;
+bool hotKeyBusy = false;
+
+struct Choice {
+  int modifier;
+  int key;
+};
+
+Choice StoredChoice() {
+  const vd::Settings& s = app().settings;
+  return {vd::TextAsIndex(s.hotModifier), s.hotCombi};
+}
+
+std::string StoredName() {
+  Choice c = StoredChoice();
+  return vd::HotKeyName(c.modifier, c.key);
+}
+
+// A stored index outside the lists' range names no key: it is not offered to
+// the system at all, and counts as a key that cannot be registered.
+bool Register() {
+  Choice c = StoredChoice();
+  if (!vd::HotKeyChoiceValid(c.modifier, c.key)) return false;
+  return ::RegisterHotKey(frmMain().Handle(), kHotKeyId, vd::HotKeyModifierFlags(c.modifier),
+                          vd::HotKeyVirtualKey(c.key)) != 0;
+}
+
+// The tray menu's "Change Wallpaper" entry names the key while one is registered.
+void SetChangeCaption(bool withKey) {
+  std::string caption = "Change &Wallpaper";
+  if (withKey) caption += "\t" + StoredName();
+  frmMenus().mnuChange.SetCaption(caption);
+}
+
+// True when the user wants to choose another key.
+bool AskForAnotherKey() {
+  const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
+                           "Do you want to select another key?";
+  // Asked from the open dialog's Apply, the dialog owns the question.
+  HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
+  if (forms::MsgBox(text, MB_YESNO | MB_ICONSTOP, "Error", owner) != IDYES) return false;
+  ShowSettingsDialog();
+  return true;
+}
+
+LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept {
+  if (msg == WM_HOTKEY) {
+    try {
+      OnHotKey(static_cast<int>(wParam));
+    } catch (...) {
+      // The change is abandoned; the key keeps working.
+    }
+    return 1;
+  }
+  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, &HotKeyWindowProc, kSubclassId);
+  return ::DefSubclassProc(h, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void SetupHotKey(bool release) {
+  HWND main = frmMain().Handle();
+  if (release) {
+    if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
+    return;
+  }
+  hotKeyRegistered = Register();
+  if (!subclassed && main) subclassed = ::SetWindowSubclass(main, &HotKeyWindowProc, kSubclassId, 0) != FALSE;
+  SetChangeCaption(hotKeyRegistered);
+  if (!hotKeyRegistered) AskForAnotherKey();
+}
+
+bool ApplyHotKey() {
+  HWND main = frmMain().Handle();
+  if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
+  hotKeyRegistered = Register();
+  if (hotKeyRegistered) {
+    SetChangeCaption(true);
+    HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
+    forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
+                  "Success!", owner);
+    return false;
+  }
+  SetChangeCaption(false);
+  return AskForAnotherKey();
+}
+
+void OnHotKey(int /*id*/) {
+  // A press while a change (or another press) is under way is dropped: the
+  // wallpaper is changing already.
+  if (hotKeyBusy || WallpaperChangeRunning()) return;
+  forms::ScopedFlag busy(hotKeyBusy);
+  forms::DoEvents();
+  frmWait().ShowAndPaint();
+  forms::DoEvents();
+  NextWallpaper();
+}

@@ -1,0 +1,19 @@
+// VD's icon in the notification area: its picture and tip show whether
+// automatic changing is enabled; its mouse messages go to frmMain.SysTrayPic.
+#pragma once
+
+#include <windows.h>
+
+// The two pictures of the icon at the size the notification area uses.
+HICON TrayIconPicture(bool enabled);
+
+// Adds the icon for the current enabled state (again, after the shell
+// rebuilt the notification area).
+void AddTrayIcon();
+// Changes picture and tip in place.
+void UpdateTrayIcon(bool enabled);
+// Removes the icon; harmless when it is gone already.
+void RemoveTrayIcon();
+
+// The message the shell broadcasts when the notification area is rebuilt.
+UINT TaskbarCreatedMessage();

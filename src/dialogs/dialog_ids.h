@@ -1,0 +1,51 @@
+// Control identifiers of the dialogs and the example window. Other programs
+// (the test harness among them) find controls by these numbers.
+#pragma once
+
+namespace ids {
+
+// frmSettings
+constexpr int XPCBase = 301;  // XPC(0..6)
+constexpr int chShowDate = 308;
+constexpr int lblPBase = 309;  // lblP(1), lblP(2) at lblPBase + index
+constexpr int IconCol = 312;
+constexpr int lblExample = 313;
+constexpr int Frame1 = 314;
+constexpr int Frame2 = 315;
+constexpr int Frame3 = 316;
+constexpr int cmbMod = 317;
+constexpr int cmbKey = 318;
+constexpr int lblHot = 319;
+constexpr int cmdHelpHotKey = 320;
+constexpr int STypeBase = 321;  // SType(0), SType(1)
+constexpr int sClicked = 323;
+constexpr int cmdSave = 324;
+constexpr int cmdCancel = 325;
+constexpr int cmdApply = 326;
+
+// frmTransIconEx
+namespace example {
+constexpr int Image1 = 401;  // the opaque sample's icon
+constexpr int Image2 = 402;  // the transparent sample's icon
+constexpr int Label1 = 403;  // over Image1, its size
+constexpr int Label2 = 404;  // over Image2, its size
+constexpr int Label3 = 405;  // the opaque sample's caption
+constexpr int Label4 = 406;  // the transparent sample's caption
+constexpr int Label5 = 407;  // heading "NonTransparent Icon"
+constexpr int Label6 = 408;  // heading "Transparent Icon"
+}  // namespace example
+
+// frmAbout
+constexpr int lblProduct = 501;
+constexpr int lblVersion = 502;
+constexpr int imgProduct = 503;
+constexpr int lblRights = 504;
+constexpr int lblRights2 = 505;
+constexpr int cmdSysInfo = 510;
+constexpr int cmdWebsite = 511;
+constexpr int cmdOK = 512;
+constexpr int cmdHelp = 513;
+constexpr int cmdTell = 514;
+constexpr int cmdUpdate = 515;
+
+}  // namespace ids

@@ -1,0 +1,320 @@
+#include "dialogs/frm_menus.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "desktop/hot_key.h"
+#include "desktop/tray_icon.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/file_dialogs.h"
+#include "dialogs/xfolder.h"
+#include "engine/file_dialog_names.h"
+#include "engine/paths.h"
+#include "engine/settings.h"
+#include "engine/wallpaper_list.h"
+#include "main/app.h"
+#include "main/control_ids.h"
+#include "main/frm_main.h"
+#include "main/frm_wait.h"
+#include "main/list_store.h"
+#include "main/wallpaper.h"
+
+namespace {
+const char kListFilter[] = "Wallpapers' List (*.vdl)\0*.vdl\0";
+const char kImageFilter[] = "All supported Images\0*.bmp;*.jpeg;*.jpg;*.gif\0";
+const char kEnableCaption[] = "Enable Vexa Desktop";
+const char kDisableCaption[] = "Disable Vexa Desktop";
+
+std::string FilterText(const char* text, std::size_t sizeWithNul) { return std::string(text, sizeWithNul - 1); }
+}  // namespace
+
+FrmMenus& frmMenus() {
+  static FrmMenus form;
+  if (!form.Loaded()) form.Load();
+  return form;
+}
+
+FrmMenus::FrmMenus() {
+  mnuOpen.Click = [this] { mnuOpen_Click(); };
+  mnuChange.Click = [this] { mnuChange_Click(); };
+  mnuSettings.Click = [this] { mnuSettings_Click(); };
+  mnuScrSaver.Click = [this] { mnuScrSaver_Click(); };
+  mnuDisable.Click = [this] { mnuDisable_Click(); };
+  mnuExit.Click = [this] { mnuExit_Click(); };
+  mnuAbout.Click = [this] { mnuAbout_Click(); };
+  mnuSet.Click = [this] { mnuSet_Click(); };
+  mnuDel.Click = [this] { mnuDel_Click(); };
+  mnuEdit.Click = [this] { mnuEdit_Click(); };
+  mnuPropImage.Click = [this] { mnuPropImage_Click(); };
+  mnuAFiles.Click = [this] { mnuAFiles_Click(); };
+  mnuAFolder.Click = [this] { mnuAFolder_Click(); };
+  mnuSSel.Click = [this] { mnuDel_Click(); };
+  mnuSAll.Click = [this] { mnuSAll_Click(); };
+  mnuListSave.Click = [this] { mnuListSave_Click(); };
+  mnuListLoad.Click = [this] { mnuListLoad_Click(); };
+  for (int i = 0; i < 2; ++i) {
+    mnuS[i].Click = [this, i] { mnuS_Click(i); };
+    mnuI[i].Click = [this, i] { mnuS_Click(i); };
+  }
+}
+
+forms::Form::WindowDesign FrmMenus::Design() const {
+  WindowDesign s;
+  s.caption = "Menus";
+  s.style = WS_POPUP;
+  s.exStyle = WS_EX_TOOLWINDOW;
+  s.width = 10;
+  s.height = 10;
+  s.x = 0;
+  s.y = 0;
+  return s;
+}
+
+HICON FrmMenus::Icon() const { return TrayIconPicture(false); }
+
+void FrmMenus::CreateControls() {
+  ::InitCommonControls();
+  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon()));
+  Label1.Create(*this, ids::Label1, "", 0, 0, 10, 10);
+  Label1.SetVisible(false);
+  using Row = forms::MenuTree::Row;
+  tree_.Build({
+      Row{&mnuSysTray, nullptr, ids::mnuSysTray, "Tray"},
+      Row{&mnuOpen, &mnuSysTray, ids::mnuOpen, "&Open"},
+      Row{&mnuChange, &mnuSysTray, ids::mnuChange, "Change &Wallpaper"},
+      Row{&mnuSettings, &mnuSysTray, ids::mnuSettings, "Set&tings"},
+      Row{&mnuBlank0, &mnuSysTray, ids::mnuBlank0, "-"},
+      Row{&mnuScrSaver, &mnuSysTray, ids::mnuScrSaver, "Start &Screensaver"},
+      Row{&mnuBlank1, &mnuSysTray, ids::mnuBlank1, "-"},
+      Row{&mnuDisable, &mnuSysTray, ids::mnuDisable, "&Disable Vexa Dektop"},
+      Row{&mnuExit, &mnuSysTray, ids::mnuExit, "Exit"},
+      Row{&mnuBlank2, &mnuSysTray, ids::mnuBlank2, "-"},
+      Row{&mnuAbout, &mnuSysTray, ids::mnuAbout, "&About Vexa Desktop"},
+      Row{&mnuImage, nullptr, ids::mnuImage, "Image"},
+      Row{&mnuSet, &mnuImage, ids::mnuSet, "Set as &wallpaper"},
+      Row{&mnuDel, &mnuImage, ids::mnuDel, ""},
+      Row{&mnuB8, &mnuImage, ids::mnuB8, "-"},
+      Row{&mnuEdit, &mnuImage, ids::mnuEdit, "Edit Picture"},
+      Row{&mnuBlank3, &mnuImage, ids::mnuBlank3, "-"},
+      Row{&mnuPropImage, &mnuImage, ids::mnuPropImage, "P&roperties"},
+      Row{&mnuIB, &mnuImage, ids::mnuIB, "-"},
+      Row{&mnuIS, &mnuImage, ids::mnuIS, "Sort list by"},
+      Row{&mnuI[0], &mnuIS, ids::mnuIBase, "Location"},
+      Row{&mnuI[1], &mnuIS, ids::mnuIBase + 1, "Name"},
+      Row{&mnuAdd, nullptr, ids::mnuAdd, "Add"},
+      Row{&mnuAFiles, &mnuAdd, ids::mnuAFiles, "Add File"},
+      Row{&mnuAFolder, &mnuAdd, ids::mnuAFolder, "Add Folder"},
+      Row{&mnuSub, nullptr, ids::mnuSub, "Sub"},
+      Row{&mnuSSel, &mnuSub, ids::mnuSSel, "Remove"},
+      Row{&mnuSAll, &mnuSub, ids::mnuSAll, "Remove All Images"},
+      Row{&mnuList, nullptr, ids::mnuList, "List"},
+      Row{&mnuListSave, &mnuList, ids::mnuListSave, "Save List"},
+      Row{&mnuListLoad, &mnuList, ids::mnuListLoad, "Load List"},
+      Row{&mnuLB[0], &mnuList, ids::mnuLBBase, "-"},
+      Row{&mnuLSort, &mnuList, ids::mnuLSort, "Sort By"},
+      Row{&mnuS[0], &mnuLSort, ids::mnuSBase, "Location"},
+      Row{&mnuS[1], &mnuLSort, ids::mnuSBase + 1, "Name"},
+  });
+}
+
+bool FrmMenus::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 && DispatchCommand(LOWORD(wParam))) {
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem) {
+  if (menuOpen_) return;  // one popup at a time, however fast the clicks come
+  forms::ScopedFlag open(menuOpen_);
+  DropQueuedTrayClicks();
+  tree_.Popup(root, frmMain().Handle(), defaultItem);
+  DropQueuedTrayClicks();
+}
+
+void FrmMenus::DropQueuedTrayClicks() {
+  // Clicks on the icon that piled up while the program was busy, or while
+  // this menu was open, are spent: they must not bring up one menu after another.
+  HWND tray = frmMain().SysTrayPic.Handle();
+  MSG msg;
+  while (tray && ::PeekMessageA(&msg, tray, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
+  }
+}
+
+bool FrmMenus::DispatchCommand(unsigned id) { return tree_.Dispatch(id); }
+
+// ---- Tray menu -------------------------------------------------------------
+
+void FrmMenus::mnuOpen_Click() {
+  FrmMain& m = frmMain();
+  app().mainWindowOpen = true;
+  m.Show();
+  m.Refresh();
+}
+
+void FrmMenus::mnuChange_Click() {
+  frmWait().ShowAndPaint();
+  forms::DoEvents();
+  NextWallpaper();
+}
+
+void FrmMenus::mnuSettings_Click() {
+  // mainWindowOpen stays as it is: closing the dialog brings the main window
+  // back only when it was open.
+  if (ShowSettingsDialog()) frmMain().Hide();
+}
+
+void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(frmMain().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
+
+void FrmMenus::mnuDisable_Click() {
+  AppState& a = app();
+  FrmMain& m = frmMain();
+  const bool enable = mnuDisable.Caption() == kEnableCaption;
+  a.settings.cyclingEnabled = enable ? 1 : 0;
+  if (enable) {
+    const int i = m.lstTime.ListIndex();
+    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
+  } else {
+    m.lblTime.SetText("Disabled");
+  }
+  mnuDisable.SetCaption(enable ? kDisableCaption : kEnableCaption);
+  UpdateTrayIcon(enable);
+  m.Timer1.SetEnabled(enable);
+  a.cycleSeconds = 0;
+  WriteProgramValue("Enabled VD", enable ? "1" : "0");
+}
+
+void FrmMenus::mnuExit_Click() {
+  const int answer = forms::MsgBox(
+      "This application should be running if you want your Desktop Wallpaper Change automatically.\r\n"
+      "Are you sure you want to exit?",
+      MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle());
+  if (answer != IDYES) return;
+  RemoveTrayIcon();
+  SetupHotKey(true);
+  EndProgram();
+}
+
+void FrmMenus::mnuAbout_Click() { frmMain().Buttons_Click(3); }
+
+// ---- Image menu ------------------------------------------------------------
+
+void FrmMenus::mnuSet_Click() {
+  FrmMain& m = frmMain();
+  const int i = m.SelectedIndex();
+  if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
+  // A picture refused as too large or damaged says why instead of changing nothing.
+  if (ReportPictureProblem(m.entries[static_cast<std::size_t>(i)].FullPath())) return;
+  frmWait().ShowAndPaint();
+  forms::DoEvents();
+  ApplyWallpaper();
+}
+
+void FrmMenus::mnuDel_Click() {
+  FrmMain& m = frmMain();
+  const int i = m.SelectedIndex();
+  if (i < 0) return;  // offered only with an entry selected; a posted command may come without one
+  m.RemoveEntry(i);
+  SaveList(std::string());
+}
+
+void FrmMenus::mnuEdit_Click() {
+  FrmMain& m = frmMain();
+  const int i = m.SelectedIndex();
+  if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
+  const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
+  std::string command = "mspaint \"" + path + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWMAXIMIZED;
+  PROCESS_INFORMATION pi{};
+  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return;
+  }
+  forms::MsgBox("The image editor (mspaint) could not be started, so this picture cannot be edited now:\r\n" + path,
+                MB_OK | MB_ICONEXCLAMATION, "Edit Picture", m.Handle());
+}
+
+void FrmMenus::mnuPropImage_Click() { ShowImageInfo(); }
+
+// ---- Add and remove --------------------------------------------------------
+
+void FrmMenus::mnuAFiles_Click() {
+  FrmMain& m = frmMain();
+  for (const std::string& path :
+       ShowFileDialogFiles(m.Handle(), FilterText(kImageFilter, sizeof kImageFilter), "Select image ...", "OPEN"))
+    m.AppendEntry(vd::SplitEntry(path));
+  SaveList(std::string());
+}
+
+void FrmMenus::mnuAFolder_Click() {
+  XFolder& folder = FolderLister();
+  folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
+  folder.SetCurrentFolder(std::string());
+  folder.ListFiles(false);
+  SaveList(std::string());
+}
+
+void FrmMenus::mnuSAll_Click() {
+  frmMain().ClearEntries();
+  SaveList(std::string());
+}
+
+// ---- List files ------------------------------------------------------------
+
+void FrmMenus::mnuListSave_Click() {
+  FrmMain& m = frmMain();
+  for (;;) {
+    std::string name =
+        ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save");
+    Label1.SetText(name);
+    if (name.empty()) return;
+    name = vd::WithListFileExtension(name);
+    Label1.SetText(name);
+    if (vd::NormalFileExists(app().fs, name)) {
+      const int answer = forms::MsgBox(name + "already exists\r\nOverwrite it?", MB_YESNOCANCEL | MB_ICONQUESTION,
+                                       "Save List", m.Handle());
+      if (answer == IDNO) continue;  // ask for another name
+      if (answer != IDYES) return;
+      ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only list is replaced too
+    }
+    if (!SaveList(name))
+      forms::MsgBox("The list could not be saved as\r\n" + name +
+                        "\r\nThe file may be in use, or its folder may not exist. The list was not changed.",
+                    MB_OK | MB_ICONEXCLAMATION, "Save List", m.Handle());
+    return;
+  }
+}
+
+void FrmMenus::mnuListLoad_Click() {
+  FrmMain& m = frmMain();
+  const std::string name =
+      ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Open Wallpapers' List", "OPEN");
+  if (name.empty()) return;
+  LoadList(name, true);
+  SaveList(std::string());
+}
+
+// ---- Sorting ---------------------------------------------------------------
+
+void FrmMenus::mnuS_Click(int Index) {
+  app().settings.sortingType = std::to_string(Index);
+  Label1.SetText(std::to_string(Index));
+  WriteProgramValue("SortingType", Label1.Text());
+  CheckSortMenus();
+}
+
+void CheckSortMenus() {
+  FrmMenus& f = frmMenus();
+  // A stored value that names neither entry leaves both unchecked.
+  const int t = vd::TextAsIndex(app().settings.sortingType);
+  for (int i = 0; i < 2; ++i) {
+    f.mnuS[i].SetChecked(i == t);
+    f.mnuI[i].SetChecked(i == t);
+  }
+}

@@ -1,0 +1,314 @@
+#include "dialogs/frm_settings.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "desktop/desktop_icons.h"
+#include "desktop/frm_trans_icon_ex.h"
+#include "desktop/hot_key.h"
+#include "dialogs/choose_colour.h"
+#include "dialogs/dialog_ids.h"
+#include "dialogs/frm_menus.h"
+#include "engine/hotkey_names.h"
+#include "engine/settings_dialog.h"
+#include "main/app.h"
+#include "platform/registry_store.h"
+
+namespace {
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+const char* const kXpcCaptions[7] = {
+    " Put Vexa Desktop at System startup", " Let Vexa Desktop decide the style", " Make Desktop Icons transparent",
+    " Show Desktop Icons",                 "Recurse folders while adding images",
+    " Use Black && white wallpapers...artistic", " Randomize wallpapers",
+};
+
+// An eyedropper pointer for the colour swatch, drawn at run time: a slanted
+// tube with a bulb, black with a white rim, hot spot at the tip.
+HCURSOR MakeEyedropperCursor() {
+  const int w = ::GetSystemMetrics(SM_CXCURSOR), h = ::GetSystemMetrics(SM_CYCURSOR);
+  if (w < 16 || h < 16) return ::LoadCursorA(nullptr, IDC_CROSS);
+  const int stride = ((w + 15) / 16) * 2;
+  std::vector<BYTE> andMask(static_cast<std::size_t>(stride * h), 0xFF), xorMask(static_cast<std::size_t>(stride * h), 0);
+  const double s = w / 32.0;
+  // Distance from (x, y) to the tube's axis, from the tip (1, 30) to (22, 9), and to the bulb at (25, 6).
+  auto inside = [&](double x, double y, double grow) {
+    const double ax = 1 * s, ay = 30 * s, bx = 22 * s, by = 9 * s;
+    double t = ((x - ax) * (bx - ax) + (y - ay) * (by - ay)) / ((bx - ax) * (bx - ax) + (by - ay) * (by - ay));
+    t = std::clamp(t, 0.0, 1.0);
+    double dx = x - (ax + t * (bx - ax)), dy = y - (ay + t * (by - ay));
+    bool tube = std::sqrt(dx * dx + dy * dy) <= (0.6 + 2.2 * t) * s + grow;
+    bool bulb = std::hypot(x - 25 * s, y - 6 * s) <= 4.5 * s + grow;
+    return tube || bulb;
+  };
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::size_t byte = static_cast<std::size_t>(y * stride + x / 8);
+      const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+      if (inside(x + 0.5, y + 0.5, 0)) {
+        andMask[byte] &= static_cast<BYTE>(~bit);  // black
+      } else if (inside(x + 0.5, y + 0.5, 1.2 * s)) {
+        andMask[byte] &= static_cast<BYTE>(~bit);  // white rim
+        xorMask[byte] |= bit;
+      }
+    }
+  }
+  HCURSOR c = ::CreateCursor(::GetModuleHandleA(nullptr), static_cast<int>(1 * s), static_cast<int>(30 * s), w, h,
+                             andMask.data(), xorMask.data());
+  return c ? c : ::LoadCursorA(nullptr, IDC_CROSS);
+}
+
+}  // namespace
+
+FrmSettings& frmSettings() {
+  static FrmSettings form;
+  return form;
+}
+
+FrmSettings::FrmSettings() {
+  for (int i = 0; i < 7; ++i) XPC[i].Click = [this, i] { XPC_Click(i); };
+  chShowDate.Click = [this] { chShowDate_Click(); };
+  for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
+  cmbKey.Click = [this] { cmbKey_Click(); };
+  cmbMod.Click = [this] { cmbMod_Click(); };
+  IconCol.Click = [this] { IconCol_Click(); };
+  IconCol.Paint = [this](HDC dc, const RECT& rc) { PaintSwatch(dc, rc); };
+  lblExample.Click = [this] { lblExample_Click(); };
+  cmdHelpHotKey.Click = [this] { cmdHelpHotKey_Click(); };
+  cmdApply.Click = [this] { cmdApply_Click(); };
+  cmdSave.Click = [this] { cmdSave_Click(); };
+  cmdCancel.Click = [this] { cmdCancel_Click(); };
+  MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
+}
+
+forms::Form::WindowDesign FrmSettings::Design() const {
+  WindowDesign d;
+  d.caption = "Settings: Vexa Desktop v1.1";
+  d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  d.width = 452;  // 6780 x 3930 twips
+  d.height = 262;
+  RECT work{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  d.x = work.left + ((work.right - work.left) - forms::Scale(d.width)) / 2;
+  d.y = work.top + ((work.bottom - work.top) - forms::Scale(d.height)) / 3;
+  return d;
+}
+
+void FrmSettings::CreateControls() {
+  ::InitCommonControls();
+  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 226, 214);
+  int y = 24;
+  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
+  lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
+  IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
+  lblExample.Create(*this, ids::lblExample, "Example", 162, y + 2, 50, 16);
+  lblExample.SetColors(kLinkColour, std::nullopt);
+  lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+  y += 22;
+  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
+  chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 16, y, 212, 18);
+
+  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 242, 6, 178, 150);
+  cmbMod.Create(*this, ids::cmbMod, 250, 24, 64, 66);
+  cmbKey.Create(*this, ids::cmbKey, 320, 24, 92, 66);
+  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
+  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 250, 116, 168, 32);
+  lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge
+  cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
+
+  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 242, 162, 202, 44);
+  SType[0].Create(*this, ids::STypeBase, "Location", 254, 182, 88, 18, true);
+  SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
+  sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
+
+  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 230, 60, 24);
+  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 230, 60, 24);
+  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 230, 60, 24);
+  ::SetWindowLongA(cmdSave.Handle(), GWL_STYLE, ::GetWindowLongA(cmdSave.Handle(), GWL_STYLE) | WS_GROUP);
+
+  if (!eyedropper_) eyedropper_ = MakeEyedropperCursor();
+  IconCol.SetCursor(eyedropper_);
+}
+
+void FrmSettings::Form_Load() {
+  const vd::LoadedDialogValues loaded = vd::DialogValuesFrom(app().settings);
+  const vd::SettingsDialogValues& v = loaded.values;
+  const int checks[7] = {v.runAtStartup, v.autoDecision,  v.transparentIcons, v.showIcons,
+                         v.recurseSubFolders, v.useGreyScale, v.randomOrder};
+  for (int i = 0; i < 7; ++i) XPC[i].SetValue(checks[i]);
+  chShowDate.SetValue(v.showDate);
+  SetIconColour(static_cast<COLORREF>(v.iconForeColor));
+  lblP[1].SetEnabled(XPC[2].Value() != 0);
+  IconCol.SetEnabled(XPC[2].Value() != 0);
+  SType[v.sortingType].Select();
+  sClicked.SetText(std::to_string(v.sortingType));
+  FillHotKeyLists(v.hotModifier, v.hotCombi);
+  cmdApply.SetEnabled(false);
+  hotKeyChanged_ = false;
+  // Stored values the dialog could not show as they are (an edited registry)
+  // count as changes, so that OK or Apply stores what the dialog shows.
+  if (loaded.hotKeyRepaired || loaded.sortRepaired || loaded.colourRepaired) cmdApply.SetEnabled(true);
+  if (loaded.hotKeyRepaired) hotKeyChanged_ = true;
+  anotherKeyWanted_ = false;
+}
+
+void FrmSettings::FillHotKeyLists(int modifier, int key) {
+  cmbMod.Clear();
+  cmbKey.Clear();
+  for (const std::string& t : vd::HotKeyModifierTexts()) cmbMod.AddItem(t);
+  for (const std::string& t : vd::HotKeyKeyTexts()) cmbKey.AddItem(t);
+  cmbKey.SetListIndex(key);
+  cmbMod.SetListIndex(modifier);
+}
+
+bool FrmSettings::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (msg == WM_CLOSE) {
+    // The title bar's close button is Cancel.
+    cmdCancel_Click();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void FrmSettings::Form_MouseMove(const forms::MouseArgs& m) {
+  if (m.button != forms::kLeftButton) return;
+  // A drag on the bare dialog moves it, as its title bar would.
+  ::ReleaseCapture();
+  ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void FrmSettings::XPC_Click(int index) {
+  if (index == 0 && XPC[0].Value() == 0) {
+    if (forms::MsgBox("You should keep this option checked\r\nAre you sure?", MB_YESNO | MB_ICONQUESTION, "Sure?",
+                      Handle()) == IDNO)
+      XPC[0].SetValue(1);
+  }
+  if (index == 2) {
+    const bool on = XPC[2].Value() != 0;
+    lblP[1].SetEnabled(on);
+    IconCol.SetEnabled(on);
+    IconCol.Invalidate();
+  }
+  cmdApply.SetEnabled(true);
+}
+
+void FrmSettings::chShowDate_Click() { cmdApply.SetEnabled(true); }
+
+void FrmSettings::SType_Click(int index) {
+  cmdApply.SetEnabled(true);
+  sClicked.SetText(std::to_string(index));
+}
+
+void FrmSettings::cmbKey_Click() {
+  cmdApply.SetEnabled(true);
+  hotKeyChanged_ = true;
+  lblHot.SetText("Selected keys:" + vd::HotKeyName(cmbMod.ListIndex(), cmbKey.ListIndex()));
+}
+
+void FrmSettings::cmbMod_Click() { cmbKey_Click(); }
+
+void FrmSettings::SetIconColour(COLORREF c) {
+  iconColour_ = c;
+  IconCol.Invalidate();
+}
+
+void FrmSettings::PaintSwatch(HDC dc, const RECT& rc) {
+  // The chosen colour in a thin frame; greyed out with the option off.
+  const bool enabled = IconCol.Enabled();
+  HBRUSH frame = ::CreateSolidBrush(::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  ::FillRect(dc, &rc, frame);
+  ::DeleteObject(frame);
+  RECT inner{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1};
+  HBRUSH fill = enabled ? ::CreateSolidBrush(iconColour_) : ::CreateHatchBrush(HS_DIAGCROSS, ::GetSysColor(COLOR_GRAYTEXT));
+  if (!enabled) {
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+  }
+  ::FillRect(dc, &inner, fill);
+  ::DeleteObject(fill);
+}
+
+void FrmSettings::IconCol_Click() {
+  SetIconColour(ChooseColour(*this, iconColour_));
+  cmdApply.SetEnabled(true);
+  XPC[6].SetFocus();
+}
+
+void FrmSettings::lblExample_Click() {
+  FrmTransIconEx& ex = frmTransIconEx();
+  const bool opening = !ex.Loaded();
+  ex.Show();
+  if (opening) {
+    // Beside the dialog, on the screen.
+    RECT dlg{}, own{}, work{};
+    ::GetWindowRect(Handle(), &dlg);
+    ::GetWindowRect(ex.Handle(), &own);
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = own.right - own.left, h = own.bottom - own.top;
+    int x = dlg.right + 8 + w <= work.right ? dlg.right + 8 : std::max<int>(work.left, dlg.left - 8 - w);
+    int y = std::clamp<int>(dlg.top, work.top, std::max<int>(work.top, work.bottom - h));
+    ::SetWindowPos(ex.Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ex.SetSampleTextColour(iconColour_);
+}
+
+void FrmSettings::cmdHelpHotKey_Click() {
+  const vd::Settings& s = app().settings;
+  forms::MsgBox("You can select a Hot Key using which you can change thw wallpaper at amy time\r\n"
+                "Your current Hot Key is '" +
+                    vd::HotKeyName(vd::TextAsIndex(s.hotModifier), s.hotCombi) + "'",
+                MB_OK | MB_ICONINFORMATION, forms::kProgramTitle, Handle());
+}
+
+void FrmSettings::cmdApply_Click() {
+  if (applying_) return;  // the hot-key message box lets a second click through
+  forms::ScopedFlag busy(applying_);
+  AppState& a = app();
+  vd::SettingsDialogValues v;
+  v.runAtStartup = XPC[0].Value();
+  v.autoDecision = XPC[1].Value();
+  v.transparentIcons = XPC[2].Value();
+  v.showIcons = XPC[3].Value();
+  v.recurseSubFolders = XPC[4].Value();
+  v.useGreyScale = XPC[5].Value();
+  v.randomOrder = XPC[6].Value();
+  v.showDate = chShowDate.Value();
+  v.iconForeColor = static_cast<std::int32_t>(iconColour_);
+  v.hotModifier = std::max(cmbMod.ListIndex(), 0);
+  v.hotCombi = std::max(cmbKey.ListIndex(), 0);
+  const int sort = vd::TextAsIndex(sClicked.Text());
+  v.sortingType = sort >= 0 && sort < vd::kSortChoices ? sort : 0;
+
+  vd::SettingsApplyActions actions;
+  anotherKeyWanted_ = false;
+  actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
+  actions.checkSortMenus = [] { CheckSortMenus(); };
+  actions.applyIconTextColours = [] { ApplyIconTextColours(); };
+  actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
+  if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
+  vd::ApplySettingsDialog(v, hotKeyChanged_, a.paths.appFolder, *a.registry, a.settings, actions);
+
+  if (!Loaded()) return;
+  cmdApply.SetEnabled(false);
+  hotKeyChanged_ = false;
+  cmdCancel.SetFocus();
+}
+
+void FrmSettings::cmdSave_Click() {
+  if (cmdApply.Enabled()) cmdApply_Click();
+  // The user asked to pick another key after a failed registration: stay open.
+  if (anotherKeyWanted_) {
+    anotherKeyWanted_ = false;
+    return;
+  }
+  cmdCancel_Click();
+}
+
+void FrmSettings::cmdCancel_Click() {
+  if (app().mainWindowOpen) frmMenus().mnuOpen_Click();
+  Unload();
+  frmTransIconEx().Unload();
+}

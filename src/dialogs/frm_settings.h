@@ -1,0 +1,55 @@
+// The settings dialog: every option of the program in one modeless window.
+// Nothing is stored until Apply (or OK).
+#pragma once
+
+#include "forms/forms.h"
+
+class FrmSettings : public forms::Form {
+ public:
+  FrmSettings();
+
+  forms::Frame Frame1, Frame2, Frame3;
+  forms::CheckBox XPC[7];
+  forms::CheckBox chShowDate;
+  forms::Label lblP[3];  // lblP(1) and lblP(2)
+  forms::PictureBox IconCol;
+  forms::Label lblExample;
+  forms::ListBox cmbMod, cmbKey;
+  forms::Label lblHot;
+  forms::Button cmdHelpHotKey;
+  forms::OptionButton SType[2];
+  forms::Label sClicked;
+  forms::Button cmdSave, cmdCancel, cmdApply;
+
+  void cmdApply_Click();
+  void cmdSave_Click();
+  void cmdCancel_Click();
+
+ protected:
+  WindowDesign Design() const override;
+  void CreateControls() override;
+  void Form_Load() override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  void FillHotKeyLists(int modifier, int key);
+  void Form_MouseMove(const forms::MouseArgs& m);
+  void XPC_Click(int index);
+  void chShowDate_Click();
+  void SType_Click(int index);
+  void cmbKey_Click();
+  void cmbMod_Click();
+  void IconCol_Click();
+  void lblExample_Click();
+  void cmdHelpHotKey_Click();
+  void SetIconColour(COLORREF c);
+  void PaintSwatch(HDC dc, const RECT& rc);
+
+  COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
+  bool hotKeyChanged_ = false;
+  bool applying_ = false;
+  bool anotherKeyWanted_ = false;
+  HCURSOR eyedropper_ = nullptr;
+};
+
+FrmSettings& frmSettings();

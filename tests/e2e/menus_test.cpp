@@ -1,0 +1,256 @@
+// The main window's menus: adding files through the open dialog, removing
+// entries, saving and loading list files, editing a picture, its properties
+// and the sort choice.
+#include "harness.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+#include "ui.h"
+
+namespace e2e {
+namespace {
+
+class MenusTest : public VdTest {
+ protected:
+  void SetUp() override {
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
+  }
+  HWND Button(HWND main, int i) const { return ::GetDlgItem(main, ids::ButtonsBase + i); }
+  HWND ImgList(HWND main) const { return ::GetDlgItem(main, ids::imgList); }
+  std::vector<std::string> Names(HWND main) const { return ListBoxItems(ImgList(main)); }
+  // Pops up a panel button's menu and picks the entry n downs reach.
+  bool ChooseFromButton(HWND main, int button, std::initializer_list<WPARAM> keys) {
+    ClickControl(Button(main, button));
+    HWND menu = WaitForPopupMenu();
+    if (!menu) return false;
+    MenuKeys(menu, keys);
+    return WaitNoPopupMenu();
+  }
+  bool ChooseFromImageMenu(HWND main, std::initializer_list<WPARAM> keys) {
+    RightClickControl(ImgList(main), 20, 60);
+    HWND menu = WaitForPopupMenu();
+    if (!menu) return false;
+    MenuKeys(menu, keys);
+    return WaitNoPopupMenu();
+  }
+  std::string Pic(const std::string& name, std::uint32_t rgb, int w = 40, int h = 30) {
+    const std::string p = Temp() / name;
+    EXPECT_TRUE(MakeSolidPicture(p, w, h, name.substr(name.rfind('.') + 1), rgb));
+    return p;
+  }
+};
+
+TEST_F(MenusTest, AddFileAppendsEveryPickedFileInOrderAndCancelKeepsTheList) {
+  const std::string a = Pic("a.jpg", 0xFF0000), b = Pic("b b.bmp", 0x00FF00);
+  // A path longer than the old 254-character buffer (and short of the
+  // 260 characters every program handles).
+  std::string deep = Temp().Path();
+  while (deep.size() < 200) {
+    deep += "\\a rather long folder name";
+    MakeFolder(deep);
+  }
+  const std::string farPic = deep + "\\" + std::string(250 - deep.size(), 'f') + ".gif";
+  ASSERT_GT(farPic.size(), 254u);
+  ASSERT_TRUE(MakeSolidPicture(farPic, 8, 8, "gif", 0x0000FF));
+  WriteFileText(DefaultListPath(), a + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+
+  ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
+  HWND dlg = WaitForDialog(vd.Pid(), "Select image ...");
+  ASSERT_TRUE(dlg);
+  EXPECT_EQ(ControlText(dlg, 0x47c), "") << "the name box starts empty";
+  AnswerFileDialog(dlg, Temp().Path());  // into the folder
+  ::Sleep(500);
+  AnswerFileDialog(dlg, "\"b b.bmp\" \"a.jpg\"");
+  ASSERT_TRUE(WaitDialogGone(dlg));
+  EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 3; }, 5000));
+  EXPECT_EQ(Names(main), (std::vector<std::string>{"a", "b b", "a"})) << "each picked file, in the order given";
+  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n");
+
+  ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
+  dlg = WaitForDialog(vd.Pid(), "Select image ...");
+  ASSERT_TRUE(dlg);
+  AnswerFileDialog(dlg, farPic);
+  ASSERT_TRUE(WaitDialogGone(dlg));
+  EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 4; }, 5000)) << "a path of " << farPic.size() << " characters";
+  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n");
+
+  ::DeleteFileA(DefaultListPath().c_str());
+  ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
+  dlg = WaitForDialog(vd.Pid(), "Select image ...");
+  ASSERT_TRUE(dlg);
+  PressButton(dlg, IDCANCEL);
+  ASSERT_TRUE(WaitDialogGone(dlg));
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(DefaultListPath()); }, 5000)) << "rewritten after a cancel too";
+  EXPECT_EQ(Names(main).size(), 4u);
+  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n");
+}
+
+TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
+  const std::string a = Pic("a.jpg", 0xFF0000), b = Pic("b.bmp", 0x00FF00), c = Pic("c.gif", 0x0000FF, 8, 8);
+  WriteFileText(DefaultListPath(), a + "\r\n" + b + "\r\n" + c + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  HWND list = ImgList(main);
+
+  ChooseFromImageMenu(main, {VK_ESCAPE});  // no entry selected: no menu
+  EXPECT_FALSE(WaitForPopupMenu(1000));
+
+  ClickListItem(list, 1);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 5000));
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_RETURN}));  // Remove 'b' from list
+  EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"a", "c"}; }, 5000));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + c + "\r\n");
+
+  ClickListItem(list, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 5000));
+  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));  // the remove button's first entry: Remove 'a'
+  EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c"}; }, 5000));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), c + "\r\n");
+
+  // Nothing selected now: the first entry is Remove All Images.
+  ASSERT_EQ(ListBoxSelection(list), -1);
+  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));
+  EXPECT_TRUE(WaitUntil([&] { return Names(main).empty(); }, 5000));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), "");
+}
+
+TEST_F(MenusTest, SaveListAsksBeforeReplacingAndLoadListReplacesTheList) {
+  const std::string a = Pic("a.jpg", 0xFF0000), b = Pic("b.bmp", 0x00FF00);
+  WriteFileText(DefaultListPath(), a + "\r\n" + b + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  const std::string lists = Temp() / "My Lists";
+  MakeFolder(lists);
+  auto save = [&](const std::string& name) -> HWND {
+    if (!ChooseFromButton(main, 2, {VK_DOWN, VK_RETURN})) return nullptr;
+    HWND dlg = WaitForDialog(vd.Pid(), "Save Current list as ...");
+    if (!dlg) return nullptr;
+    AnswerFileDialog(dlg, name);
+    WaitDialogGone(dlg);
+    return dlg;
+  };
+  const std::string content = a + "\r\n" + b + "\r\n";
+
+  ASSERT_TRUE(save(lists + "\\summer"));
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(lists + "\\summer.vdl") == content; }, 5000)) << ".vdl appended";
+  ASSERT_TRUE(save(lists + "\\Notes.txt"));
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(lists + "\\Notes.txt.vdl") == content; }, 5000));
+
+  // Over an existing file: No asks for another name, Cancel writes nothing.
+  WriteFileText(lists + "\\summer.vdl", "old\r\n");
+  ASSERT_TRUE(save(lists + "\\SUMMER.VDL"));
+  HWND ask = WaitForDialog(vd.Pid(), "Save List");
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(MessageBoxText(ask), lists + "\\SUMMER.VDLalready exists\r\nOverwrite it?");
+  EXPECT_TRUE(::GetDlgItem(ask, IDYES) && ::GetDlgItem(ask, IDNO) && ::GetDlgItem(ask, IDCANCEL));
+  PressButton(ask, IDNO);
+  HWND again = WaitForDialog(vd.Pid(), "Save Current list as ...");
+  ASSERT_TRUE(again) << "No asks for another name";
+  AnswerFileDialog(again, lists + "\\summer");
+  ask = WaitForDialog(vd.Pid(), "Save List");
+  ASSERT_TRUE(ask);
+  PressButton(ask, IDCANCEL);
+  ASSERT_TRUE(WaitDialogGone(ask));
+  ::Sleep(500);
+  EXPECT_EQ(ReadFileText(lists + "\\summer.vdl"), "old\r\n");
+
+  // A read-only list is replaced after Yes.
+  ::SetFileAttributesA((lists + "\\summer.vdl").c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(save(lists + "\\summer"));
+  ask = WaitForDialog(vd.Pid(), "Save List");
+  ASSERT_TRUE(ask);
+  PressButton(ask, IDYES);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(lists + "\\summer.vdl") == content; }, 5000));
+
+  // A list held open by another program: a clear message, the old file whole.
+  WriteFileText(lists + "\\locked.vdl", "kept\r\n");
+  HANDLE lock = ::CreateFileA((lists + "\\locked.vdl").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(save(lists + "\\locked.vdl"));
+  ask = WaitForDialog(vd.Pid(), "Save List");
+  ASSERT_TRUE(ask);
+  PressButton(ask, IDYES);
+  HWND failed = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    failed = WaitForDialog(vd.Pid(), "Save List", 200);
+    return failed && MessageBoxText(failed).find("could not be saved") != std::string::npos;
+  }, 10000));
+  PressButton(failed, IDOK);
+  ::CloseHandle(lock);
+  EXPECT_EQ(ReadFileText(lists + "\\locked.vdl"), "kept\r\n");
+
+  // Load List replaces the list, and the default list mirrors it.
+  const std::string c = Pic("c.gif", 0x0000FF, 8, 8);
+  WriteFileText(lists + "\\other.vdl", c + "\r\n" + Temp().Path() + "\\missing.jpg\r\n" + a + "\r\n");
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND open = WaitForDialog(vd.Pid(), "Open Wallpapers' List");
+  ASSERT_TRUE(open);
+  AnswerFileDialog(open, lists + "\\other.vdl");
+  EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c", "a"}; }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == c + "\r\n" + a + "\r\n"; }, 5000));
+}
+
+TEST_F(MenusTest, EditPictureHandsTheEditorTheQuotedPathOrSaysItCannot) {
+  const std::string pic = Pic("Summer Beach.jpg", 0x3366CC);
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  char windows[MAX_PATH];
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string editor = std::string(windows) + "\\system32\\mspaint.exe";
+  ::DeleteFileA(editor.c_str());
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ClickListItem(ImgList(main), 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(main)) == 0; }, 5000));
+  const std::string before = *ReadFileText(pic);
+
+  // No editor on this system: the user is told.
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND box = WaitForDialog(vd.Pid(), "Edit Picture");
+  ASSERT_TRUE(box);
+  EXPECT_NE(MessageBoxText(box).find(pic), std::string::npos);
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitDialogGone(box));
+  EXPECT_EQ(ReadFileText(pic), before);
+
+  ASSERT_TRUE(::CopyFileA((BinDir() + "\\stand_in_editor.exe").c_str(), editor.c_str(), FALSE));
+  const std::string record = Temp() / "mspaint-command.txt";
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  std::optional<std::string> cmd;
+  EXPECT_TRUE(WaitUntil([&] { return (cmd = ReadFileText(record)).has_value() && !cmd->empty(); }, 10000));
+  ::DeleteFileA(editor.c_str());
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(*cmd, "mspaint \"" + pic + "\"");
+  EXPECT_EQ(ReadFileText(pic), before);
+}
+
+TEST_F(MenusTest, PropertiesAndSortEntries) {
+  const std::string pic = Pic("small.bmp", 0x808080, 300, 200);
+  WriteFileText(DefaultListPath(), pic + "\r\n");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "SortingType", "0");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ClickListItem(ImgList(main), 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(main)) == 0; }, 5000));
+
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND box = WaitForDialog(vd.Pid(), "small");
+  ASSERT_TRUE(box);
+  const std::string text = MessageBoxText(box);
+  EXPECT_NE(text.find(pic), std::string::npos) << text;
+  EXPECT_NE(text.find("300x200"), std::string::npos) << text;
+  EXPECT_NE(text.find("Tiled"), std::string::npos) << text;
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitDialogGone(box));
+
+  // Image menu > Sort list by > Name, then List menu > Sort By > Location.
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}));
+  EXPECT_TRUE(WaitUntil([] { return RegRead(HKEY_CURRENT_USER, kProgramKey, "SortingType") == "1"; }, 5000));
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_UP, VK_RIGHT, VK_RETURN}));
+  EXPECT_TRUE(WaitUntil([] { return RegRead(HKEY_CURRENT_USER, kProgramKey, "SortingType") == "0"; }, 5000));
+  EXPECT_EQ(ListBoxItems(ImgList(main)), std::vector<std::string>{"small"}) << "the list is not reordered";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,178 @@
+#include "ui.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "harness.h"
+#include "main/control_ids.h"
+#include "pictures.h"
+
+namespace e2e {
+
+namespace {
+// Where the first notification icon sits on the 1024x768 virtual desktop.
+constexpr int kTrayX = 1012, kTrayY = 758;
+}  // namespace
+
+void PostTrayMessage(HWND mainWindow, UINT mouseMessage) {
+  HWND target = ::GetDlgItem(mainWindow, ids::SysTrayPic);
+  ::PostMessageA(target, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+}
+
+HWND VisiblePopupMenu() {
+  HWND w = nullptr;
+  while ((w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) != nullptr)
+    if (::IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+HWND WaitForPopupMenu(int timeoutMs) {
+  HWND menu = nullptr;
+  WaitUntil([&] { return (menu = VisiblePopupMenu()) != nullptr; }, timeoutMs);
+  if (menu) ::Sleep(100);  // the menu reads keys once its loop runs
+  return menu;
+}
+
+bool WaitNoPopupMenu(int timeoutMs) {
+  return WaitUntil([] { return VisiblePopupMenu() == nullptr; }, timeoutMs);
+}
+
+void MenuKeys(HWND menu, std::initializer_list<WPARAM> keys) {
+  for (WPARAM k : keys) {
+    ::PostMessageA(menu, WM_KEYDOWN, k, 1);
+    ::PostMessageA(menu, WM_KEYUP, k, 0xC0000001);
+    ::Sleep(60);
+  }
+}
+
+bool ChooseTrayEntry(HWND mainWindow, int downs) {
+  PostTrayMessage(mainWindow, WM_RBUTTONDOWN);
+  PostTrayMessage(mainWindow, WM_RBUTTONUP);
+  HWND menu = WaitForPopupMenu();
+  if (!menu) return false;
+  for (int i = 0; i < downs; ++i) MenuKeys(menu, {VK_DOWN});
+  MenuKeys(menu, {VK_RETURN});
+  return WaitNoPopupMenu();
+}
+
+void ClickControl(HWND control) {
+  ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+void RightClickControl(HWND control, int x, int y) {
+  ::PostMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+  ::PostMessageA(control, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+HWND WaitForDialog(DWORD pid, const char* title, int timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindProcessWindow(pid, "#32770", title);
+        return found && ::IsWindowVisible(found);
+      },
+      timeoutMs);
+  return found && ::IsWindowVisible(found) ? found : nullptr;
+}
+
+bool WaitDialogGone(HWND dialog, int timeoutMs) {
+  return WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, timeoutMs);
+}
+
+std::string MessageBoxText(HWND box) {
+  HWND text = ::GetDlgItem(box, 0xFFFF);
+  std::wstring w(4096, L'\0');
+  DWORD_PTR n = 0;
+  ::SendMessageTimeoutW(text, WM_GETTEXT, w.size(), reinterpret_cast<LPARAM>(w.data()), SMTO_ABORTIFHUNG, 3000, &n);
+  w.resize(n);
+  return Utf8(w);
+}
+
+void PressButton(HWND dialog, int id) {
+  ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void AnswerFileDialog(HWND dialog, const std::string& name) {
+  HWND box = ::GetDlgItem(dialog, 0x47c);
+  const std::wstring w = Wide(name);
+  DWORD_PTR r = 0;
+  ::SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()), SMTO_ABORTIFHUNG, 3000, &r);
+  PressButton(dialog, IDOK);
+}
+
+std::string TrayTip() {
+  // The notification area keeps each icon's tip in a tooltip window of its
+  // own process; ask each tooltip for its tools, with the answer written into
+  // memory of that process.
+  HWND w = nullptr;
+  while ((w = ::FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) != nullptr) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) continue;
+    constexpr SIZE_T kTextOffset = 512, kTextChars = 1024;
+    auto* remote = static_cast<char*>(
+        ::VirtualAllocEx(process, nullptr, kTextOffset + kTextChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    std::string found;
+    DWORD_PTR count = 0;
+    ::SendMessageTimeoutW(w, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    for (DWORD_PTR i = 0; remote && i < count && found.empty(); ++i) {
+      TTTOOLINFOW ti{};
+      ti.cbSize = sizeof ti;
+      ti.lpszText = reinterpret_cast<wchar_t*>(remote + kTextOffset);
+      const wchar_t none = 0;
+      ::WriteProcessMemory(process, remote + kTextOffset, &none, sizeof none, nullptr);
+      ::WriteProcessMemory(process, remote, &ti, sizeof ti, nullptr);
+      DWORD_PTR ok = 0;
+      if (!::SendMessageTimeoutW(w, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &ok) ||
+          !ok)
+        continue;
+      std::wstring text(kTextChars, L'\0');
+      ::ReadProcessMemory(process, remote + kTextOffset, text.data(), kTextChars * sizeof(wchar_t), nullptr);
+      text.resize(wcsnlen(text.c_str(), kTextChars));
+      const std::string tip = Utf8(text);
+      if (tip.rfind("Vexa Desktop:", 0) == 0) found = tip;
+    }
+    if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    ::CloseHandle(process);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
+void SweepTray() {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int x = 1022; x >= 700; x -= 6) {
+      in.mi.dx = x * 65535 / 1023;
+      in.mi.dy = kTrayY * 65535 / 767;
+      ::SendInput(1, &in, sizeof in);
+      ::Sleep(5);
+    }
+  }
+  ::SetCursorPos(kTrayX - 300, kTrayY - 300);
+  ::Sleep(300);
+}
+
+TrayLook TrayIconLook() {
+  // The icons' hills: green when enabled, grey when disabled.
+  int green = 0, grey = 0;
+  // The whole notification area: a stale icon of an ended program may hold the first place.
+  for (int y = kTrayY - 10; y <= kTrayY + 9; ++y) {
+    for (int x = kTrayX - 140; x <= kTrayX + 11; ++x) {
+      const std::uint32_t c = ScreenPixel(x, y);
+      if (ColourDistance(c, 0x5A9650) < 24) ++green;
+      if (ColourDistance(c, 0xA3A7AC) < 10) ++grey;
+    }
+  }
+  if (green >= 8) return TrayLook::Enabled;
+  if (grey >= 8) return TrayLook::Disabled;
+  return TrayLook::None;
+}
+
+}  // namespace e2e

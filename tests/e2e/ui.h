@@ -1,0 +1,46 @@
+// A user's hands on VD's tray icon, popup menus, message boxes and file
+// dialogs, from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+
+namespace e2e {
+
+// The notification icon's mouse message, as the shell delivers it.
+void PostTrayMessage(HWND mainWindow, UINT mouseMessage);
+
+// The popup menu on the screen, or null.
+HWND VisiblePopupMenu();
+HWND WaitForPopupMenu(int timeoutMs = 10000);
+bool WaitNoPopupMenu(int timeoutMs = 10000);
+// Keys pressed in an open popup menu (VK_DOWN, VK_RIGHT, VK_RETURN, ...).
+void MenuKeys(HWND menu, std::initializer_list<WPARAM> keys);
+// Opens the tray menu with a right click and chooses the entry that n presses
+// of the down arrow reach; false when no menu appeared.
+bool ChooseTrayEntry(HWND mainWindow, int downs);
+
+// A click on a control (a panel button, a list entry's right click).
+void ClickControl(HWND control);
+void RightClickControl(HWND control, int x = 10, int y = 5);
+
+// A message box or dialog of the process with that title.
+HWND WaitForDialog(DWORD pid, const char* title, int timeoutMs = 10000);
+bool WaitDialogGone(HWND dialog, int timeoutMs = 10000);
+std::string MessageBoxText(HWND box);
+void PressButton(HWND dialog, int id);
+// Types name into a file dialog's name box and presses Open or Save.
+void AnswerFileDialog(HWND dialog, const std::string& name);
+
+// The tip the notification area shows for the icon under the mouse.
+std::string TrayTip();
+// Runs the mouse along the notification area, so that the shell drops the
+// icons of programs that were ended without removing them.
+void SweepTray();
+// Which of VD's two icon pictures the notification area shows, if any.
+enum class TrayLook { None, Enabled, Disabled };
+TrayLook TrayIconLook();
+
+}  // namespace e2e
