@@ -29,8 +29,13 @@ vd::FakeFileSystem& Files() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const vd::CommandText c = vd::SplitCommandText(text);
-  if (c.option.size() > 2 || (text.size() > 3 && c.option.size() + 1 + c.argument.size() != text.size()))
-    __builtin_trap();
+  if (c.option.size() > 2) __builtin_trap();
+  if (text.size() > 3) {
+    // The argument is the rest of the text, without a pair of quotes around all of it.
+    const std::string rest = text.substr(3);
+    const bool quoted = rest.size() >= 2 && rest.front() == '"' && rest.back() == '"';
+    if (c.argument != (quoted ? rest.substr(1, rest.size() - 2) : rest)) __builtin_trap();
+  }
   const std::string args = vd::ArgumentsOfCommandLine(text);
   if (args.size() > text.size() || text.compare(text.size() - args.size(), args.size(), args) != 0) __builtin_trap();
 

@@ -6,6 +6,10 @@ CommandText SplitCommandText(std::string_view text) {
   CommandText c;
   c.option = std::string(text.substr(0, 2));
   if (text.size() > 3) c.argument = std::string(text.substr(3));
+  // A path in quotes, as Explorer's commands pass it: no Windows path can
+  // hold a quote, so the pair around the whole argument is only packaging.
+  if (c.argument.size() >= 2 && c.argument.front() == '"' && c.argument.back() == '"')
+    c.argument = c.argument.substr(1, c.argument.size() - 2);
   return c;
 }
 

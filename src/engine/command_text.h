@@ -1,6 +1,7 @@
 // The command text shared by the program's command line, the relay and the
 // command channel: a two-character option, one separator character, then the
-// argument to the end of the text. No unquoting: quotes belong to the argument.
+// argument to the end of the text. One pair of quotes around the whole
+// argument is dropped; any other quote belongs to the argument.
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@ namespace vd {
 
 struct CommandText {
   std::string option;    // the first two characters (fewer when the text is shorter)
-  std::string argument;  // from the fourth character on; empty for texts of 3 characters or fewer
+  std::string argument;  // from the fourth character on, unquoted; empty for texts of 3 characters or fewer
 };
 
 CommandText SplitCommandText(std::string_view text);

@@ -241,6 +241,16 @@ void FrmMain::PostNotice(Notice notice) {
 }
 
 bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_ENDSESSION) {
+    // The logon ends, or a setup program asks VD to make way for a new
+    // version: the list is saved already, so unload and end at once.
+    if (wParam) {
+      Unload();
+      EndProgram();
+    }
+    result = 0;
+    return true;
+  }
   if (msg == kNoticeMessage) {
     if (static_cast<Notice>(wParam) == Notice::ListNotSaved) {
       forms::MsgBox("The wallpaper list file\r\n" + app().paths.defaultListPath +
@@ -324,6 +334,25 @@ void FrmMain::RunCommand(const std::string& text) {
       AppendEntry(vd::SplitEntry(cmd.argument));
       SaveList(a.paths.defaultListPath);
     }
+  } else if (cmd.option == "-n") {
+    // A folder handed over from Explorer: added as at a fresh start with it,
+    // subfolders included. A folder that is not there does nothing, like a
+    // missing file for the other commands (no dialog pops up unasked).
+    auto attributes = a.fs.Attributes(cmd.argument);
+    if (cmd.argument.empty() || !attributes || (*attributes & vd::attr::Directory) == 0) return;
+    FrmWait& w = frmWait();
+    w.Load();  // its own text first, then ours, before it shows
+    w.SetStatus("Loading wallpapers list...");
+    w.ShowAndPaint();
+    forms::DoEvents();
+    XFolder& folder = FolderLister();
+    folder.SetCurrentFolder(cmd.argument);
+    folder.SetRecurseSubDirectories(true);
+    folder.ListFiles(false);
+    SaveList(a.paths.defaultListPath);
+    w.Unload();
+    a.mainWindowOpen = true;
+    Show();
   }
 }
 

@@ -229,7 +229,7 @@ TEST_F(RelayTest, ListOptionReplacesTheListOnlyFromAnExistingFile) {
   EXPECT_FALSE(IsVisible(MainWindow(vd)));
 }
 
-TEST_F(RelayTest, OtherOptionsAndShortTextsDoNothing) {
+TEST_F(RelayTest, OtherOptionsShortTextsAndMissingFoldersDoNothing) {
   const std::string red = Picture("red.bmp");
   const std::string folder = Temp() / "more";
   MakeFolder(folder);
@@ -243,7 +243,8 @@ TEST_F(RelayTest, OtherOptionsAndShortTextsDoNothing) {
   const auto installed = RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir");
   ASSERT_TRUE(installed);
 
-  for (const std::string& text : {"-n " + folder, "-d " + folder, std::string(), std::string("-"), std::string("-i"),
+  for (const std::string& text : {"-n " + folder + "\\gone", "-n " + blue, std::string("-n "), "-N " + folder,
+                                  "-d " + folder, std::string(), std::string("-"), std::string("-i"),
                                   std::string("-i "), std::string("-l "), "-I " + blue, "-L " + blues}) {
     EXPECT_EQ(RelayToRunning(vd, text).exitCode, 0u) << "VD took \"" << text << "\"";
     EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << text;
@@ -251,6 +252,64 @@ TEST_F(RelayTest, OtherOptionsAndShortTextsDoNothing) {
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), installed) << text;
     EXPECT_FALSE(IsVisible(MainWindow(vd))) << text;
   }
+}
+
+TEST_F(RelayTest, FolderIsAddedWithItsSubfoldersUnderTheProgressFormAndTheWindowOpens) {
+  const std::string red = Picture("red.bmp");
+  WriteFileText(DefaultListPath(), Lines({red}));
+  // Enough folders that the walk takes a moment; only the pictures are added.
+  const std::string album = Temp() / "Album \xC3\x85rhus";  // "Album Århus"
+  MakeFolder(album);
+  MakeFolder(album + "\\sub");
+  std::vector<std::string> added;
+  for (int i = 100; i < 400; ++i) {
+    MakeFolder(album + "\\f" + std::to_string(i));
+    WriteFileText(album + "\\f" + std::to_string(i) + "\\notes.txt", "x");
+  }
+  for (const char* name : {"b.bmp", "a.jpg"}) {
+    WriteFileText(album + "\\" + name, MakeBmp(4, 4, 1, 2, 3));
+  }
+  added = {album + "\\a.jpg", album + "\\b.bmp", album + "\\sub\\c.gif"};
+  WriteFileText(added[2], MakeBmp(4, 4, 1, 2, 3));
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  ASSERT_FALSE(IsVisible(main));
+
+  // Watch for the progress form while the relay runs.
+  std::atomic<bool> stop{false};
+  std::string statusSeen;
+  std::thread watcher([&] {
+    while (!stop && statusSeen.empty()) {
+      if (HWND w = FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); w && IsVisible(w)) {
+        // The label's text as the system keeps it: VD is busy walking.
+        char text[200] = {};
+        ::GetWindowTextA(::GetDlgItem(w, ids::lblPro), text, sizeof text);
+        statusSeen = text;
+      }
+      ::Sleep(1);
+    }
+  });
+  Run r = RelayToRunning(vd, "-n \"" + album + "\"");
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == Lines({red, added[0], added[1], added[2]}); },
+                        15000))
+      << ReadFileText(DefaultListPath()).value_or("(none)");
+  stop = true;
+  watcher.join();
+  EXPECT_NE(r.exitCode, std::nullopt);
+  EXPECT_EQ(statusSeen, "Loading wallpapers list...");
+  EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, 5000)) << "the window opens on the list";
+  EXPECT_EQ(ListBoxItems(ImgList(vd)), ShownNames({red, added[0], added[1], added[2]}));
+  EXPECT_TRUE(WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000));
+
+  // A relay that comes while the walk runs waits for it and follows it.
+  const std::string blue = Picture("blue.bmp");
+  std::thread second([&] { Relay("-i " + blue); });
+  Relay("-n " + album + "\\sub");
+  second.join();
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(vd)).size() == 6; }, 15000));
+  const std::vector<std::string> items = ListBoxItems(ImgList(vd));
+  EXPECT_TRUE(std::find(items.begin(), items.end(), "blue") != items.end());
+  EXPECT_TRUE(std::find(items.begin(), items.end(), "c") != items.end());
 }
 
 TEST_F(RelayTest, PathsAreStoredExactlyAsRelayed) {
@@ -273,10 +332,13 @@ TEST_F(RelayTest, PathsAreStoredExactlyAsRelayed) {
   EXPECT_EQ(ListBoxItems(list).back(), ShownName(shortName)) << "not expanded to " << ShownName(longName);
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName}));
 
-  // No unquoting: the quotes are part of the path, which then names no file.
+  // A path in quotes (as Explorer's commands pass it) is taken without them;
+  // a quote anywhere else stays part of the path, which then names no file.
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName + "\"").exitCode, 0u);
-  EXPECT_EQ(ListBoxItems(list).size(), 2u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName, longName}));
+  EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName).exitCode, 0u);
+  EXPECT_EQ(ListBoxItems(list).size(), 3u);
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName, longName}));
 }
 
 TEST_F(RelayTest, WithoutVdPelorinStartsTheOneBesideItElseTheCurrentFolders) {
@@ -461,7 +523,7 @@ TEST_F(RelayTest, FloodOfRelaysNeverLeavesTheListFileHalfWritten) {
     }
   });
   const std::vector<std::string> refused = {"-i " + Temp() / "missing.bmp", "-l " + Temp() / "missing.vdl",
-                                            "-i " + hidden,                 "-n " + Temp().Path(),
+                                            "-i " + hidden,                 "-n " + Temp() / "no such folder",
                                             "-i " + Temp().Path(),          "-i \x01\x02\x03\r\n",
                                             std::string(),                  "-d " + Temp().Path()};
   int pelorinRuns = 0;

@@ -107,7 +107,9 @@ TEST(CommandText, OptionSeparatorAndArgument) {
   struct Case { const char* text; const char* option; const char* argument; };
   const Case cases[] = {
       {"-i C:\\a b\\c.jpg", "-i", "C:\\a b\\c.jpg"}, {"-l", "-l", ""}, {"-l ", "-l", ""}, {"-lX", "-l", ""},
-      {"-l:x", "-l", "x"}, {"", "", ""}, {"-", "-", ""}, {"-i \"C:\\q.jpg\"", "-i", "\"C:\\q.jpg\""},
+      {"-l:x", "-l", "x"}, {"", "", ""}, {"-", "-", ""}, {"-i \"C:\\q.jpg\"", "-i", "C:\\q.jpg"},
+      {"-n \"C:\\\"", "-n", "C:\\"}, {"-i \"", "-i", "\""}, {"-i \"\"", "-i", ""},
+      {"-i \"C:\\a\" \"b\"", "-i", "C:\\a\" \"b"}, {"-i C:\\\"q.jpg", "-i", "C:\\\"q.jpg"},
   };
   for (const Case& c : cases) {
     auto r = SplitCommandText(c.text);
