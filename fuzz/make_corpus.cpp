@@ -72,6 +72,19 @@ int main(int argc, char** argv) {
   Write(pictures, "png-30000.png", Png(30000, 30000));
   Write(pictures, "png-small.png", Png(800, 600));
 
+  // A camera's head: JFIF, then APP1 "Exif" with IFD0 holding Orientation 6,
+  // in both byte orders.
+  const auto orientation = root / "orientation";
+  for (const bool big : {false, true}) {
+    const std::string tiff = big ? std::string("MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 26)
+                                 : std::string("II\x2A\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 26);
+    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
+    const std::string jfif("\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 18);
+    Write(orientation, big ? "exif-mm.jpg" : "exif-ii.jpg",
+          "\xFF\xD8" + jfif + "\xFF\xE1" + std::string(1, '\0') + std::string(1, char(app1.size() + 2)) + app1 +
+              "\xFF\xDA\0\x02");
+  }
+
   const auto lists = root / "list_file";
   Write(lists, "plain.vdl", "C:\\Pics\\a.jpg\r\nC:\\Pics\\b.GIF\r\nC:\\Pics\\missing.jpg\r\n");
   Write(lists, "mixed-ends.vdl", "C:\\x.jpg\rC:\\Pics\\c.bmp\nC:\\Pics\\d.jpeg\r\n\r\n");

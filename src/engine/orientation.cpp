@@ -72,7 +72,7 @@ int ReadOrientation(ByteSource& source) {
     if (marker == 0xDA || marker == 0xD9) return 1;
     const unsigned length = (head[2] << 8) | head[3];
     if (length < 2) return 1;
-    if (marker == 0xE1) {
+    if (marker == 0xE1 && length > 2) {
       std::vector<std::uint8_t> block(length - 2);
       if (source.ReadAt(at + 4, block.data(), block.size()) != block.size()) return 1;
       const int o = OrientationInExif(block);

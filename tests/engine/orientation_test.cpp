@@ -157,6 +157,8 @@ TEST(OrientationTest, ReaderSurvivesHostileBytesAndAnswersAsStored) {
   Bytes empties = {0xFF, 0xD8};
   for (int i = 0; i < 10000; ++i) empties.insert(empties.end(), {0xFF, 0xE2, 0, 2});
   EXPECT_EQ(Read(empties), 1);
+  // An empty APP1 block.
+  EXPECT_EQ(Read(Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0, 2, 0xFF, 0xDA, 0, 2}), 1);
   // Not a JPEG at all.
   EXPECT_EQ(Read(Bytes{'B', 'M', 0, 0}), 1);
   EXPECT_EQ(Read(Bytes{}), 1);
