@@ -53,10 +53,6 @@ int StyleOfDesktopValue(int value) {
     case kStyleTiled:
     case kStyleStretched:
       return value;
-    case 10:
-      return kStyleFill;
-    case 6:
-      return kStyleFit;
     default:
       return -1;
   }

@@ -15,9 +15,12 @@ constexpr int kStyleFit = 4;   // scaled to fit inside the screen, the rest in t
 
 // The "WallpaperStyle" value written for a style. Fill and Fit are composed at
 // the screen's size, so the system's own Fill ("10") and Fit ("6") show the
-// bitmap unchanged, and reading them back names the same styles.
+// bitmap unchanged.
 int DesktopStyleValue(int style);
-// The style a stored "WallpaperStyle" value names; -1 when none of the list.
+// The style a stored "WallpaperStyle" value names at start: only the three
+// styles the rule knows. Fill and Fit are picked by hand; any other value
+// (the system's own Fill, Fit or Span among them) names none, and the
+// suggested style is used.
 int StyleOfDesktopValue(int value);
 
 // The style for a picture shown in a picture box of boxWidthPx x boxHeightPx

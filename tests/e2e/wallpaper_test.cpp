@@ -132,20 +132,21 @@ std::uint32_t RedBlueGreenBands(int x, int) { return x < 40 ? 0xFF0000 : x < 88 
 TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
   // 128 x 48 is wider than the screen: Fill cuts 32 columns off each side and
   // scales by 16; Fit scales by 8 into a band 384 pixels high in the middle.
-  const std::string pic = Temp() / "bands.bmp";
+  const std::string folder = Temp() / "bands", pic = folder + "\\bands.bmp";
+  MakeFolder(folder);
   ASSERT_TRUE(MakePicture(pic, 128, 48, "bmp", &RedBlueGreenBands));
-  WriteFileText(DefaultListPath(), pic + "\r\n");
   const COLORREF sys = ::GetSysColor(COLOR_DESKTOP);  // 0x00BBGGRR
   const std::uint32_t background = ((sys & 0xFF) << 16) | (sys & 0xFF00) | ((sys >> 16) & 0xFF);
   struct Case {
     const char* stored;  // the system's own values for Fill and Fit
+    int index;           // their places in the style list
     const char* name;
     std::vector<std::pair<POINT, std::uint32_t>> points;
   };
   const Case cases[] = {
-      {"10", "Fill", {{{2, 2}, 0xFF0000}, {{120, 700}, 0xFF0000}, {{136, 384}, 0x0000FF}, {{512, 2}, 0x0000FF},
+      {"10", 3, "Fill", {{{2, 2}, 0xFF0000}, {{120, 700}, 0xFF0000}, {{136, 384}, 0x0000FF}, {{512, 2}, 0x0000FF},
                       {{885, 765}, 0x0000FF}, {{920, 2}, 0x00FF00}, {{1021, 765}, 0x00FF00}}},
-      {"6", "Fit", {{{2, 2}, background}, {{512, 188}, background}, {{2, 196}, 0xFF0000}, {{300, 575}, 0xFF0000},
+      {"6", 4, "Fit", {{{2, 2}, background}, {{512, 188}, background}, {{2, 196}, 0xFF0000}, {{300, 575}, 0xFF0000},
                     {{324, 384}, 0x0000FF}, {{680, 384}, 0x0000FF}, {{708, 196}, 0x00FF00}, {{1021, 575}, 0x00FF00},
                     {{1021, 580}, background}, {{512, 765}, background}}},
   };
@@ -153,9 +154,16 @@ TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
     SCOPED_TRACE(c.name);
     KillStrayPrograms();
     FixedStyle(0);
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", c.stored);
-    Process vd = StartVd();
-    EXPECT_EQ(ControlText(MainWindow(vd), ids::lblStyle), c.name) << "the stored value names the style";
+    ::DeleteFileA(DefaultListPath().c_str());
+    Process vd = StartVd("-n " + folder);  // lists the picture and opens the main window
+    // Fill and Fit are picked by hand from the style list.
+    HWND main = MainWindow(vd);
+    HWND label = ::GetDlgItem(main, ids::lblStyle), styles = ::GetDlgItem(main, ids::lstStyle);
+    ::PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::PostMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return IsVisible(styles); }, 3000)) << "a left click on the label opens the style list";
+    ClickListItem(styles, c.index);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(main, ids::lblStyle) == c.name && !IsVisible(styles); }, 3000));
     auto bmp = ApplyByDoubleClick(vd, 0);
     ASSERT_TRUE(bmp) << "the wallpaper bitmap is written";
     EXPECT_EQ(bmp->width, kScreenW);
