@@ -1,6 +1,6 @@
-// Writes the seed corpus for the fuzz targets: the hostile pictures (headers
-// that claim billions of pixels, short bitmaps, late giant GIF frames) and
-// ordinary ones, list files, command texts and stored setting texts.
+// Writes seed inputs for the fuzz targets: pictures whose headers claim
+// billions of pixels, bitmaps cut short, GIFs with a giant late frame, sound
+// pictures beside them, list files, command texts and stored setting texts.
 // Usage: make_corpus <folder>; it fills <folder>/<target>/.
 #include <filesystem>
 #include <fstream>
