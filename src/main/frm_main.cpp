@@ -45,6 +45,19 @@ int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 // The style rule measures the picture box, which adds a 2-pixel border on each side.
 int SuggestFor(int width, int height) { return vd::SuggestStyle(width + 4, height + 4, ScreenWidth(), ScreenHeight()); }
 
+// Draws a top-down BGRA picture at (x, y).
+void DrawImage(HDC dc, int x, int y, const vd::Image& image) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = image.Width();
+  bi.bmiHeader.biHeight = -image.Height();
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(image.Width()), static_cast<DWORD>(image.Height()), 0, 0, 0,
+                      static_cast<UINT>(image.Height()), image.View().data, &bi, DIB_RGB_COLORS);
+}
+
 void Fill(HDC dc, int l, int t, int r, int b, COLORREF c) {
   RECT rc{l, t, r, b};
   HBRUSH br = ::CreateSolidBrush(c);
@@ -507,17 +520,7 @@ void FrmMain::SelectQuietly(int index) {
 
 void FrmMain::PaintPreview(HDC dc, const RECT& rc) {
   Fill(dc, rc.left, rc.top, rc.right, rc.bottom, RGB(90, 100, 115));
-  if (preview_.Empty()) return;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = preview_.Width();
-  bi.bmiHeader.biHeight = -preview_.Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBitsToDevice(dc, rc.left + 1, rc.top + 1, static_cast<DWORD>(preview_.Width()),
-                      static_cast<DWORD>(preview_.Height()), 0, 0, 0, static_cast<UINT>(preview_.Height()),
-                      preview_.View().data, &bi, DIB_RGB_COLORS);
+  if (!preview_.Empty()) DrawImage(dc, rc.left + 1, rc.top + 1, preview_);
 }
 
 void FrmMain::PaintButton(int index, HDC dc, const RECT& rc) {
@@ -597,17 +600,7 @@ void FrmMain::ResetHoverPictures() {
 
 void FrmMain::Form_LostFocus() { ResetHoverPictures(); }
 
-void FrmMain::PaintSkin(HDC dc) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = skin_.Width();
-  bi.bmiHeader.biHeight = -skin_.Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(skin_.Width()), static_cast<DWORD>(skin_.Height()), 0, 0, 0,
-                      static_cast<UINT>(skin_.Height()), skin_.View().data, &bi, DIB_RGB_COLORS);
-}
+void FrmMain::PaintSkin(HDC dc) { DrawImage(dc, 0, 0, skin_); }
 
 void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
   // The minimise (0, 1) and close (2, 3) pictures; odd ones are hovered.
