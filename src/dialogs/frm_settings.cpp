@@ -117,6 +117,7 @@ void FrmSettings::CreateControls() {
   lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
   lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 250, 116, 168, 32);
   lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge
+  lblP[2].GrowToFitText();
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
   Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 242, 162, 202, 44);

@@ -205,6 +205,24 @@ bool Label::Create(Form& owner, int id, const std::string& text, int x, int y, i
   return CreateChild(owner, "STATIC", text, WS_VISIBLE | SS_NOTIFY | extraStyle, 0, id, x, y, width, height);
 }
 
+void Label::GrowToFitText() {
+  if (!hwnd_) return;
+  RECT outer{};
+  ::GetWindowRect(hwnd_, &outer);
+  const std::string text = Text();
+  RECT needed{0, 0, outer.right - outer.left, 0};
+  HDC dc = ::GetDC(hwnd_);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  UINT format = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;  // as the static control draws it
+  if (::GetWindowLongA(hwnd_, GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, format);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hwnd_, dc);
+  if (needed.bottom > outer.bottom - outer.top)
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, needed.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Label::OnCommand(int code) {
   if (code == STN_CLICKED && Click) Click();
 }

@@ -95,6 +95,9 @@ class Control {
 class Label : public Control {
  public:
   bool Create(Form& owner, int id, const std::string& text, int x, int y, int width, int height, DWORD extraStyle = 0);
+  // Makes a wrapping label tall enough for every line of its text in its font:
+  // at another DPI the text can wrap into more lines than the layout allowed for.
+  void GrowToFitText();
   Handler Click;
 
  protected:

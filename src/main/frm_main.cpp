@@ -530,7 +530,7 @@ void FrmMain::PaintButton(int index, HDC dc, const RECT& rc) {
   HBRUSH tile = ::CreateSolidBrush(hot ? RGB(70, 140, 215) : RGB(46, 104, 170));
   HGDIOBJ oldBrush = ::SelectObject(dc, tile);
   HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, 10, 10);
+  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, forms::Scale(10), forms::Scale(10));
   ::SelectObject(dc, oldPen);
   ::SelectObject(dc, oldBrush);
   ::DeleteObject(tile);

@@ -282,6 +282,27 @@ std::string MakeBmp(int width, int height, unsigned char b, unsigned char g, uns
   return out;
 }
 
+int Scaled(int units) {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return ::MulDiv(units, dpi > 0 ? dpi : 96, 96);
+}
+
+DpiSetting::DpiSetting(DWORD dpi) {
+  DWORD size = sizeof old_;
+  had_ = ::RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+         ERROR_SUCCESS;
+  ::RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+}
+
+DpiSetting::~DpiSetting() {
+  if (had_)
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &old_, sizeof old_);
+  else
+    RegDeleteValueIfAny(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
+}
+
 VdTest::VdTest() : temp_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
   KillStrayPrograms();
   RegDeleteKeyTree(HKEY_CURRENT_USER, kProgramKey);

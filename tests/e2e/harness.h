@@ -87,6 +87,23 @@ class TempDir {
   std::string path_;
 };
 
+// 96-DPI layout units in pixels at the system's DPI, as VD lays out its windows.
+int Scaled(int units);
+
+// Sets the system's dots per inch for programs started from here on, and puts
+// the old setting back when it goes.
+class DpiSetting {
+ public:
+  explicit DpiSetting(DWORD dpi);
+  ~DpiSetting();
+  DpiSetting(const DpiSetting&) = delete;
+  DpiSetting& operator=(const DpiSetting&) = delete;
+
+ private:
+  DWORD old_ = 96;
+  bool had_ = false;
+};
+
 // A small valid 24-bit BMP of one colour (B, G, R).
 std::string MakeBmp(int width, int height, unsigned char b, unsigned char g, unsigned char r);
 

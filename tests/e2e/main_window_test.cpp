@@ -201,37 +201,6 @@ TEST_F(MainWindowTest, LocationTipNamesTheEntryUnderTheMouseAndIsClearedOverTheE
   EXPECT_TRUE(WaitUntil([&] { return tipText() == " Location: " + dir + "\\first.bmp "; }, 8000)) << tipText();
 }
 
-// Sets the system's dots per inch for programs started from here on.
-class DpiSetting {
- public:
-  explicit DpiSetting(DWORD dpi) {
-    DWORD size = sizeof old_;
-    had_ = ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_,
-                          &size) == ERROR_SUCCESS;
-    Set(dpi);
-  }
-  ~DpiSetting() {
-    if (had_) {
-      Set(old_);
-    } else {
-      HKEY k = nullptr;
-      if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-        ::RegDeleteValueA(k, "LogPixels");
-        ::RegCloseKey(k);
-      }
-    }
-  }
-  DpiSetting(const DpiSetting&) = delete;
-  DpiSetting& operator=(const DpiSetting&) = delete;
-
- private:
-  static void Set(DWORD dpi) {
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
-  }
-  DWORD old_ = 96;
-  bool had_ = false;
-};
-
 TEST_F(MainWindowTest, WindowFitsItsContentAndDropDownListsTheirEntriesAtEveryDpi) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
   DWORD_PTR itemHeightAt96 = 0;

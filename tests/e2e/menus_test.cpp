@@ -27,11 +27,7 @@ class MenusTest : public VdTest {
     return WaitNoPopupMenu();
   }
   bool ChooseFromImageMenu(HWND main, std::initializer_list<WPARAM> keys) {
-    RightClickControl(ImgList(main), 20, 60);
-    HWND menu = WaitForPopupMenu();
-    if (!menu) return false;
-    MenuKeys(menu, keys);
-    return WaitNoPopupMenu();
+    return e2e::ChooseFromImageMenu(ImgList(main), keys);
   }
   std::string Pic(const std::string& name, std::uint32_t rgb, int w = 40, int h = 30) {
     const std::string p = Temp() / name;

@@ -6,6 +6,7 @@
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
+#include "ui.h"
 
 namespace e2e {
 namespace {
@@ -135,6 +136,18 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
       EXPECT_LE(ColourDistance(bmp->At(p.x, p.y), colour), 40) << p.x << "," << p.y;
     }
   }
+
+  // Properties gives the size as the photo is shown.
+  KillStrayPrograms();
+  Process vd = StartVd();
+  HWND imgList = ::GetDlgItem(MainWindow(vd), ids::imgList);
+  ClickListItem(imgList, 0);
+  ASSERT_TRUE(ChooseFromImageMenu(imgList, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND box = WaitForDialog(vd.Pid(), "portrait");
+  ASSERT_TRUE(box);
+  const std::string text = MessageBoxText(box);
+  EXPECT_NE(text.find("900x1200"), std::string::npos) << text;
+  PressButton(box, IDOK);
 }
 
 }  // namespace

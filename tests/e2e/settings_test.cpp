@@ -420,7 +420,7 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
   // A drag on the dialog's bare background moves it like its title bar.
   RECT was{};
   ::GetWindowRect(dlg, &was);
-  POINT grab{100, 240};  // below the options, left of the buttons
+  POINT grab{Scaled(100), Scaled(240)};  // below the options, left of the buttons
   ::ClientToScreen(dlg, &grab);
   Drag(grab, {grab.x + 60, grab.y + 40});
   RECT now{};

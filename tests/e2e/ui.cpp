@@ -47,6 +47,14 @@ void MenuKeys(HWND menu, std::initializer_list<WPARAM> keys) {
   }
 }
 
+bool ChooseFromImageMenu(HWND imgList, std::initializer_list<WPARAM> keys) {
+  RightClickControl(imgList, 20, 60);
+  HWND menu = WaitForPopupMenu();
+  if (!menu) return false;
+  MenuKeys(menu, keys);
+  return WaitNoPopupMenu();
+}
+
 bool ChooseTrayEntry(HWND mainWindow, int downs) {
   PostTrayMessage(mainWindow, WM_RBUTTONDOWN);
   PostTrayMessage(mainWindow, WM_RBUTTONUP);

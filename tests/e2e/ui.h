@@ -22,6 +22,9 @@ void MenuKeys(HWND menu, std::initializer_list<WPARAM> keys);
 // of the down arrow reach; false when no menu appeared.
 bool ChooseTrayEntry(HWND mainWindow, int downs);
 
+// Right-clicks the main window's list and chooses from the image menu with keys.
+bool ChooseFromImageMenu(HWND imgList, std::initializer_list<WPARAM> keys);
+
 // A click on a control (a panel button, a list entry's right click).
 void ClickControl(HWND control);
 void RightClickControl(HWND control, int x = 10, int y = 5);

@@ -170,8 +170,11 @@ TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
     EXPECT_EQ(bmp->height, kScreenH);
     EXPECT_EQ(Desktop("WallpaperStyle"), c.stored);
     EXPECT_EQ(Desktop("TileWallpaper"), "0");
+    RECT open{};  // the main window stays open over the middle of the desktop
+    if (IsVisible(main)) ::GetWindowRect(main, &open);
     for (const auto& [pt, colour] : c.points) {
       EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "saved at " << pt.x << "," << pt.y;
+      if (::PtInRect(&open, pt)) continue;
       std::uint32_t shown = 0;
       WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
       EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
