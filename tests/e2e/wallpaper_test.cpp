@@ -1,6 +1,8 @@
 // The wallpaper list and the wallpaper itself: lists from folders and files,
 // the composition in each style as saved and as shown on the desktop, the
 // black-and-white filter and calendar page, the cycle timer.
+#include <set>
+
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
@@ -454,6 +456,61 @@ TEST_F(CycleTimePickerTest, DisabledLabelOffersToEnableAndAPickIsStored) {
   EXPECT_TRUE(WaitUntil([&] { return ControlText(main, ids::lblTime) == "30 minutes" && !IsVisible(times); }, 3000));
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "Wallpaper Cycle Time"), "2");
   EXPECT_TRUE(vd.Running());
+}
+
+TEST_F(WallpaperTest, RandomOrderShowsEveryPictureOnceBeforeAnyComesAgain) {
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "1");
+  const std::uint32_t colours[] = {0xC02020, 0x20C020, 0x2020C0, 0xC0C020, 0x20C0C0};
+  std::string list;
+  for (int i = 0; i < 4; ++i) {
+    const std::string pic = Temp() / ("p" + std::to_string(i) + ".bmp");
+    ASSERT_TRUE(MakeSolidPicture(pic, 32, 24, "bmp", colours[i]));
+    list += pic + "\r\n";
+  }
+  WriteFileText(DefaultListPath(), list);
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  // One change from the tray menu; the picture shown, by its colour.
+  std::vector<int> shown;
+  auto change = [&] {
+    ::DeleteFileA(BitmapPath().c_str());
+    ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
+    std::optional<Bitmap> bmp;
+    int which = -1;
+    if (WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50)) {
+      for (int i = 0; i < 5; ++i) {
+        if (ColourDistance(bmp->At(512, 384), colours[i]) <= 8) which = i;
+      }
+    }
+    WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
+    EXPECT_GE(which, 0) << "a picture of the list is shown";
+    if (!shown.empty()) {
+      EXPECT_NE(which, shown.back()) << "change " << shown.size() << ": the same picture twice in a row";
+    }
+    shown.push_back(which);
+    return which;
+  };
+  for (int round = 0; round < 3; ++round) {
+    std::set<int> seen;
+    for (int k = 0; k < 4; ++k) seen.insert(change());
+    EXPECT_EQ(seen.size(), 4u) << "round " << round << " shows each of the four once";
+  }
+
+  // A picture added halfway through a round comes in that round, with the
+  // two not shown yet.
+  std::set<int> rest = {0, 1, 2, 3};
+  rest.erase(change());
+  rest.erase(change());
+  const std::string added = Temp() / "p4.bmp";
+  ASSERT_TRUE(MakeSolidPicture(added, 32, 24, "bmp", colours[4]));
+  Process relay = Start(PelorinExe(), "-i " + added, Temp().Path());
+  ASSERT_TRUE(relay.WaitExit(30000));
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxItems(::GetDlgItem(main, ids::imgList)).size() == 5; }, 10000));
+  rest.insert(4);
+  std::set<int> seen;
+  for (int k = 0; k < 3; ++k) seen.insert(change());
+  EXPECT_EQ(seen, rest);
 }
 
 }  // namespace
