@@ -1,8 +1,8 @@
-// Under Wine: the main window's region cut from the skin at 96 and 192 DPI
-// (one pass over a DIB) against the same region made pixel by pixel with
+// Under Wine: the main window's skin drawn at 96 and 192 DPI and its region
+// (one pass over the pixels) against the same region made pixel by pixel with
 // GetPixel and one CombineRgn per run; then VD itself: start to icon, right
 // click to menu, and private bytes when idle with icon and menus loaded.
-// Usage: tray_winbench <skin.bmp> [VD.exe]. Prints figures; never run as a test.
+// Usage: tray_winbench [VD.exe]. Prints figures; never run as a test.
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/skin_region.h"
 #include "main/skin_form.h"
 
 namespace {
@@ -43,61 +44,64 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-void RegionFigures(const char* skinPath) {
-  HBITMAP skin = static_cast<HBITMAP>(::LoadImageA(nullptr, skinPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  if (!skin) {
-    std::printf("cannot read %s\n", skinPath);
-    return;
-  }
+// The main window's skin as VD draws it at dpi.
+vd::Image Skin(UINT dpi) {
+  auto at = [dpi](int units) { return ::MulDiv(units, static_cast<int>(dpi), 96); };
+  return vd::DrawPanelSkin(at(440), at(262), {at(16), at(2), 0xFF00FF, 0x2E68AA, 0xECF0F5});
+}
+
+void RegionFigures() {
   HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   for (UINT dpi : {96u, 192u}) {
-    std::vector<double> times, built;
+    std::vector<double> drawn, times, built;
+    for (int i = 0; i < 30; ++i) {
+      auto d0 = Clock::now();
+      vd::Image skin = Skin(dpi);
+      drawn.push_back(Ms(d0, Clock::now()));
+    }
+    const vd::Image skin = Skin(dpi);
     for (int i = 0; i < 30; ++i) {
       std::int32_t k = 0;
       auto b0 = Clock::now();
-      ApplySkinRegion(nullptr, ReadSkin(skin), k, dpi);  // made, not given to a window
+      ApplySkinRegion(nullptr, skin, k);  // made, not given to a window
       built.push_back(Ms(b0, Clock::now()));
     }
     for (int i = 0; i < 30; ++i) {
       std::int32_t key = 0;
       auto t0 = Clock::now();
-      ApplySkinRegion(window, ReadSkin(skin), key, dpi);
+      ApplySkinRegion(window, skin, key);
       times.push_back(Ms(t0, Clock::now()));
     }
-    // Baseline: the skin at the same scale in a memory DC, read with GetPixel.
-    BITMAP info{};
-    ::GetObjectA(skin, sizeof info, &info);
-    const int w = ::MulDiv(info.bmWidth, static_cast<int>(dpi), 96), h = ::MulDiv(info.bmHeight, static_cast<int>(dpi), 96);
+    // Baseline: the same skin in a memory DC, read with GetPixel.
+    const int w = skin.Width(), h = skin.Height();
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     HDC screen = ::GetDC(nullptr);
-    HDC src = ::CreateCompatibleDC(screen), dst = ::CreateCompatibleDC(screen);
-    HBITMAP big = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ o1 = ::SelectObject(src, skin), o2 = ::SelectObject(dst, big);
-    ::SetStretchBltMode(dst, COLORONCOLOR);
-    ::StretchBlt(dst, 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+    ::SetDIBits(dc, dib, 0, static_cast<UINT>(h), skin.View().data, &bi, DIB_RGB_COLORS);
+    HGDIOBJ old = ::SelectObject(dc, dib);
     auto t0 = Clock::now();
-    HRGN slow = PixelByPixelRegion(dst, w, h);
+    HRGN slow = PixelByPixelRegion(dc, w, h);
     const double baseline = Ms(t0, Clock::now());
     // Both ways must give the same region.
     std::int32_t key = 0;
-    ApplySkinRegion(window, ReadSkin(skin), key, dpi);
+    ApplySkinRegion(window, skin, key);
     HRGN fast = ::CreateRectRgn(0, 0, 0, 0);
     ::GetWindowRgn(window, fast);
     const bool same = ::EqualRgn(fast, slow) != FALSE;
     ::DeleteObject(fast);
     ::DeleteObject(slow);
-    ::SelectObject(src, o1);
-    ::SelectObject(dst, o2);
-    ::DeleteObject(big);
-    ::DeleteDC(src);
-    ::DeleteDC(dst);
+    ::SelectObject(dc, old);
+    ::DeleteObject(dib);
+    ::DeleteDC(dc);
     ::ReleaseDC(nullptr, screen);
     const double ms = Median(times);
-    std::printf("skin region %dx%d at %3u DPI: built %5.2f ms, built and set on the window %5.2f ms (GetPixel baseline "
-                "%6.1f ms, %.0fx; same region: %s; target < 5 ms)\n",
-                w, h, dpi, Median(built), ms, baseline, baseline / ms, same ? "yes" : "NO");
+    std::printf("skin %dx%d at %3u DPI: drawn %5.2f ms; region built %5.2f ms, built and set on the window %5.2f ms "
+                "(GetPixel baseline %6.1f ms, %.0fx; same region: %s; target < 5 ms)\n",
+                w, h, dpi, Median(drawn), Median(built), ms, baseline, baseline / ms, same ? "yes" : "NO");
   }
   ::DestroyWindow(window);
-  ::DeleteObject(skin);
 }
 
 // VD's icon in the notification area: its green hill shows in the tray strip.
@@ -205,11 +209,7 @@ void ProgramFigures(const std::string& vdExe) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::printf("usage: tray_winbench <skin.bmp> [VD.exe]\n");
-    return 1;
-  }
-  RegionFigures(argv[1]);
-  if (argc > 2) ProgramFigures(argv[2]);
+  RegionFigures();
+  if (argc > 1) ProgramFigures(argv[1]);
   return 0;
 }

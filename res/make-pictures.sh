@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Draws VD's own pictures with ImageMagick: the two notification-area icons
-# and the main window's skin (96 DPI; magenta, its top-left pixel, is the key
-# colour outside the window). The results are committed; run this only to
-# change them.
+# Draws VD's own pictures with ImageMagick: the two notification-area icons.
+# The results are committed; run this only to change them.
 set -euo pipefail
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
@@ -21,9 +19,3 @@ icon() {  # icon <out.ico> <frame> <sky> <hill> <sun>
 icon vd.ico '#2E68AA' '#AACDF0' '#5A9650' '#FFD23C'           # enabled
 icon vd-disabled.ico '#7A7F86' '#D4D7DB' '#A3A7AC' '#EDEEF0'  # disabled
 
-# The skin, the size of the main window's content: the panel with rounded
-# corners and a border in the accent colour.
-convert -size 440x262 xc:'#FF00FF' +antialias \
-  -fill '#2E68AA' -draw 'roundrectangle 0,0 439,261 16,16' \
-  -fill '#ECF0F5' -draw 'roundrectangle 2,2 437,259 14,14' \
-  -type TrueColor BMP3:skin.bmp

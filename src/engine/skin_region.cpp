@@ -1,5 +1,6 @@
 #include "engine/skin_region.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -51,38 +52,47 @@ std::vector<RegionRect> SkinRegionRects(ConstImageView skin, std::uint32_t keyCo
   return rects;
 }
 
-std::vector<RegionRect> ScaleRegionRects(const std::vector<RegionRect>& rects, int width, int height, int scaledWidth,
-                                         int scaledHeight) {
-  std::vector<RegionRect> out;
-  if (width <= 0 || height <= 0 || scaledWidth <= 0 || scaledHeight <= 0) return out;
-  // Scaled pixel d shows source pixel floor(d * size / scaled); so source
-  // pixels [a, b) fill the scaled pixels [ceil(a * scaled / size), ceil(b * scaled / size)).
-  auto up = [](int a, int size, int scaled) {
-    return static_cast<int>((static_cast<std::int64_t>(a) * scaled + size - 1) / size);
-  };
-  out.reserve(rects.size());
-  for (const RegionRect& r : rects) {
-    RegionRect s{up(r.left, width, scaledWidth), up(r.top, height, scaledHeight), up(r.right, width, scaledWidth),
-                 up(r.bottom, height, scaledHeight)};
-    if (s.left < s.right && s.top < s.bottom) out.push_back(s);
-  }
-  return out;
+namespace {
+
+// Whether the centre of pixel (x, y) lies inside the rectangle [left, right) x
+// [top, bottom) with corners rounded to radius r.
+bool InsideRounded(int x, int y, int left, int top, int right, int bottom, int r) {
+  if (x < left || y < top || x >= right || y >= bottom) return false;
+  if (r <= 0) return true;
+  // Twice the coordinates, so that pixel centres are whole numbers.
+  const long long px = 2LL * x + 1, py = 2LL * y + 1;
+  const long long cx = px < 2LL * (left + r) ? 2LL * (left + r) : px > 2LL * (right - r) ? 2LL * (right - r) : px;
+  const long long cy = py < 2LL * (top + r) ? 2LL * (top + r) : py > 2LL * (bottom - r) ? 2LL * (bottom - r) : py;
+  return (px - cx) * (px - cx) + (py - cy) * (py - cy) <= 4LL * r * r;
 }
 
-Image ScaleNearest(ConstImageView source, int width, int height) {
-  Image out(width, height);
-  if (source.Empty() || out.Empty()) return out;
-  ImageView dst = out.View();
-  std::vector<int> columns(static_cast<std::size_t>(width));
-  for (int x = 0; x < width; ++x)
-    columns[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<std::int64_t>(x) * source.width / width);
+void Put(std::uint8_t* p, std::uint32_t rgb) {
+  p[0] = static_cast<std::uint8_t>(rgb);
+  p[1] = static_cast<std::uint8_t>(rgb >> 8);
+  p[2] = static_cast<std::uint8_t>(rgb >> 16);
+  p[3] = 0xFF;
+}
+
+}  // namespace
+
+Image DrawPanelSkin(int width, int height, const PanelSkinLook& look) {
+  Image skin(width, height);
+  if (skin.Empty()) return skin;
+  const int r = std::max(0, std::min({look.radius, width / 2, height / 2}));
+  const int b = std::max(0, look.border);
+  const int inner = std::max(0, r - b);
+  ImageView v = skin.View();
   for (int y = 0; y < height; ++y) {
-    const int sy = static_cast<int>(static_cast<std::int64_t>(y) * source.height / height);
-    const std::uint8_t* from = source.Row(sy);
-    std::uint8_t* to = dst.Row(y);
-    for (int x = 0; x < width; ++x) std::memcpy(to + 4 * x, from + 4 * columns[static_cast<std::size_t>(x)], 4);
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t c = look.key;
+      if (InsideRounded(x, y, b, b, width - b, height - b, inner))
+        c = look.panelColour;
+      else if (InsideRounded(x, y, 0, 0, width, height, r))
+        c = look.borderColour;
+      Put(v.Pixel(x, y), c);
+    }
   }
-  return out;
+  return skin;
 }
 
 }  // namespace vd

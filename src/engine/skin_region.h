@@ -23,14 +23,15 @@ std::uint32_t PixelColour(ConstImageView image, int x, int y);
 // pixel has the key colour.
 std::vector<RegionRect> SkinRegionRects(ConstImageView skin, std::uint32_t keyColour);
 
-// The region of the skin scaled from width x height to scaledWidth x
-// scaledHeight by ScaleNearest, made from the rectangles of the unscaled skin:
-// the same pixels, without scanning the larger picture.
-std::vector<RegionRect> ScaleRegionRects(const std::vector<RegionRect>& rects, int width, int height, int scaledWidth,
-                                         int scaledHeight);
-
-// The skin at another size, each pixel copied from its nearest source pixel,
-// so that the key colour stays exact.
-Image ScaleNearest(ConstImageView source, int width, int height);
+// The main window's skin drawn at its size in pixels: a panel with rounded
+// corners of the given radius and a border of the given width, on the key
+// colour. A pixel belongs to a rounded rectangle when its centre lies inside
+// it, so the outline is as fine at 200 % as at 100 %. Colours are 0x00RRGGBB.
+struct PanelSkinLook {
+  int radius = 0;
+  int border = 0;
+  std::uint32_t key = 0, borderColour = 0, panelColour = 0;
+};
+Image DrawPanelSkin(int width, int height, const PanelSkinLook& look);
 
 }  // namespace vd

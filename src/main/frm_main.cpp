@@ -35,12 +35,25 @@ constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
 // longer is no command and is refused before the edit control copies it.
 constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
 constexpr UINT kNoticeMessage = WM_APP + 0x4E;
-constexpr int kSkinBitmap = 101;
+// The skin at 96 DPI: the panel with rounded corners and a border in the
+// accent colour, the window's whole content; magenta lies outside the window.
+constexpr int kSkinWidth = 440, kSkinHeight = 262, kSkinRadius = 16, kSkinBorder = 2;
+constexpr std::uint32_t kSkinKey = 0xFF00FF;  // 0x00RRGGBB
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+std::uint32_t Rgb(COLORREF c) { return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c); }
+
+// The skin drawn at the window's DPI rather than scaled up, so that its
+// outline and border stay as fine as at 100 %.
+vd::Image DrawSkin(UINT dpi) {
+  auto at = [dpi](int units) { return ::MulDiv(units, static_cast<int>(dpi), 96); };
+  return vd::DrawPanelSkin(at(kSkinWidth), at(kSkinHeight),
+                           {at(kSkinRadius), at(kSkinBorder), kSkinKey, Rgb(kAccentColor), Rgb(kPanelColor)});
+}
 
 // The style rule measures the picture box, which adds a 2-pixel border on each side.
 int SuggestFor(int width, int height) { return vd::SuggestStyle(width + 4, height + 4, ScreenWidth(), ScreenHeight()); }
@@ -107,8 +120,8 @@ forms::Form::WindowDesign FrmMain::Design() const {
   s.caption = forms::kProgramTitle;
   // No frame of its own: the skin gives the window its outline.
   s.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  s.width = 440;
-  s.height = 262;
+  s.width = kSkinWidth;
+  s.height = kSkinHeight;
   s.x = (ScreenWidth() - forms::Scale(s.width)) / 2;
   s.y = (ScreenHeight() - forms::Scale(s.height)) / 3;
   return s;
@@ -174,14 +187,9 @@ void FrmMain::Form_Load() {
   forms::DoEvents();
   ::Sleep(300);
   {
-    forms::GdiObject skin(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSkinBitmap), IMAGE_BITMAP, 0, 0,
-                                       LR_CREATEDIBSECTION));
-    vd::Image pixels = ReadSkin(static_cast<HBITMAP>(skin.Get()));
-    const UINT dpi = WindowDpi(Handle());
+    skin_ = DrawSkin(WindowDpi(Handle()));
     std::int32_t key = 0;
-    ApplySkinRegion(Handle(), pixels, key, dpi);
-    const SIZE size = SkinSize(pixels, dpi);
-    skin_ = dpi == 96 ? std::move(pixels) : vd::ScaleNearest(pixels.View(), size.cx, size.cy);
+    ApplySkinRegion(Handle(), skin_, key);
   }
   Hide();
   Form_MouseMove(forms::MouseArgs{});

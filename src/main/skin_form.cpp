@@ -31,28 +31,7 @@ UINT WindowDpi(HWND window) {
   return dpi ? dpi : 96;
 }
 
-vd::Image ReadSkin(HBITMAP skin) {
-  BITMAP info{};
-  if (!skin || !::GetObjectA(skin, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return {};
-  vd::Image image(info.bmWidth, info.bmHeight);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = info.bmWidth;
-  bi.bmiHeader.biHeight = -info.bmHeight;  // top-down, as the engine's images are
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  forms::MemoryDc dc(::CreateCompatibleDC(nullptr));
-  if (!::GetDIBits(dc.Get(), skin, 0, static_cast<UINT>(info.bmHeight), image.View().data, &bi, DIB_RGB_COLORS))
-    return {};
-  return image;
-}
-
-SIZE SkinSize(const vd::Image& skin, UINT dpi) {
-  return SIZE{::MulDiv(skin.Width(), static_cast<int>(dpi), 96), ::MulDiv(skin.Height(), static_cast<int>(dpi), 96)};
-}
-
-void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour, UINT dpi) {
+void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour) {
   if (skin.Empty()) return;
   std::uint32_t key = 0;  // 0x00RRGGBB, as the pixels are compared
   if (keyColour < 1) {
@@ -62,17 +41,12 @@ void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour, 
     const auto c = static_cast<COLORREF>(keyColour);
     key = static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
   }
-  const SIZE size = SkinSize(skin, dpi);
-  // The runs are found on the skin as drawn and scaled as rectangles: the
-  // same pixels as scanning the scaled picture, in a fraction of the time.
-  HRGN region = MakeRegion(vd::ScaleRegionRects(vd::SkinRegionRects(skin.View(), key), skin.Width(), skin.Height(),
-                                                size.cx, size.cy),
-                           size.cx, size.cy);
+  HRGN region = MakeRegion(vd::SkinRegionRects(skin.View(), key), skin.Width(), skin.Height());
   if (!form) {
     if (region) ::DeleteObject(region);
     return;
   }
-  ::SetWindowPos(form, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(form, nullptr, 0, 0, skin.Width(), skin.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // From here the window owns the region.
   if (region && !::SetWindowRgn(form, region, TRUE)) ::DeleteObject(region);
 }

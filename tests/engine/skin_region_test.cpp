@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <string>
 
 namespace vd {
@@ -110,40 +111,66 @@ TEST(SkinRegionTest, RandomSkinsAreCoveredExactly) {
   }
 }
 
-TEST(SkinRegionTest, DoubleScaleDoublesEveryRectangle) {
-  Image skin = SkinFrom({"..##", "####", "#..#"});
-  Image big = ScaleNearest(skin.View(), 8, 6);
-  ASSERT_EQ(big.Width(), 8);
-  std::vector<RegionRect> small = SkinRegionRects(skin.View(), kKey), large = SkinRegionRects(big.View(), kKey);
-  ASSERT_EQ(small.size(), large.size());
-  for (std::size_t i = 0; i < small.size(); ++i) {
-    EXPECT_EQ(large[i], (RegionRect{small[i].left * 2, small[i].top * 2, small[i].right * 2, small[i].bottom * 2}));
-  }
-  Image odd = ScaleNearest(skin.View(), 6, 4);  // 1.5x: every pixel still one of the source's
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_EQ(PixelColour(odd.View(), x, y), PixelColour(skin.View(), x * 4 / 6, y * 3 / 4));
+}  // namespace
+}  // namespace vd
+
+namespace vd {
+namespace {
+
+constexpr std::uint32_t kBorder = 0x2E68AA, kPanel = 0xECF0F5;
+
+// How many pixels of row y the key colour takes on the left.
+int LeftKeyRun(const Image& skin, int y) {
+  int x = 0;
+  while (x < skin.Width() && PixelColour(skin.View(), x, y) == kKey) ++x;
+  return x;
 }
 
-TEST(SkinRegionTest, ScaledRectanglesCoverExactlyTheScaledSkin) {
-  std::mt19937 random(11);
-  const int sizes[][2] = {{2, 2}, {3, 2}, {5, 4}, {7, 4}, {3, 4}, {1, 2}};  // scaled = size * a / b
-  for (int round = 0; round < 120; ++round) {
-    const int w = 1 + static_cast<int>(random() % 30), h = 1 + static_cast<int>(random() % 20);
-    std::vector<std::string> rows(static_cast<std::size_t>(h), std::string(static_cast<std::size_t>(w), '#'));
-    for (auto& row : rows)
-      for (char& c : row)
-        if (random() % 3 == 0) c = '.';
-    Image skin = SkinFrom(rows);
-    const auto& f = sizes[round % 6];
-    const int sw = std::max(1, w * f[0] / f[1]), sh = std::max(1, h * f[0] / f[1]);
-    Image scaled = ScaleNearest(skin.View(), sw, sh);
-    SCOPED_TRACE(std::to_string(round) + ": " + std::to_string(w) + "x" + std::to_string(h) + " to " +
-                 std::to_string(sw) + "x" + std::to_string(sh));
-    std::vector<int> expected = Coverage(SkinRegionRects(scaled.View(), kKey), sw, sh);
-    std::vector<int> actual = Coverage(ScaleRegionRects(SkinRegionRects(skin.View(), kKey), w, h, sw, sh), sw, sh);
-    ASSERT_EQ(actual, expected);
+TEST(PanelSkinTest, RoundedPanelWithBorderIsSymmetricAndFinerAtTwiceTheSize) {
+  std::set<int> stepsAt96, stepsAt192;
+  for (const int scale : {1, 2}) {
+    const int w = 440 * scale, h = 262 * scale, b = 2 * scale;
+    Image skin = DrawPanelSkin(w, h, {16 * scale, b, kKey, kBorder, kPanel});
+    ASSERT_EQ(skin.Width(), w);
+    ASSERT_EQ(skin.Height(), h);
+    auto at = [&](int x, int y) { return PixelColour(skin.View(), x, y); };
+    SCOPED_TRACE(scale);
+    for (int x : {0, w - 1})
+      for (int y : {0, h - 1}) EXPECT_EQ(at(x, y), kKey) << "corner cut";
+    EXPECT_EQ(at(w / 2, 0), kBorder);
+    EXPECT_EQ(at(w / 2, b - 1), kBorder);
+    EXPECT_EQ(at(w / 2, b), kPanel);
+    EXPECT_EQ(at(0, h / 2), kBorder);
+    EXPECT_EQ(at(w - 1, h / 2), kBorder);
+    EXPECT_EQ(at(w - 1 - b, h / 2), kPanel);
+    EXPECT_EQ(at(w / 2, h - 1), kBorder);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(at(x, y), at(w - 1 - x, y)) << x << "," << y;
+        ASSERT_EQ(at(x, y), at(x, h - 1 - y)) << x << "," << y;
+      }
+    // The border runs round the corner without a gap: each row of the
+    // corner starts with border colour right after the key colour.
+    for (int y = 0; y < 16 * scale; ++y) {
+      const int run = LeftKeyRun(skin, y);
+      EXPECT_EQ(at(run, y), kBorder) << "row " << y;
+      (scale == 1 ? stepsAt96 : stepsAt192).insert(run);
+    }
+    EXPECT_EQ(LeftKeyRun(skin, 16 * scale), 0) << "the straight edge begins under the corner";
   }
+  EXPECT_GT(stepsAt192.size(), stepsAt96.size() + 6) << "drawn at 200 %, not doubled";
+}
+
+TEST(PanelSkinTest, RadiusIsClampedAndEmptySizesGiveNoSkin) {
+  EXPECT_TRUE(DrawPanelSkin(0, 10, {4, 1, kKey, kBorder, kPanel}).Empty());
+  Image pill = DrawPanelSkin(20, 6, {50, 1, kKey, kBorder, kPanel});  // radius beyond half the height
+  ASSERT_FALSE(pill.Empty());
+  EXPECT_EQ(PixelColour(pill.View(), 0, 0), kKey);
+  EXPECT_EQ(PixelColour(pill.View(), 10, 0), kBorder);
+  EXPECT_EQ(PixelColour(pill.View(), 10, 3), kPanel);
+  Image square = DrawPanelSkin(5, 5, {0, 0, kKey, kBorder, kPanel});
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelColour(square.View(), x, y), kPanel);
 }
 
 }  // namespace
