@@ -1,7 +1,6 @@
 #include "engine/skin_region.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace vd {
