@@ -34,10 +34,7 @@ TEST_F(BigPictureTest, CenteredAndTiledShowThePictureAtItsOwnSizeStretchedShowsA
   for (const Case& c : cases) {
     SCOPED_TRACE("style " + std::to_string(c.style));
     KillStrayPrograms();
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(c.style));
+    FixedStyle(c.style);
     Process vd = StartVd();
     ::DeleteFileA(BitmapPath().c_str());
     DoubleClickListItem(::GetDlgItem(MainWindow(vd), ids::imgList), 0);

@@ -64,14 +64,6 @@ class HardeningTest : public VdTest {
   std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
   HWND ImgList(const Process& vd) const { return ::GetDlgItem(MainWindow(vd), ids::imgList); }
 
-  // No change at start, a fixed style, no calendar page.
-  void Quiet(int style) {
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(style));
-  }
-
   std::string Picture(const std::string& name, std::uint32_t rgb = 0x4080C0) {
     const std::string path = Temp() / name;
     EXPECT_TRUE(MakeSolidPicture(path, 8, 8, "bmp", rgb));
@@ -109,7 +101,7 @@ class HardeningTest : public VdTest {
 };
 
 TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy) {
-  Quiet(2);
+  FixedStyle(2);
   struct Hostile {
     std::string name, bytes, reason;
   };
@@ -162,7 +154,7 @@ TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy)
 }
 
 TEST_F(HardeningTest, DefaultListHeldOpenAtStartIsNeverWrittenOver) {
-  Quiet(0);
+  FixedStyle(0);
   const std::string red = Picture("red.bmp"), green = Picture("green.bmp"), blue = Picture("blue.bmp");
   const std::string original = Lines({red, green});
   WriteFileText(DefaultListPath(), original);
@@ -202,7 +194,7 @@ TEST_F(HardeningTest, DefaultListHeldOpenAtStartIsNeverWrittenOver) {
 }
 
 TEST_F(HardeningTest, DotsInAListPathOnTheCommandLineAreResolved) {
-  Quiet(0);
+  FixedStyle(0);
   const std::string red = Picture("red.bmp"), green = Picture("green.bmp");
   const std::string lists = Temp() / "lists";
   MakeFolder(lists);
@@ -220,7 +212,7 @@ TEST_F(HardeningTest, DotsInAListPathOnTheCommandLineAreResolved) {
 }
 
 TEST_F(HardeningTest, OversizedCommandTextsAreRefusedAndVdKeepsRunning) {
-  Quiet(0);
+  FixedStyle(0);
   const std::string red = Picture("red.bmp");
   Process vd = StartVd();
   HWND main = MainWindow(vd);
@@ -303,7 +295,7 @@ std::vector<std::string> OtherNames(const std::string& folder, const std::vector
 }
 
 TEST_F(HardeningTest, FailedSavesLeaveNoDebrisAndNeverMoveAFolder) {
-  Quiet(0);
+  FixedStyle(0);
   const std::string red = Picture("red.bmp"), green = Picture("green.bmp");
   const std::vector<std::string> known = {"red.bmp", "green.bmp", "VDesk.ini"};
   WriteFileText(DefaultListPath(), Lines({red}));
@@ -339,7 +331,7 @@ TEST_F(HardeningTest, FailedSavesLeaveNoDebrisAndNeverMoveAFolder) {
 }
 
 TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
-  Quiet(0);
+  FixedStyle(0);
   const std::string top = Temp() / "walk";
   MakeFolder(top);
   MakeFolder(top + "\\sub");
@@ -355,7 +347,7 @@ TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
 }
 
 TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {
-  Quiet(0);
+  FixedStyle(0);
   // "10" is what the system itself writes for Fill.
   RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "10");
   const std::string pic = Temp() / "red.bmp";
@@ -374,7 +366,7 @@ TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {
 }
 
 TEST_F(HardeningTest, RelaysWhileVdIsBusyAreWaitedForAndAppliedOnce) {
-  Quiet(2);
+  FixedStyle(2);
   // A change of this picture keeps VD from answering for seconds.
   const std::string big = Temp() / "big.jpg";
   const auto t0 = Clock::now();

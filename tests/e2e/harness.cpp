@@ -333,6 +333,13 @@ bool VdTest::WaitReady(const Process& p, int timeoutMs) {
       timeoutMs, 50);
 }
 
+void VdTest::FixedStyle(int style) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(style));
+}
+
 HWND VdTest::MainWindow(const Process& p) const { return FindProcessWindow(p.Pid(), kFormClass, kMainTitle); }
 
 }  // namespace e2e

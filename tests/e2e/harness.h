@@ -119,6 +119,9 @@ class VdTest : public ::testing::Test {
   bool WaitReady(const Process& p, int timeoutMs = 15000);
   HWND MainWindow(const Process& p) const;
   std::string DefaultListPath() const { return temp_.Path() + "\\VDesk.ini"; }
+  // Settings for a predictable change: no change at start, no suggested
+  // style, no calendar page, and this desktop style.
+  static void FixedStyle(int style);
   const TempDir& Temp() const { return temp_; }
 
   TempDir temp_;

@@ -73,10 +73,7 @@ void ExpectEveryCaptionFits(HWND dialog, UINT dpi, bool buttonsOnly) {
 class HighDpiTest : public VdTest {};
 
 TEST_F(HighDpiTest, WindowsMenusAndDialogsScaleWithNothingCutOffAndTheWallpaperFillsTheScreen) {
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "2");
+  FixedStyle(2);
   const std::string folder = Temp() / "pictures";
   MakeFolder(folder);
   ASSERT_TRUE(MakeSolidPicture(folder + "\\teal.bmp", 300, 200, "bmp", 0x108080));

@@ -125,10 +125,7 @@ TEST_F(MainWindowTest, TimedChangeWithTheStyleListOpenComposesThePictureAndIsNoH
 }
 
 TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "2");
+  FixedStyle(2);
   const std::string dir = Temp() / "pics";
   MakeFolder(dir);
   const std::uint32_t colours[] = {0x00FF00, 0xFF00FF};

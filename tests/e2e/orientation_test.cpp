@@ -60,10 +60,7 @@ bool TagOrientation(const std::string& path, int orientation) {
 class OrientationTest : public VdTest {};
 
 TEST_F(OrientationTest, PhotosOfEveryOrientationComeOutUpright) {
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "0");
+  FixedStyle(0);
   std::string list;
   for (int o = 1; o <= 8; ++o) {
     const std::string pic = Temp() / ("photo" + std::to_string(o) + ".jpg");
@@ -98,9 +95,7 @@ TEST_F(OrientationTest, PhotosOfEveryOrientationComeOutUpright) {
 TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecoded) {
   // Stored 1200 x 900, shown 900 x 1200: taller than the screen, so Centered
   // decodes only the middle; Stretched scales the whole of it.
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  FixedStyle(0);  // each case below sets its own style
   kUprightW = 900;
   kUprightH = 1200;
   g_orientation = 6;

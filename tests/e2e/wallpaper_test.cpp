@@ -18,13 +18,6 @@ class WallpaperTest : public VdTest {
   HWND ImgList(const Process& vd) const { return ::GetDlgItem(MainWindow(vd), ids::imgList); }
   std::optional<std::string> Desktop(const char* name) const { return RegRead(HKEY_CURRENT_USER, kDesktopKey, name); }
 
-  // Settings for a predictable change: no automatic change at start, a fixed style.
-  void FixedStyle(int style) {
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");
-    RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(style));
-  }
 
   // Double-clicks entry i and waits for the bitmap to be written.
   std::optional<Bitmap> ApplyByDoubleClick(const Process& vd, int i) {
