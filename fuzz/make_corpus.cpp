@@ -1,21 +1,22 @@
-// Writes seed inputs for the fuzz targets: pictures whose headers claim
-// billions of pixels, bitmaps cut short, GIFs with a giant late frame, sound
-// pictures beside them, list files, command texts and stored setting texts.
+// Writes the starting inputs of each fuzz driver: pictures whose headers give
+// sizes of billions of pixels, bitmaps cut short, GIFs with a giant late
+// frame, good pictures beside them, list files, command texts and stored
+// setting texts.
 // Usage: make_corpus <folder>; it fills <folder>/<target>/.
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/byte_strings.h"
+
 namespace {
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-std::string Be16(unsigned v) { return {static_cast<char>((v >> 8) & 255), static_cast<char>(v & 255)}; }
-std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
-std::string Segment(unsigned marker, const std::string& body) {
-  return std::string("\xFF") + static_cast<char>(marker) + Be16(static_cast<unsigned>(body.size() + 2)) + body;
-}
+using bytes::Be16;
+using bytes::Be32;
+using bytes::Le16;
+using bytes::Le32;
+using bytes::Segment;
 
 std::string Jpeg(unsigned sof, unsigned width, unsigned height, std::size_t scan) {
   return "\xFF\xD8" + Segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14)) +

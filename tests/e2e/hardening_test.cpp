@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
+#include "support/byte_strings.h"
 
 namespace e2e {
 namespace {
@@ -22,13 +23,11 @@ std::string Lines(const std::vector<std::string>& paths) {
   return s;
 }
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-std::string Be16(unsigned v) { return {static_cast<char>((v >> 8) & 255), static_cast<char>(v & 255)}; }
-std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
-std::string Segment(unsigned marker, const std::string& body) {
-  return std::string("\xFF") + static_cast<char>(marker) + Be16(static_cast<unsigned>(body.size() + 2)) + body;
-}
+using bytes::Be16;
+using bytes::Be32;
+using bytes::Le16;
+using bytes::Le32;
+using bytes::Segment;
 
 // A baseline JPEG of about 10 KB whose frame header claims width x height.
 std::string JpegClaiming(unsigned width, unsigned height) {

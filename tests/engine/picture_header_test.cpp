@@ -4,13 +4,16 @@
 
 #include <string>
 
+#include "support/byte_strings.h"
+
 namespace vd {
 namespace {
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-std::string Be16(unsigned v) { return {static_cast<char>((v >> 8) & 255), static_cast<char>(v & 255)}; }
-std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+using bytes::Be16;
+using bytes::Be32;
+using bytes::Le16;
+using bytes::Le32;
+using bytes::Segment;
 
 // A bitmap file header and info header; pixels follow when given.
 std::string Bmp(int width, int height, int bits, unsigned compression, const std::string& pixels, unsigned offset = 54) {
@@ -20,9 +23,6 @@ std::string Bmp(int width, int height, int bits, unsigned compression, const std
          Le32(0) + std::string(offset - 54, '\0') + pixels;
 }
 
-std::string Segment(unsigned marker, const std::string& body) {
-  return std::string("\xFF") + static_cast<char>(marker) + Be16(static_cast<unsigned>(body.size() + 2)) + body;
-}
 std::string Sof(unsigned marker, unsigned width, unsigned height) {
   return Segment(marker, std::string("\x08") + Be16(height) + Be16(width) + std::string("\x01\x01\x11\x00", 4));
 }
