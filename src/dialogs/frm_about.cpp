@@ -8,6 +8,7 @@
 #include "dialogs/dialog_ids.h"
 #include "engine/ports.h"
 #include "main/app.h"
+#include "platform/process.h"
 #include "platform/registry_store.h"
 
 namespace {
@@ -126,19 +127,7 @@ void FrmAbout::cmdSysInfo_Click() {
   AppState& a = app();
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   const std::string path = a.registry->ReadValue(vd::Hive::LocalMachine, kMsInfoKey, "Path", "");
-  if (ProgramFileExists(path)) {
-    std::string cmd = "\"" + path + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    if (::CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      ::CloseHandle(pi.hThread);
-      ::CloseHandle(pi.hProcess);
-      return;
-    }
-  }
+  if (ProgramFileExists(path) && platform::StartProgram(path, "\"" + path + "\"", SW_SHOWNORMAL)) return;
   forms::MsgBox("System Information Is Unavailable At This Time", MB_OK | MB_ICONSTOP, forms::kProgramTitle, Handle());
 }
 

@@ -19,6 +19,7 @@
 #include "main/frm_wait.h"
 #include "main/list_store.h"
 #include "main/wallpaper.h"
+#include "platform/process.h"
 
 namespace {
 const char kListFilter[] = "Wallpapers' List (*.vdl)\0*.vdl\0";
@@ -225,17 +226,7 @@ void FrmMenus::mnuEdit_Click() {
   const int i = m.SelectedIndex();
   if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
   const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
-  std::string command = "mspaint \"" + path + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWMAXIMIZED;
-  PROCESS_INFORMATION pi{};
-  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return;
-  }
+  if (platform::StartProgram("", "mspaint \"" + path + "\"", SW_SHOWMAXIMIZED)) return;
   forms::MsgBox("The image editor (mspaint) could not be started, so this picture cannot be edited now:\r\n" + path,
                 MB_OK | MB_ICONEXCLAMATION, "Edit Picture", m.Handle());
 }
