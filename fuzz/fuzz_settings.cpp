@@ -22,6 +22,7 @@ class PiecesRegistry : public vd::RegistryPort {
     return piece;
   }
   bool WriteValue(vd::Hive, const std::string&, const std::string&, const std::string&) override { return true; }
+  bool DeleteValue(vd::Hive, const std::string&, const std::string&) override { return true; }
 
  private:
   std::string_view data_;

@@ -165,6 +165,9 @@ Section "Install"
   File "${BINDIR}\VD.exe"
   File "${BINDIR}\Pelorin.exe"
   File "/oname=Read me.txt" "${README}"
+  SetOutPath "$INSTDIR\Softwares"
+  File "${PAGE}"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The shortcut starts VD in its own folder.
@@ -231,6 +234,8 @@ keep_settings:
   Delete "$INSTDIR\VD.exe"
   Delete "$INSTDIR\Pelorin.exe"
   Delete "$INSTDIR\Read me.txt"
+  Delete "$INSTDIR\Softwares\VDesk.htm"
+  RMDir "$INSTDIR\Softwares"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"  ; only when empty: files the user put there stay
 SectionEnd

@@ -54,14 +54,24 @@ void ApplyIconTextColours() {
   if (!listView) return;
   COLORREF back = app().settings.transparentIcons != 0 ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND);
   SetIconTextColours(listView, back);
-  ::InvalidateRect(listView, nullptr, TRUE);
-  ::UpdateWindow(listView);
+  // Repainted when the shell gets to it: nothing here waits on the shell.
+  ::RedrawWindow(listView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
-void ShowHideDesktopIcons() {
+namespace {
+
+void ShowDesktopIcons(bool show) {
   // Act on the window that really holds the icons; with no icon view at all,
-  // on the first "Progman".
+  // on the first "Progman". Asynchronously: a hung shell never holds VD up.
   HWND host = IconViewHost(nullptr);
   if (!host) host = ::FindWindowExA(nullptr, nullptr, "Progman", nullptr);
-  if (host) ::ShowWindow(host, app().settings.showIcons != 0 ? SW_SHOW : SW_HIDE);
+  if (host) ::ShowWindowAsync(host, show ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace
+
+void ShowHideDesktopIcons() { ShowDesktopIcons(app().settings.showIcons != 0); }
+
+void ShowDesktopIconsAtEnd() {
+  if (app().settings.showIcons == 0) ShowDesktopIcons(true);
 }

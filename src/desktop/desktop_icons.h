@@ -9,10 +9,13 @@
 HWND FindDesktopListView();
 
 // Caption background (none, or the desktop colour when transparent captions
-// are off) and caption text colour, repainted at once.
+// are off) and caption text colour; the shell repaints them when it can.
 void ApplyIconTextColours();
 // True when the list view took the text colour.
 bool SetIconTextColours(HWND listView, COLORREF& backColour);
 
 // Shows or hides every desktop icon, as the "ShowIcons" setting says.
 void ShowHideDesktopIcons();
+// Shows the icons again if VD hid them: VD is ending, and nothing else would
+// bring them back before the user signs out.
+void ShowDesktopIconsAtEnd();

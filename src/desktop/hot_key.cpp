@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "dialogs/dialogs.h"
@@ -14,7 +15,6 @@
 #include "forms/handles.h"
 #include "main/app.h"
 #include "main/frm_main.h"
-#include "main/frm_wait.h"
 #include "main/wallpaper.h"
 
 namespace {
@@ -24,7 +24,21 @@ constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
 
 bool hotKeyRegistered = false;
 bool subclassed = false;
-bool hotKeyBusy = false;
+
+// Presses that follow one another closer than a held key's auto-repeat are
+// one press: the repeats of a held key where MOD_NOREPEAT is not honoured
+// (Windows before 7, Wine), and a hasty double press.
+bool pressedBefore = false;
+DWORD lastPressAt = 0;  // message time of the last press, taken or not
+
+// The longest gap between a held key's repeats: the keyboard's delay before
+// the first repeat (250-1000 ms), or its slowest repeat period (400 ms).
+DWORD RepeatGapMs() {
+  int delay = 1;
+  ::SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+  const DWORD first = static_cast<DWORD>(std::clamp(delay, 0, 3) + 1) * 250;
+  return std::max<DWORD>(first, 400) + 100;
+}
 
 struct Choice {
   int modifier;
@@ -46,7 +60,8 @@ std::string StoredName() {
 bool Register() {
   Choice c = StoredChoice();
   if (!vd::HotKeyChoiceValid(c.modifier, c.key)) return false;
-  return ::RegisterHotKey(frmMain().Handle(), kHotKeyId, vd::HotKeyModifierFlags(c.modifier),
+  // A held key is one press, not a change per auto-repeat.
+  return ::RegisterHotKey(frmMain().Handle(), kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
                           vd::HotKeyVirtualKey(c.key)) != 0;
 }
 
@@ -111,12 +126,9 @@ bool ApplyHotKey() {
 }
 
 void OnHotKey(int /*id*/) {
-  // A press while a change (or another press) is under way is dropped: the
-  // wallpaper is changing already.
-  if (hotKeyBusy || WallpaperChangeRunning()) return;
-  forms::ScopedFlag busy(hotKeyBusy);
-  forms::DoEvents();
-  frmWait().ShowAndPaint();
-  forms::DoEvents();
-  NextWallpaper();
+  const DWORD at = static_cast<DWORD>(::GetMessageTime());
+  const bool repeat = pressedBefore && at - lastPressAt < RepeatGapMs();
+  pressedBefore = true;
+  lastPressAt = at;
+  if (!repeat) RequestNextWallpaper();
 }

@@ -11,5 +11,5 @@ void SetupHotKey(bool release);
 // outcome. True when registration failed and the user asked to pick another key.
 bool ApplyHotKey();
 
-// The change the key asks for.
+// The change a press of the key asks for.
 void OnHotKey(int id);

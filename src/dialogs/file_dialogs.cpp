@@ -33,7 +33,8 @@ std::vector<std::string> ShowFileDialogFiles(HWND owner, const std::string& filt
   ofn.nMaxFile = kNameBufferSize;
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.lpstrTitle = title.c_str();
-  ofn.Flags = OFN_EXPLORER | (open ? OFN_ALLOWMULTISELECT : 0);
+  // The program's current folder stays its own, whatever folder is browsed.
+  ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (open ? OFN_ALLOWMULTISELECT : 0);
 
   const BOOL ok = open ? ::GetOpenFileNameA(&ofn) : ::GetSaveFileNameA(&ofn);
   if (!ok) {

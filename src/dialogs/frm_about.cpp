@@ -132,7 +132,13 @@ void FrmAbout::cmdSysInfo_Click() {
 }
 
 void FrmAbout::cmdWebsite_Click() {
-  ::ShellExecuteA(nullptr, nullptr, ProductPageAddress().c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
+  const std::string page = ProductPageAddress();
+  const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(Handle(), nullptr, page.c_str(), nullptr, "C:\\",
+                                                                SW_SHOWNORMAL));
+  if (result > 32) return;
+  // A missing page, or no program for web pages.
+  forms::MsgBox("The Vexa Desktop web page could not be opened:\r\n" + page, MB_OK | MB_ICONEXCLAMATION,
+                forms::kProgramTitle, Handle());
 }
 
 void FrmAbout::cmdOK_Click() { Unload(); }

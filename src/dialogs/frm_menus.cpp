@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "desktop/tray_icon.h"
 #include "dialogs/dialogs.h"
@@ -155,11 +156,7 @@ void FrmMenus::mnuOpen_Click() {
   m.Refresh();
 }
 
-void FrmMenus::mnuChange_Click() {
-  frmWait().ShowAndPaint();
-  forms::DoEvents();
-  NextWallpaper();
-}
+void FrmMenus::mnuChange_Click() { RequestNextWallpaper(); }
 
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
@@ -195,6 +192,7 @@ void FrmMenus::mnuExit_Click() {
   if (answer != IDYES) return;
   RemoveTrayIcon();
   SetupHotKey(true);
+  ShowDesktopIconsAtEnd();
   EndProgram();
 }
 
@@ -226,7 +224,10 @@ void FrmMenus::mnuEdit_Click() {
   const int i = m.SelectedIndex();
   if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
   const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
-  if (platform::StartProgram("", "mspaint \"" + path + "\"", SW_SHOWMAXIMIZED)) return;
+  // By its full path only: a program of that name in the current folder or
+  // on the search path is never the editor.
+  const std::string editor = platform::ImageEditorPath();
+  if (!editor.empty() && platform::StartProgram(editor, "\"" + editor + "\" \"" + path + "\"", SW_SHOWMAXIMIZED)) return;
   forms::MsgBox("The image editor (mspaint) could not be started, so this picture cannot be edited now:\r\n" + path,
                 MB_OK | MB_ICONEXCLAMATION, "Edit Picture", m.Handle());
 }

@@ -25,6 +25,8 @@ class RegistryPort {
   // Creates the key path when needed and replaces an existing value.
   virtual bool WriteValue(Hive hive, const std::string& keyPath, const std::string& name,
                           const std::string& value) = 0;
+  // Removes the value; true when it is absent afterwards.
+  virtual bool DeleteValue(Hive hive, const std::string& keyPath, const std::string& name) = 0;
 };
 
 // File attribute bits, with the values Windows gives them.

@@ -1,5 +1,7 @@
 #include "engine/settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -49,6 +51,33 @@ int TextAsIndex(const std::string& text) {
   return v ? *v : -1;
 }
 
+bool StartupCommandRunsProgram(std::string_view command) {
+  // The program is the quoted first part, or else the text up to the first
+  // ".exe" that ends a word.
+  std::string_view program;
+  if (!command.empty() && command.front() == '"') {
+    const std::size_t close = command.find('"', 1);
+    program = command.substr(1, close == std::string_view::npos ? close : close - 1);
+  } else {
+    std::string lower(command);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::size_t end = std::string::npos;
+    for (std::size_t at = lower.find(".exe"); at != std::string::npos; at = lower.find(".exe", at + 1)) {
+      if (at + 4 == lower.size() || lower[at + 4] == ' ') {
+        end = at + 4;
+        break;
+      }
+    }
+    program = command.substr(0, end == std::string::npos ? command.find(' ') : end);
+  }
+  const std::size_t slash = program.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? program : program.substr(slash + 1);
+  const std::string_view own = kProgramFileName;
+  return name.size() == own.size() && std::equal(name.begin(), name.end(), own.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
 void ReadSettingsFrom(RegistryPort& registry, Settings& s, const ListIndexSink& lists) {
   const Hive hkcu = Hive::CurrentUser;
   auto read = [&](const char* key, const char* name, const char* def) {
@@ -65,7 +94,7 @@ void ReadSettingsFrom(RegistryPort& registry, Settings& s, const ListIndexSink& 
   readByte("ShowDate", "1", s.showDate);
   readByte("Transparent Icon", "1", s.transparentIcons);
   if (auto v = ToInt32(read(kProgramKey, "Icon ForeGround", "16777215"))) s.iconForeColor = *v;
-  s.runAtStartup = read(kRunKey, kRunValueName, "").find(kProgramFileName) != std::string::npos;
+  s.runAtStartup = StartupCommandRunsProgram(read(kRunKey, kRunValueName, ""));
   readByte("Enabled VD", "1", s.cyclingEnabled);
   readByte("Recurse SubFolders", "1", s.recurseSubFolders);
   readByte("Use GreyScale", "0", s.useGreyScale);

@@ -55,6 +55,10 @@ struct ListIndexSink {
 };
 
 // Reads every setting in the stored order, with its default.
+// True when a start-up command runs VD.exe (any folder, any letter case):
+// the one test of whether VD starts with the system.
+bool StartupCommandRunsProgram(std::string_view command);
+
 void ReadSettingsFrom(RegistryPort& registry, Settings& settings, const ListIndexSink& lists);
 
 struct StartupPaths {

@@ -52,10 +52,7 @@ LoadedDialogValues DialogValuesFrom(const Settings& s) {
   return out;
 }
 
-std::string StartupEntryText(bool on, const std::string& appFolder) {
-  if (!on) return "xxx";
-  return "\"" + appFolder + kProgramFileName + "\"";
-}
+std::string StartupEntryText(const std::string& appFolder) { return "\"" + appFolder + kProgramFileName + "\""; }
 
 void ApplySettingsDialog(const SettingsDialogValues& v, bool hotKeyChanged, const std::string& appFolder,
                          RegistryPort& registry, Settings& s, const SettingsApplyActions& actions) {
@@ -74,7 +71,16 @@ void ApplySettingsDialog(const SettingsDialogValues& v, bool hotKeyChanged, cons
   s.randomOrder = flag(v.randomOrder);
   s.showDate = flag(v.showDate);
 
-  registry.WriteValue(Hive::CurrentUser, kRunKey, kRunValueName, StartupEntryText(s.runAtStartup, appFolder));
+  if (s.runAtStartup) {
+    registry.WriteValue(Hive::CurrentUser, kRunKey, kRunValueName, StartupEntryText(appFolder));
+  } else {
+    // Off: our own entry goes (older versions left "xxx" there, which the
+    // system tries to run at every logon); a value that is not ours was
+    // never written by the option and is left alone.
+    const std::string stored = registry.ReadValue(Hive::CurrentUser, kRunKey, kRunValueName, "");
+    if (stored == "xxx" || StartupCommandRunsProgram(stored))
+      registry.DeleteValue(Hive::CurrentUser, kRunKey, kRunValueName);
+  }
 
   write("ShowDate", text(v.showDate));
   write("Auto Decision", text(v.autoDecision));

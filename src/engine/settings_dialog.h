@@ -52,8 +52,8 @@ std::int32_t IconColourOrDefault(std::int32_t colour);
 bool HotKeyChoiceValid(int modifierIndex, int keyIndex);
 
 // The start-up entry's text: the program's path in double quotes (so that a
-// folder with spaces cannot be misread), or "xxx" when switched off.
-std::string StartupEntryText(bool on, const std::string& appFolder);
+// folder with spaces cannot be misread). Switched off, the entry is deleted.
+std::string StartupEntryText(const std::string& appFolder);
 
 // What Apply does besides storing values, in the order it does them.
 struct SettingsApplyActions {

@@ -27,6 +27,10 @@ int SuggestStyle(int boxWidthPx, int boxHeightPx, int screenWidthPx, int screenH
   if (kFrameWidth / w > 1.9 || kFrameHeight / h > 1.9) return kStyleTiled;
   const double shape = h / w;
   if (shape > 0.645 && shape < 0.86) return kStyleStretched;
+  // Centred, a picture larger than the screen would show only its middle:
+  // fitted, it shows whole and undistorted, as a smaller one does centred.
+  const int pictureWidth = boxWidthPx - 4, pictureHeight = boxHeightPx - 4;
+  if (pictureWidth > screenWidthPx || pictureHeight > screenHeightPx) return kStyleFit;
   return kStyleCentered;
 }
 
@@ -53,6 +57,10 @@ int StyleOfDesktopValue(int value) {
     case kStyleTiled:
     case kStyleStretched:
       return value;
+    case 10:
+      return kStyleFill;
+    case 6:
+      return kStyleFit;
     default:
       return -1;
   }

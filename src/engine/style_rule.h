@@ -9,7 +9,6 @@ namespace vd {
 constexpr int kStyleCentered = 0;
 constexpr int kStyleTiled = 1;
 constexpr int kStyleStretched = 2;
-// Chosen only by hand: the rule below never suggests them.
 constexpr int kStyleFill = 3;  // scaled to cover the screen, the overflow cut equally on both sides
 constexpr int kStyleFit = 4;   // scaled to fit inside the screen, the rest in the desktop's colour
 
@@ -17,16 +16,17 @@ constexpr int kStyleFit = 4;   // scaled to fit inside the screen, the rest in t
 // the screen's size, so the system's own Fill ("10") and Fit ("6") show the
 // bitmap unchanged.
 int DesktopStyleValue(int style);
-// The style a stored "WallpaperStyle" value names at start: only the three
-// styles the rule knows. Fill and Fit are picked by hand; any other value
-// (the system's own Fill, Fit or Span among them) names none, and the
-// suggested style is used.
+// The style a stored "WallpaperStyle" value names at start: the five styles'
+// own values. Any other value (the system's Span "22" among them) names none,
+// and the suggested style is used.
 int StyleOfDesktopValue(int value);
 
 // The style for a picture shown in a picture box of boxWidthPx x boxHeightPx
 // (the picture plus a 2-pixel border on each side) on a screen of the given
 // size: Tiled when it covers less than about half the screen's width or
-// height, Stretched when its shape is close to the screen's, else Centered.
+// height, Stretched when its shape is close to the screen's, else Centered,
+// or Fit when the picture itself (the box without its border) is wider or
+// taller than the screen. Fill is never suggested.
 int SuggestStyle(int boxWidthPx, int boxHeightPx, int screenWidthPx, int screenHeightPx);
 
 // The three lines of the picture's Properties box: file name, the picture's

@@ -200,11 +200,7 @@ void FrmMain::Form_Load() {
   setHandCursors();
   AddTrayIcon();
   CheckSortMenus();
-  if (a.settings.cyclingEnabled != 0) {
-    frmWait().ShowAndPaint();
-    forms::DoEvents();
-    NextWallpaper();
-  }
+  if (a.settings.cyclingEnabled != 0) NextWallpaper();
 }
 
 void FrmMain::HandleCommandLine() {
@@ -266,6 +262,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     // The logon ends, or a setup program asks VD to make way for a new
     // version: the list is saved already, so unload and end at once.
     if (wParam) {
+      ShowDesktopIconsAtEnd();
       Unload();
       EndProgram();
     }
@@ -300,7 +297,13 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
       result = 1;
       return true;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) Form_LostFocus();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        Form_LostFocus();
+      } else if (Visible()) {
+        // Back from the settings dialog or the image editor: the desktop may
+        // have painted over the window meanwhile, so all of it is drawn anew.
+        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      }
       return false;
     case WM_EXITSIZEMOVE:
       // What the window covered during the move is stale until repainted.
@@ -380,8 +383,6 @@ void FrmMain::RunCommand(const std::string& text) {
 void FrmMain::Timer1_Timer() {
   const vd::TickOutcome tick = vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());
   if (tick.changeWallpaper) {
-    frmWait().ShowAndPaint();
-    forms::DoEvents();
     NextWallpaper();
   } else if (app().settings.transparentIcons != 0) {
     ApplyIconTextColours();  // the shell may have redrawn the captions opaque

@@ -7,10 +7,14 @@
 #include "engine/command_text.h"
 #include "main/app.h"
 #include "main/frm_wait.h"
+#include "platform/process.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   AppState& a = app();
   a.commandLine = vd::ArgumentsOfCommandLine(::GetCommandLineA());
+  // Started from Explorer or the relay, the current folder may be any
+  // folder of pictures or downloads; nothing is ever looked up there.
+  platform::UseOwnFolderAsCurrent();
 
   // One VD per logon session: a second copy notices the first here and ends
   // itself once its main window loads.

@@ -23,9 +23,53 @@ namespace {
 
 bool changeRunning = false;
 
+// When the last change ran, by the message clock. Input and commands that
+// were queued while it ran (the UI thread was busy composing) come out of
+// the queue only after it; they asked for the change that just happened.
+bool changedBefore = false;
+DWORD changeStartedAt = 0, changeEndedAt = 0;
+
+// Marks a change as running from construction to destruction.
+class ChangeScope {
+ public:
+  ChangeScope() : running_(changeRunning) { changeStartedAt = ::GetTickCount(); }
+  ~ChangeScope() {
+    changeEndedAt = ::GetTickCount();
+    changedBefore = true;
+  }
+  ChangeScope(const ChangeScope&) = delete;
+  ChangeScope& operator=(const ChangeScope&) = delete;
+
+ private:
+  forms::ScopedFlag running_;
+};
+
+// True when the message being handled was posted while the last change ran.
+bool ArrivedDuringLastChange() {
+  if (!changedBefore) return false;
+  const DWORD posted = static_cast<DWORD>(::GetMessageTime());
+  // Unsigned differences stay right across the tick count's wrap.
+  return posted - changeStartedAt <= changeEndedAt - changeStartedAt;
+}
+
+void NextWallpaperNow();
+
 }  // namespace
 
 bool WallpaperChangeRunning() { return changeRunning; }
+
+void NextWallpaper() {
+  if (changeRunning) return;
+  ChangeScope change;
+  frmWait().ShowAndPaint();
+  forms::DoEvents();
+  NextWallpaperNow();
+}
+
+void RequestNextWallpaper() {
+  if (ArrivedDuringLastChange()) return;
+  NextWallpaper();
+}
 
 void DrawDateOverlay(vd::ImageView canvas) {
   if (app().settings.showDate == 0 || canvas.Empty()) return;
@@ -38,6 +82,10 @@ namespace {
 void ApplyWallpaperNow() {
   AppState& a = app();
   FrmMain& m = frmMain();
+  // A change can run while one of the window's own modal dialogs is open
+  // (their message loops run the timer and the hot key): the window is left
+  // as enabled as it was, never enabled under its dialog.
+  const bool wasEnabled = m.Enabled();
   m.SetEnabled(false);
 
   bool written = false;
@@ -65,7 +113,7 @@ void ApplyWallpaperNow() {
   }
   if (a.settings.transparentIcons != 0) ApplyIconTextColours();
   ShowHideDesktopIcons();
-  m.SetEnabled(true);
+  m.SetEnabled(wasEnabled);
   frmWait().Unload();
 }
 
@@ -73,15 +121,15 @@ void ApplyWallpaperNow() {
 
 void ApplyWallpaper() {
   if (changeRunning) return;  // the change under way finishes and closes the progress form
-  forms::ScopedFlag running(changeRunning);
+  ChangeScope change;
   ApplyWallpaperNow();
 }
 
-void NextWallpaper() {
+namespace {
+
+void NextWallpaperNow() {
   AppState& a = app();
   FrmMain& m = frmMain();
-  if (changeRunning) return;
-  forms::ScopedFlag running(changeRunning);
   int n = static_cast<int>(m.entries.size());
   if (n < 1) {
     frmWait().Unload();  // nothing to change; do not leave the progress form up
@@ -104,6 +152,8 @@ void NextWallpaper() {
   }
   ApplyWallpaperNow();
 }
+
+}  // namespace
 
 bool ReportPictureProblem(const std::string& path) {
   const std::string problem = platform::PictureProblem(path);

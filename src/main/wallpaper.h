@@ -6,8 +6,14 @@
 
 #include "engine/image.h"
 
-// Picks the next entry (in order or at random), previews and applies it.
+// Picks the next entry (in order or at random), previews and applies it,
+// with the progress form up; nothing while a change runs. For the cycle timer
+// and start-up.
 void NextWallpaper();
+// The same for the user's hot key and "Change Wallpaper": one request gives
+// one change, so a request made while a change runs, or queued while it ran,
+// is dropped.
+void RequestNextWallpaper();
 // Makes the selected entry the wallpaper in the selected style.
 void ApplyWallpaper();
 // Stamps today's calendar page in the top-right corner when the date is on.

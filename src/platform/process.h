@@ -10,4 +10,14 @@ namespace platform {
 // command line's first word. False when it could not be started.
 bool StartProgram(const std::string& application, std::string commandLine, int show);
 
+// The full path of the system's image editor: the one registered under
+// "App Paths\mspaint.exe" (the user's, then the machine's), else the one in
+// the system folder. Never a relative name or the current folder. Empty when
+// neither file exists.
+std::string ImageEditorPath();
+
+// Makes the program's own folder its current folder, so that nothing is
+// looked up in a folder the program was merely started from.
+void UseOwnFolderAsCurrent();
+
 }  // namespace platform

@@ -48,4 +48,14 @@ bool RegistryStore::WriteValue(vd::Hive hive, const std::string& keyPath, const 
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
+bool RegistryStore::DeleteValue(vd::Hive hive, const std::string& keyPath, const std::string& name) {
+  HKEY raw = nullptr;
+  const LONG opened = ::RegOpenKeyExA(HiveKey(hive), keyPath.c_str(), 0, KEY_SET_VALUE, &raw);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  forms::RegKey key(raw);
+  const LONG deleted = ::RegDeleteValueA(key.Get(), name.c_str());
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace platform

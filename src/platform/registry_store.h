@@ -11,6 +11,7 @@ class RegistryStore final : public vd::RegistryPort {
                         const std::string& defaultText) override;
   bool WriteValue(vd::Hive hive, const std::string& keyPath, const std::string& name,
                   const std::string& value) override;
+  bool DeleteValue(vd::Hive hive, const std::string& keyPath, const std::string& name) override;
 };
 
 }  // namespace platform

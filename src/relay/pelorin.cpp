@@ -113,7 +113,10 @@ bool SendTextToApp(HWND self, const std::string& text) {
     }
     if (::IsWindow(box)) break;
   }
-  ::ShellExecuteA(self, "open", MainProgramPath().c_str(), text.c_str(), "", SW_SHOWDEFAULT);
+  // VD starts in its own folder, not in the folder Explorer started us in.
+  const std::string program = MainProgramPath();
+  const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
+  ::ShellExecuteA(self, "open", program.c_str(), text.c_str(), folder.c_str(), SW_SHOWDEFAULT);
   return accepted;
 }
 

@@ -347,8 +347,8 @@ TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
 
 TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {
   FixedStyle(0);
-  // "10" is what the system itself writes for Fill.
-  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "10");
+  // "22" is what the system itself writes for Span.
+  RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "22");
   const std::string pic = Temp() / "red.bmp";
   ASSERT_TRUE(MakeSolidPicture(pic, 800, 600, "bmp", 0xE02020));  // the screen's shape: Stretched
   WriteFileText(DefaultListPath(), Lines({pic}));

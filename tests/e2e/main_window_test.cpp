@@ -5,7 +5,9 @@
 
 #include "harness.h"
 #include "main/control_ids.h"
+#include "dialogs/dialog_ids.h"
 #include "pictures.h"
+#include "ui.h"
 
 namespace e2e {
 namespace {
@@ -124,7 +126,7 @@ TEST_F(MainWindowTest, TimedChangeWithTheStyleListOpenComposesThePictureAndIsNoH
   EXPECT_TRUE(WaitUntil([&] { return style() == "Tiled"; }, 5000)) << style();
 }
 
-TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
+TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChangeAndWhenSettingsOrTheEditorCloses) {
   FixedStyle(2);
   const std::string dir = Temp() / "pics";
   MakeFolder(dir);
@@ -140,15 +142,9 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
   HRGN outline = ::CreateRectRgn(0, 0, 0, 0);
   const bool shaped = ::GetWindowRgn(main, outline) != ERROR;
   auto inWindow = [&](int x, int y) { return !shaped || ::PtInRegion(outline, x - win.left, y - win.top); };
-  for (int change = 0; change < 5; ++change) {
-    SCOPED_TRACE("change " + std::to_string(change));
-    const std::uint32_t wallpaper = colours[change % 2];
-    ::DeleteFileA(BitmapPath().c_str());
-    DoubleClickListItem(list, change % 2);
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
-    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == wallpaper; }, 5000)) << "the desktop shows the new wallpaper";
-    // The window, except its preview (which shows the picture), never shows
-    // the wallpaper's colour once the change is done.
+  // The window, except its preview (which shows the picture), never shows
+  // the wallpaper's colour once it is done.
+  auto expectWhole = [&](std::uint32_t wallpaper) {
     int wallpaperPixels = 0;
     const bool clean = WaitUntil(
         [&] {
@@ -164,8 +160,41 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChange) {
         },
         5000, 100);
     EXPECT_TRUE(clean) << wallpaperPixels << " pixels of the window show the wallpaper";
+  };
+  std::uint32_t wallpaper = 0;
+  for (int change = 0; change < 5; ++change) {
+    SCOPED_TRACE("change " + std::to_string(change));
+    wallpaper = colours[change % 2];
+    ::DeleteFileA(BitmapPath().c_str());
+    DoubleClickListItem(list, change % 2);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == wallpaper; }, 5000)) << "the desktop shows the new wallpaper";
+    expectWhole(wallpaper);
   }
   ::DeleteObject(outline);
+
+  // Settings closed with Cancel, and with OK: the window comes back whole.
+  for (int button : {ids::cmdCancel, ids::cmdSave}) {
+    SCOPED_TRACE(button == ids::cmdSave ? "Settings, OK" : "Settings, Cancel");
+    ClickControl(::GetDlgItem(main, ids::ButtonsBase + 4));
+    HWND settings = WaitForProcessWindow(vd.Pid(), kFormClass, "Settings: Vexa Desktop v1.1", 10000);
+    ASSERT_TRUE(WaitUntil([&] { return IsVisible(settings); }, 5000));
+    ::Sleep(300);
+    ::PostMessageA(::GetDlgItem(settings, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings) && IsVisible(main); }, 5000));
+    expectWhole(wallpaper);
+  }
+
+  // Back from the image editor (a stand-in that ends at once).
+  char system[MAX_PATH];
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  const std::string editor = std::string(system) + "\\mspaint.exe";
+  ASSERT_TRUE(::CopyFileA((BinDir() + "\\stand_in_editor.exe").c_str(), editor.c_str(), FALSE));
+  ClickListItem(list, 0);
+  ASSERT_TRUE(ChooseFromImageMenu(list, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(Temp() / "mspaint-command.txt"); }, 10000));
+  ::DeleteFileA(editor.c_str());
+  expectWhole(wallpaper);
 }
 
 TEST_F(MainWindowTest, LocationTipNamesTheEntryUnderTheMouseAndIsClearedOverTheEmptyPart) {

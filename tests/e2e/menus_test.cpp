@@ -188,36 +188,61 @@ TEST_F(MenusTest, SaveListAsksBeforeReplacingAndLoadListReplacesTheList) {
   EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == c + "\r\n" + a + "\r\n"; }, 5000));
 }
 
-TEST_F(MenusTest, EditPictureHandsTheEditorTheQuotedPathOrSaysItCannot) {
+TEST_F(MenusTest, EditPictureStartsOnlyTheSystemsEditorByItsFullPathOrSaysItCannot) {
   const std::string pic = Pic("Summer Beach.jpg", 0x3366CC);
   WriteFileText(DefaultListPath(), pic + "\r\n");
-  char windows[MAX_PATH];
-  ::GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string editor = std::string(windows) + "\\system32\\mspaint.exe";
+  char system[MAX_PATH];
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  const std::string editor = std::string(system) + "\\mspaint.exe", standIn = BinDir() + "\\stand_in_editor.exe";
   ::DeleteFileA(editor.c_str());
-  Process vd = StartVd();
+  // An editor of the same name in the folder VD was started from is never run.
+  const std::string planted = Temp() / "Downloads";
+  MakeFolder(planted);
+  ASSERT_TRUE(::CopyFileA(standIn.c_str(), (planted + "\\mspaint.exe").c_str(), FALSE));
+  const char* const appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\mspaint.exe";
+  RegDeleteKeyTree(HKEY_CURRENT_USER, appPaths);
+  Process vd = Start(VdExe(), "", Temp().Path(), planted);
+  ASSERT_TRUE(WaitReady(vd));
   HWND main = MainWindow(vd);
   ClickListItem(ImgList(main), 0);
   ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(main)) == 0; }, 5000));
   const std::string before = *ReadFileText(pic);
+  const std::string record = Temp() / "mspaint-command.txt";
+  auto edit = [&] {
+    ::DeleteFileA(record.c_str());
+    return ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  };
+  auto started = [&] {
+    std::optional<std::string> cmd;
+    WaitUntil([&] { return (cmd = ReadFileText(record)).has_value() && !cmd->empty(); }, 10000);
+    return cmd.value_or("");
+  };
 
-  // No editor on this system: the user is told.
-  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  // No editor on this system: the user is told, and nothing else runs.
+  ASSERT_TRUE(edit());
   HWND box = WaitForDialog(vd.Pid(), "Edit Picture");
   ASSERT_TRUE(box);
   EXPECT_NE(MessageBoxText(box).find(pic), std::string::npos);
   PressButton(box, IDOK);
   ASSERT_TRUE(WaitDialogGone(box));
-  EXPECT_EQ(ReadFileText(pic), before);
+  ::Sleep(500);
+  EXPECT_FALSE(FileExists(record)) << "the planted editor ran";
 
-  ASSERT_TRUE(::CopyFileA((BinDir() + "\\stand_in_editor.exe").c_str(), editor.c_str(), FALSE));
-  const std::string record = Temp() / "mspaint-command.txt";
-  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-  std::optional<std::string> cmd;
-  EXPECT_TRUE(WaitUntil([&] { return (cmd = ReadFileText(record)).has_value() && !cmd->empty(); }, 10000));
+  // A registered editor that is gone: the one in the system folder.
+  RegWrite(HKEY_CURRENT_USER, appPaths, "", Temp() / "gone\\mspaint.exe");
+  ASSERT_TRUE(::CopyFileA(standIn.c_str(), editor.c_str(), FALSE));
+  ASSERT_TRUE(edit());
+  EXPECT_EQ(started(), "\"" + editor + "\" \"" + pic + "\"");
   ::DeleteFileA(editor.c_str());
-  ASSERT_TRUE(cmd);
-  EXPECT_EQ(*cmd, "mspaint \"" + pic + "\"");
+
+  // The registered editor comes first.
+  const std::string registered = Temp() / "Paint\\paint.exe";
+  MakeFolder(Temp() / "Paint");
+  ASSERT_TRUE(::CopyFileA(standIn.c_str(), registered.c_str(), FALSE));
+  RegWrite(HKEY_CURRENT_USER, appPaths, "", registered);
+  ASSERT_TRUE(edit());
+  EXPECT_EQ(started(), "\"" + registered + "\" \"" + pic + "\"");
+  RegDeleteKeyTree(HKEY_CURRENT_USER, appPaths);
   EXPECT_EQ(ReadFileText(pic), before);
 }
 

@@ -1,5 +1,6 @@
 // Phone and camera photos: the EXIF orientation tag turns the picture upright
 // before it is composed.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -106,21 +107,29 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
   kUprightH = 40;
   WriteFileText(DefaultListPath(), pic + "\r\n");
   const std::string bitmap = Temp().Path() + "\\Vexa Desktop.bmp";
+  const COLORREF sys = ::GetSysColor(COLOR_DESKTOP);  // 0x00BBGGRR
+  const std::uint32_t background = ((sys & 0xFF) << 16) | (sys & 0xFF00) | ((sys >> 16) & 0xFF);
   struct Case {
-    int style;
+    int style;  // -1: the automatic style
+    const char* written;
     std::vector<std::pair<POINT, std::uint32_t>> points;
   };
   // Centered: left (1024 - 900) / 2 = 62, top (768 - 1200) / 2 = -216, so the
-  // quadrants meet at (512, 384). Stretched: they meet there too.
+  // quadrants meet at (512, 384). Stretched: they meet there too. The
+  // automatic style fits the whole photo, 576 x 768 from x = 224, between
+  // bands of the desktop colour.
   const Case cases[] = {
-      {0, {{{300, 200}, 0xFF0000}, {{700, 200}, 0x0000FF}, {{300, 600}, 0x00FF00}, {{700, 600}, 0xFFFFFF},
-           {{30, 384}, 0x000000}, {{1000, 384}, 0x000000}}},
-      {2, {{{30, 30}, 0xFF0000}, {{1000, 30}, 0x0000FF}, {{30, 740}, 0x00FF00}, {{1000, 740}, 0xFFFFFF}}},
+      {0, "0", {{{300, 200}, 0xFF0000}, {{700, 200}, 0x0000FF}, {{300, 600}, 0x00FF00}, {{700, 600}, 0xFFFFFF},
+                {{30, 384}, 0x000000}, {{1000, 384}, 0x000000}}},
+      {2, "2", {{{30, 30}, 0xFF0000}, {{1000, 30}, 0x0000FF}, {{30, 740}, 0x00FF00}, {{1000, 740}, 0xFFFFFF}}},
+      {-1, "6", {{{230, 3}, 0xFF0000}, {{794, 3}, 0x0000FF}, {{230, 764}, 0x00FF00}, {{794, 764}, 0xFFFFFF},
+                 {{150, 384}, background}, {{900, 384}, background}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("style " + std::to_string(c.style));
     KillStrayPrograms();
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(c.style));
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(std::max(c.style, 0)));
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", c.style < 0 ? "1" : "0");
     Process vd = StartVd();
     ::DeleteFileA(bitmap.c_str());
     DoubleClickListItem(::GetDlgItem(MainWindow(vd), ids::imgList), 0);
@@ -129,6 +138,10 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
     WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
     for (const auto& [p, colour] : c.points) {
       EXPECT_LE(ColourDistance(bmp->At(p.x, p.y), colour), 40) << p.x << "," << p.y;
+    }
+    EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle") == c.written; }, 5000));
+    if (c.style < 0) {
+      EXPECT_EQ(ControlText(MainWindow(vd), ids::lblStyle), "Fit");
     }
   }
 
@@ -143,6 +156,7 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
   ASSERT_TRUE(box);
   const std::string text = MessageBoxText(box);
   EXPECT_NE(text.find("900x1200"), std::string::npos) << text;
+  EXPECT_NE(text.find("Suggested Style : Fit"), std::string::npos) << text;
   PressButton(box, IDOK);
 }
 

@@ -279,6 +279,8 @@ TEST_F(PackageTest, SilentInstallTwiceThenSilentUninstallLeavesTheUsersListsAndS
   }
   EXPECT_TRUE(FileExists(dir + "\\Read me.txt"));
   EXPECT_TRUE(FileExists(dir + "\\Uninstall.exe"));
+  // The product page that About's "Website" opens.
+  EXPECT_EQ(ReadFileText(dir + "\\Softwares\\VDesk.htm"), ReadFileText(BinDir() + "\\Softwares\\VDesk.htm"));
   EXPECT_EQ(ShortcutTarget(ShortcutPath()), dir + "\\VD.exe");
 
   // The list of installed programs, with VD's own version.

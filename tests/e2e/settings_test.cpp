@@ -12,6 +12,7 @@
 #include "dialogs/dialog_ids.h"
 #include "main/control_ids.h"
 #include "pictures.h"
+#include "ui.h"
 
 namespace e2e {
 namespace {
@@ -136,6 +137,8 @@ class StandInDesktop {
 
   COLORREF TextBkColour() const { return Query(LVM_GETTEXTBKCOLOR); }
   COLORREF TextColour() const { return Query(LVM_GETTEXTCOLOR); }
+  // The shell stops answering for a while, as a hung Explorer does.
+  void Hang(DWORD ms) const { ::PostThreadMessageA(threadId_, WM_APP, ms, 0); }
   void SetTextBkColour(COLORREF c) const {
     DWORD_PTR r = 0;
     ::SendMessageTimeoutA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(c), SMTO_ABORTIFHUNG, 3000, &r);
@@ -173,7 +176,10 @@ class StandInDesktop {
                                  nullptr, nullptr, nullptr);
     ::SetEvent(ready);
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (msg.message == WM_APP) ::Sleep(static_cast<DWORD>(msg.wParam));
+      ::DispatchMessageA(&msg);
+    }
     if (workerW) ::DestroyWindow(workerW);
     ::DestroyWindow(progman);
   }
@@ -258,7 +264,7 @@ TEST_F(SettingsTest, HeldHotKeyAsksForAnotherKeyAndTheDialogRegistersItAgain) {
   EXPECT_EQ(ProgramValue("Hot Combi"), "6");
   EXPECT_EQ(ProgramValue("SortingType"), "0");
   EXPECT_EQ(ProgramValue("Icon ForeGround"), "16777215");
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"), "xxx");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"), std::nullopt) << "off writes no command";
 
   // F7 pressed for real changes the wallpaper although cycling is disabled.
   ::DeleteFileA(BitmapPath().c_str());
@@ -266,6 +272,72 @@ TEST_F(SettingsTest, HeldHotKeyAsksForAnotherKeyAndTheDialogRegistersItAgain) {
   EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000)) << "the hot key changed the wallpaper";
   EXPECT_EQ(ControlText(MainWindow(vd), ids::lblTime), "Disabled");
   EXPECT_FALSE(HeldHotKey(VK_F7).Held()) << "VD holds F7 now";
+}
+
+TEST_F(SettingsTest, EachPressOrChangeCommandGivesOneChangeHowEverRepeatedOrHeld) {
+  // In list order, so the selected entry counts the changes: a big picture
+  // (its change takes a second or more) and small ones of other colours.
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  const std::string big = Temp() / "big.jpg", small1 = Temp() / "one.bmp", small2 = Temp() / "two.bmp";
+  ASSERT_TRUE(MakeLargeJpeg(big, 6000, 4500, 0x3060A0));
+  ASSERT_TRUE(MakeSolidPicture(small1, 16, 16, "bmp", 0xCC3333));
+  ASSERT_TRUE(MakeSolidPicture(small2, 16, 16, "bmp", 0x33CC33));
+  WriteFileText(DefaultListPath(), big + "\r\n" + small1 + "\r\n" + big + "\r\n" + small2 + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd), list = ::GetDlgItem(main, ids::imgList);
+  // Waits until every change asked for has ended and a while has passed without another.
+  auto settled = [&] {
+    int quiet = 0;
+    WaitUntil([&] {
+      quiet = FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle) || ::IsWindowEnabled(main) == FALSE ? 0 : quiet + 1;
+      return quiet >= 30;
+    }, 30000, 100);
+    return ListBoxSelection(list);
+  };
+  auto shown = [&] { return ReadBmp(BitmapPath()).value_or(Bitmap{}); };
+
+  // Two presses 150 ms apart, the second while the big picture is changing.
+  PressKey(VK_F7);
+  ::Sleep(150);
+  PressKey(VK_F7);
+  EXPECT_EQ(settled(), 0) << "two presses during one change gave two changes";
+  ASSERT_FALSE(shown().pixels.empty());
+  EXPECT_LE(ColourDistance(shown().At(512, 384), 0x3060A0), 24);
+
+  // The key held for two seconds, auto-repeating as a keyboard does.
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_F7;
+  for (int i = 0; i < 20; ++i) {
+    ::SendInput(1, &in, sizeof in);
+    ::Sleep(100);
+  }
+  in.ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(1, &in, sizeof in);
+  EXPECT_EQ(settled(), 1) << "a held key is one press";
+  EXPECT_LE(ColourDistance(shown().At(512, 384), 0xCC3333), 24);
+
+  // "Change Wallpaper" chosen again while the change it started runs.
+  ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
+  ::Sleep(150);
+  ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
+  EXPECT_EQ(settled(), 2) << "a change command during a change gave a second change";
+  EXPECT_LE(ColourDistance(shown().At(512, 384), 0x3060A0), 24);
+
+  // A change while the window's own file dialog is open leaves the window
+  // disabled under it.
+  ::PostMessageA(main, WM_COMMAND, ids::mnuAFiles, 0);
+  HWND open = WaitForDialog(vd.Pid(), "Select image ...");
+  ASSERT_TRUE(open);
+  ASSERT_FALSE(::IsWindowEnabled(main));
+  ASSERT_TRUE(::DeleteFileA(BitmapPath().c_str()));
+  PressKey(VK_F7);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000));
+  ::Sleep(1000);
+  EXPECT_FALSE(::IsWindowEnabled(main)) << "enabled under its open dialog";
+  PressButton(open, IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
 }
 
 TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDefaults) {
@@ -364,6 +436,41 @@ TEST_F(DesktopIconsTest, IconsInAWorkerWAreColouredAndHiddenThere) {
   EXPECT_TRUE(IsVisible(desktop.progman)) << "the wallpaper's window is left alone";
   EXPECT_EQ(desktop.TextBkColour(), CLR_NONE);
   EXPECT_EQ(desktop.TextColour(), RGB(255, 0, 0));
+}
+
+TEST_F(DesktopIconsTest, AHungShellNeverHoldsVdUpAndHiddenIconsComeBackWhenItEnds) {
+  StandInDesktop desktop(StandInDesktop::kProgman);
+  ASSERT_TRUE(desktop.listView);
+  OneChangeAtStart("0");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()) && !IsVisible(desktop.progman); }, 15000));
+
+  // A change while the shell hangs for 15 s, with the icons to hide again:
+  // VD may give up on the shell after a time-out, but never waits for it.
+  ::ShowWindow(desktop.progman, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(IsVisible(desktop.progman));
+  const auto hungAt = std::chrono::steady_clock::now();
+  desktop.Hang(15000);
+  ASSERT_TRUE(::DeleteFileA(BitmapPath().c_str()));
+  ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
+  ::Sleep(300);
+  ASSERT_TRUE(WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 20000));
+  DWORD_PTR r = 0;
+  EXPECT_NE(::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &r), 0);
+  const auto answeredAfter = std::chrono::steady_clock::now() - hungAt;
+  std::printf("[ measure ] VD answered %lld ms into the shell's hang\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(answeredAfter).count()));
+  EXPECT_LT(answeredAfter, std::chrono::seconds(12)) << "VD waited for the hung shell";
+
+  // Exit shows the icons VD hid.
+  ::PostMessageA(main, WM_COMMAND, ids::mnuExit, 0);
+  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  ASSERT_TRUE(ask);
+  PressButton(ask, IDYES);
+  EXPECT_TRUE(vd.WaitExit(10000));
+  EXPECT_TRUE(WaitUntil([&] { return IsVisible(desktop.progman); }, 20000)) << "the icons stay hidden";
 }
 
 // The dialogs reached as a user reaches them: the main window's buttons and
@@ -516,7 +623,7 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   std::printf("[ measure ] Apply without a hot-key change: %lld ms\n", static_cast<long long>(ms.count()));
   EXPECT_FALSE(WaitForProcessWindow(vd.Pid(), "#32770", "Success!", 1000)) << "the hot key was not touched";
   const std::vector<std::optional<std::string>> expected = {"0", "1", "1", "1", "1", "0", "1", "0", "6",
-                                                            std::to_string(RGB(0, 128, 255)), "0", "xxx"};
+                                                            std::to_string(RGB(0, 128, 255)), "0", std::nullopt};
   EXPECT_EQ(DialogValues(), expected);
   EXPECT_EQ(desktop.TextBkColour(), CLR_NONE);
   EXPECT_EQ(desktop.TextColour(), RGB(0, 128, 255));
@@ -541,8 +648,10 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg) && !::IsWindow(example); }, 5000));
 }
 
-TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrXxx) {
+TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrDeleted) {
   TwoPicturesNoCycling();
+  // Another program's command under our name reads as off.
+  RegWrite(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop", "\"C:\\Tools\\NOTVD.exe\"");
   Process vd = StartVd();
   HWND main = MainWindow(vd);
   ChooseTrayEntry(main, ids::mnuSettings);
@@ -553,8 +662,9 @@ TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrXxx) {
   Click(dlg, ids::XPCBase);  // checking asks nothing
   EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase); }, 3000));
   Click(dlg, ids::cmdApply);
-  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop").has_value(); }, 5000));
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop"), "\"" + BinDir() + "\\VD.exe\"");
+  const std::string own = "\"" + BinDir() + "\\VD.exe\"";
+  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop") == own; }, 5000))
+      << "checked by the user, it replaces the other command";
 
   Click(dlg, ids::XPCBase);
   EXPECT_EQ(Answer(vd.Pid(), "Sure?", IDNO), "You should keep this option checked\r\nAre you sure?");
@@ -564,7 +674,8 @@ TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrXxx) {
   Answer(vd.Pid(), "Sure?", IDYES);
   EXPECT_TRUE(WaitUntil([&] { return !Checked(dlg, ids::XPCBase); }, 3000));
   Click(dlg, ids::cmdApply);
-  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop") == "xxx"; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return !RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop").has_value(); }, 5000))
+      << "switched off, the entry is deleted";
 
   // The help names the stored key, not the one picked and not yet applied.
   ClickListItem(::GetDlgItem(dlg, ids::cmbKey), 5);
@@ -631,6 +742,10 @@ TEST_F(DialogsTest, AboutBoxShowsTheFileVersionAndStartsTheSystemTool) {
   RegDeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.htm");
   RegDeleteKeyTree(HKEY_LOCAL_MACHINE, pageClass);
   EndProcessesNamed("browser-standin.exe");
+  // With nothing to open web pages, the user is told.
+  Click(about, ids::cmdWebsite);
+  EXPECT_EQ(Answer(vd.Pid(), "Vexa Desktop", IDOK),
+            "The Vexa Desktop web page could not be opened:\r\n" + BinDir() + "\\Softwares\\VDesk.htm");
 
   // OK closes it; the tray menu's entry opens it again.
   Click(about, ids::cmdOK);

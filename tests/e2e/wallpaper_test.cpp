@@ -6,6 +6,7 @@
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
+#include "ui.h"
 
 namespace e2e {
 namespace {
@@ -174,6 +175,21 @@ TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
       WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
       EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
     }
+
+    // The pick outlives the program: after Exit and a new start the label and
+    // the first change still use it.
+    ::PostMessageA(main, WM_COMMAND, ids::mnuExit, 0);
+    HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
+    ASSERT_TRUE(ask);
+    PressButton(ask, IDYES);
+    ASSERT_TRUE(vd.WaitExit(10000));
+    Process again = StartVd();
+    EXPECT_EQ(ControlText(MainWindow(again), ids::lblStyle), c.name) << "after a restart";
+    bmp = ApplyByDoubleClick(again, 0);
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(Desktop("WallpaperStyle"), c.stored) << "after a restart";
+    for (const auto& [pt, colour] : c.points)
+      EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "after a restart, at " << pt.x << "," << pt.y;
   }
 }
 

@@ -23,6 +23,10 @@ class JournalRegistry : public RegistryPort {
                       value);
     return true;
   }
+  bool DeleteValue(Hive, const std::string& key, const std::string& name) override {
+    journal.push_back("delete " + key + " " + name);
+    return true;
+  }
 };
 
 SettingsApplyActions Journalled(std::vector<std::string>& journal) {
@@ -94,24 +98,39 @@ TEST(SettingsDialogApply, UnchangedHotKeyIsNotRegisteredAgainAndFailedWritesDoNo
   EXPECT_EQ(reg.journal.size(), 14u);  // 12 values and 4 actions, less the failed start-up entry and the hot key
 }
 
-TEST(SettingsDialogStartupEntry, QuotedPathWhenOnXxxWhenOffAndReadsBackTheSame) {
-  EXPECT_EQ(StartupEntryText(true, "C:\\Program Files\\Vexa Desktop\\"),
-            "\"C:\\Program Files\\Vexa Desktop\\VD.exe\"");
-  EXPECT_EQ(StartupEntryText(false, "C:\\Program Files\\Vexa Desktop\\"), "xxx");
-  // Reading it back at start-up is a search for the program's name.
-  for (bool on : {true, false}) {
-    class OneValue : public RegistryPort {
-     public:
-      std::string text;
-      std::string ReadValue(Hive, const std::string& key, const std::string& name, const std::string& def) override {
-        return key == kRunKey && name == kRunValueName ? text : def;
-      }
-      bool WriteValue(Hive, const std::string&, const std::string&, const std::string&) override { return true; }
-    } reg;
-    reg.text = StartupEntryText(on, "D:\\Apps\\VD\\");
-    Settings s;
-    ReadSettingsFrom(reg, s, {});
-    EXPECT_EQ(s.runAtStartup, on) << reg.text;
+TEST(SettingsDialogStartupEntry, OnWritesTheQuotedPathOffDeletesOnlyOurOwnEntry) {
+  SettingsDialogValues v;
+  v.runAtStartup = 1;
+  JournalRegistry reg;
+  Settings s;
+  ApplySettingsDialog(v, false, "C:\\Program Files\\Vexa Desktop\\", reg, s, {});
+  EXPECT_EQ(reg.journal.front(), "HKCU Run Vexa Desktop=\"C:\\Program Files\\Vexa Desktop\\VD.exe\"");
+
+  // Switched off, whatever stands there: ours (also an older version's
+  // "xxx") is deleted; another program's command or junk is left as it is.
+  class StoredRun : public JournalRegistry {
+   public:
+    std::string stored;
+    std::string ReadValue(Hive, const std::string& key, const std::string& name, const std::string& def) override {
+      return key == kRunKey && name == kRunValueName ? stored : def;
+    }
+  };
+  const std::pair<std::string, bool> cases[] = {
+      {"\"D:\\Apps\\VD\\VD.exe\"", true}, {"xxx", true},          {"", false},
+      {"\"C:\\Tools\\other.exe\"", false}, {std::string(100 * 1024, 'x'), false},
+  };
+  v.runAtStartup = 0;
+  for (const auto& [stored, deleted] : cases) {
+    StoredRun run;
+    run.stored = stored;
+    ApplySettingsDialog(v, false, "D:\\Apps\\VD\\", run, s, {});
+    bool sawDelete = false, sawRunWrite = false;
+    for (const std::string& entry : run.journal) {
+      sawDelete |= entry == std::string("delete ") + kRunKey + " " + kRunValueName;
+      sawRunWrite |= entry.rfind("HKCU Run ", 0) == 0;
+    }
+    EXPECT_EQ(sawDelete, deleted) << stored.substr(0, 40);
+    EXPECT_FALSE(sawRunWrite) << "off never writes a start-up command";
   }
 }
 

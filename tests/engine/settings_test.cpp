@@ -25,6 +25,10 @@ class MemoryRegistry : public RegistryPort {
     values[Id(key, name)] = value;
     return true;
   }
+  bool DeleteValue(Hive, const std::string& key, const std::string& name) override {
+    values.erase(Id(key, name));
+    return true;
+  }
 };
 
 TEST(SettingsConversions, WholeNumbersFromStoredText) {
@@ -87,9 +91,22 @@ TEST(ReadSettings, UnconvertibleTextsLeaveHoldersAndStartupEntryNeedsTheProgramN
   reg.WriteValue(Hive::CurrentUser, kRunKey, kRunValueName, "C:\\Program Files\\Vexa\\VD.exe");
   ReadSettingsFrom(reg, s, {});
   EXPECT_TRUE(s.runAtStartup);
-  reg.WriteValue(Hive::CurrentUser, kRunKey, kRunValueName, "C:\\Vexa\\vd.EXE");
-  ReadSettingsFrom(reg, s, {});
-  EXPECT_FALSE(s.runAtStartup) << "the program name is searched with exact case";
+  // On only when the command runs VD.exe itself, in any letter case.
+  const std::pair<std::string, bool> commands[] = {
+      {"C:\\Vexa\\vd.EXE", true},
+      {"\"C:\\Program Files\\Vexa Desktop\\VD.exe\" -d", true},
+      {"C:\\Program Files\\Vexa\\VD.exe /min", true},
+      {"\"C:\\Other\\NOTVD.exe\"", false},
+      {"C:\\VD.exe.old\\other.exe", false},
+      {"\"C:\\Apps\\launcher.exe\" C:\\Vexa\\VD.exe", false},
+      {std::string(100 * 1024, 'a') + "VD.exe ", false},
+      {"", false},
+  };
+  for (const auto& [command, on] : commands) {
+    reg.WriteValue(Hive::CurrentUser, kRunKey, kRunValueName, command);
+    ReadSettingsFrom(reg, s, {});
+    EXPECT_EQ(s.runAtStartup, on) << command.substr(0, 60);
+  }
 }
 
 TEST(StartupPaths, BuiltFromTempAndProgramFolder) {

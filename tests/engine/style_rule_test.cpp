@@ -23,10 +23,17 @@ TEST(StyleRuleTest, SuggestsByCoverageAndShape) {
       {1024, 660, 1024, 768, kStyleCentered},
       {1024, 661, 1024, 768, kStyleStretched},
       {1024, 880, 1024, 768, kStyleStretched},
-      {1024, 881, 1024, 768, kStyleCentered},
-      // Far larger than the screen: judged by shape, no overflow.
+      {1024, 881, 1024, 768, kStyleFit},  // 877 rows do not fit on 768
+      // Centred only while the picture (the box less 4) fits: else fitted.
+      {700, 772, 1024, 768, kStyleCentered},
+      {700, 773, 1024, 768, kStyleFit},
+      {1028, 500, 1024, 768, kStyleCentered},
+      {1029, 500, 1024, 768, kStyleFit},
+      {3028, 4036, 1920, 1080, kStyleFit},  // a phone photo held upright
+      {5, 20004, 1024, 768, kStyleTiled},   // too narrow to measure: still tiled
+      // Far larger than the screen: judged by shape, never cut.
       {20000, 15000, 1024, 768, kStyleStretched},
-      {20000, 20000, 1024, 768, kStyleCentered},
+      {20000, 20000, 1024, 768, kStyleFit},
       {1920, 1080, 1920, 1080, kStyleStretched},  // the screen's own shape
       // Nothing to measure.
       {0, 0, 1024, 768, kStyleTiled},
