@@ -248,7 +248,7 @@ int LoadOne(const std::string& path) {
   PROCESS_MEMORY_COUNTERS after{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), &after, sizeof after);
   std::printf("  %s: %s %d x %d in %.2f s, peak working set %.0f MB, peak commit %.0f MB\n",
-              path.substr(path.find_last_of('\\') + 1).c_str(), p.pixels.Empty() ? "refused or unreadable" : "loaded",
+              path.substr(path.find_last_of('\\') + 1).c_str(), !p.pixels.Empty() ? "loaded" : platform::PictureProblem(path).empty() ? "not decoded" : "refused from its header",
               p.originalWidth, p.originalHeight, s, after.PeakWorkingSetSize / 1048576.0,
               after.PeakPagefileUsage / 1048576.0);
   std::fflush(stdout);
@@ -282,8 +282,12 @@ int main(int argc, char** argv) {
   char temp[MAX_PATH];
   ::GetTempPathA(sizeof temp, temp);
   const std::string folder = argc > 1 ? argv[1] : std::string(temp);
-  const UINT side = 16384;  // 2^28 pixels: the largest square the budget accepts
+  // 2^28 pixels: the largest square the pixel budget accepts; a number among
+  // the names sets another side (to see a kind just within the memory estimate).
+  UINT side = 16384;
   static_assert(std::uint64_t{16384} * 16384 == vd::kPixelBudget);
+  for (int i = 2; i < argc; ++i)
+    if (std::string(argv[i]).find_first_not_of("0123456789") == std::string::npos) side = std::stoul(argv[i]);
   std::printf("Pixel budget %llu pixels; pictures of %u x %u:\n", static_cast<unsigned long long>(vd::kPixelBudget),
               side, side);
   struct Item {
@@ -302,9 +306,14 @@ int main(int argc, char** argv) {
   };
   // Names given after the folder choose some of the kinds.
   for (const Item& it : items) {
-    bool wanted = argc <= 2;
-    for (int i = 2; i < argc; ++i) wanted = wanted || std::string(argv[i]) == it.name;
-    if (!wanted) continue;
+    bool named = false, anyName = false;
+    for (int i = 2; i < argc; ++i) {
+      const std::string a = argv[i];
+      if (a.find_first_not_of("0123456789") == std::string::npos) continue;
+      anyName = true;
+      named = named || a == it.name;
+    }
+    if (anyName && !named) continue;
     const std::string path = folder + "\\" + it.name;
     const auto t0 = Clock::now();
     if (!it.make(path, side)) {
