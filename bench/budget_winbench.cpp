@@ -227,8 +227,10 @@ bool MakePng64(const std::string& path, UINT side) {
             fmt == GUID_WICPixelFormat64bppRGBA;
   const UINT rows = 128;
   std::vector<BYTE> strip(static_cast<std::size_t>(side) * 8 * rows, 0x50);
-  for (UINT y0 = 0; ok && y0 < side; y0 += rows)
-    ok = SUCCEEDED(frame->WritePixels(rows, side * 8, side * 8 * rows, strip.data()));
+  for (UINT y0 = 0; ok && y0 < side; y0 += rows) {
+    const UINT n = side - y0 < rows ? side - y0 : rows;
+    ok = SUCCEEDED(frame->WritePixels(n, side * 8, side * 8 * n, strip.data()));
+  }
   ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(enc->Commit());
   for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(enc), static_cast<IUnknown*>(stream),
                       static_cast<IUnknown*>(f)})
