@@ -13,8 +13,8 @@ namespace vd {
 // Pictures up to 2^28 pixels (268,435,456; 16384 x 16384) are decoded. That
 // passes every camera picture made today (200-megapixel phone sensors,
 // 150-megapixel medium format, 240-megapixel pixel-shift composites) and
-// ordinary panoramas, and keeps a decoder's working memory under about
-// 1.5 GB; gigapixel stitchings and decompression bombs lie beyond it.
+// ordinary panoramas; gigapixel stitchings and decompression bombs lie
+// beyond it.
 inline constexpr std::uint64_t kPixelBudget = std::uint64_t{1} << 28;
 // The decoders take no side longer than this.
 inline constexpr std::uint32_t kMaxPictureSide = 65535;
