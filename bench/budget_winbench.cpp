@@ -1,8 +1,10 @@
 // Under Wine: what the largest pictures the pixel budget accepts cost to
-// load (time and the process's peak memory), against a picture far beyond
-// it that is refused from its header. Each picture is loaded in a child
-// process of its own so that each peak is its own. Prints figures; never
-// run as a test. Usage: budget_winbench [folder for the pictures]
+// load (time and the process's peak memory), kind by kind (the decoders'
+// needs differ: progressive and CMYK JPEG, 16-bit PNG, many-frame GIF, RLE
+// and 32-bit BMP), against a picture far beyond it that is refused from its
+// header. Each picture is loaded in a child process of its own so that each
+// peak is its own. Prints figures; never run as a test.
+// Usage: budget_winbench [folder for the pictures]
 #include <windows.h>
 #include <psapi.h>
 #include <wincodec.h>
@@ -15,6 +17,7 @@
 
 #include "engine/picture_header.h"
 #include "platform/picture_loader.h"
+#include "support/byte_strings.h"
 
 namespace {
 
@@ -65,6 +68,176 @@ bool MakePicture(const std::string& path, const GUID& container, UINT w, UINT h)
   return ok;
 }
 
+// The kinds no WIC encoder writes are written by hand, flat (the decoders'
+// buffers do not depend on the content), in pieces so that the writer itself
+// stays small.
+class Output {
+ public:
+  explicit Output(const std::string& path)
+      : h_(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)) {}
+  ~Output() {
+    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+  }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  bool Put(const std::string& bytes) {
+    DWORD put = 0;
+    ok_ = ok_ && h_ != INVALID_HANDLE_VALUE &&
+          ::WriteFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    return ok_;
+  }
+  bool Ok() const { return ok_ && h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+  bool ok_ = true;
+};
+
+// A progressive CMYK JPEG: one DC scan of all four components, every
+// difference 0 (a one-bit code); the AC scans are left out, as a decoder
+// then keeps the coefficients it has.
+bool MakeProgressiveCmykJpeg(const std::string& path, UINT side) {
+  using bytes::Be16;
+  using bytes::Segment;
+  Output out(path);
+  std::string head = "\xFF\xD8" + Segment(0xEE, std::string("Adobe\0\x64\0\0\0\0\0", 12));
+  head += Segment(0xDB, std::string(1, '\0') + std::string(64, '\x01'));
+  std::string sof = "\x08" + Be16(side) + Be16(side) + "\x04";
+  for (char id = 1; id <= 4; ++id) sof += std::string{id, '\x11', '\0'};
+  head += Segment(0xC2, sof);
+  head += Segment(0xC4, std::string("\x00\x01", 2) + std::string(15, '\0') + std::string(1, '\0'));  // DC: "0" is 0
+  head += Segment(0xDA, std::string("\x04\x01\x00\x02\x00\x03\x00\x04\x00\x00\x00\x00", 12));
+  out.Put(head);
+  const std::uint64_t bits = std::uint64_t{side / 8} * (side / 8) * 4;
+  const std::string zeros(1 << 20, '\0');
+  for (std::uint64_t left = (bits + 7) / 8; left > 0;) {
+    const std::size_t n = static_cast<std::size_t>(left < zeros.size() ? left : zeros.size());
+    out.Put(zeros.substr(0, n));
+    left -= n;
+  }
+  return out.Put("\xFF\xD9") && out.Ok();
+}
+
+// A GIF of frames full-screen frames of one colour each, LZW-coded as giflib
+// codes them (the code width grows once the next code needs it; a clear code
+// once the table is full).
+bool MakeGif(const std::string& path, UINT side, int frames) {
+  using bytes::Le16;
+  Output out(path);
+  std::string head = "GIF89a" + Le16(side) + Le16(side) + std::string("\xF7\0\0", 3);
+  for (int i = 0; i < 256; ++i) head += std::string(3, static_cast<char>(i));
+  out.Put(head);
+  for (int f = 0; f < frames; ++f) {
+    const int k = 32 * f + 16;
+    std::string data, blocks;
+    std::uint32_t acc = 0;
+    int nbits = 0, runningBits = 9, runningCode = 258, maxCode1 = 512;
+    auto put = [&](int code) {
+      acc |= static_cast<std::uint32_t>(code) << nbits;
+      nbits += runningBits;
+      while (nbits >= 8) {
+        data += static_cast<char>(acc & 255);
+        acc >>= 8;
+        nbits -= 8;
+      }
+      if (runningCode >= maxCode1 && code <= 4095) maxCode1 = 1 << ++runningBits;
+    };
+    auto codeOf = [&](int length) { return length == 1 ? k : 258 + length - 2; };
+    put(256);
+    int m = 1, longest = 1;
+    for (std::uint64_t i = 1; i < std::uint64_t{side} * side; ++i) {
+      if (m + 1 <= longest) {
+        ++m;
+        continue;
+      }
+      put(codeOf(m));
+      if (runningCode >= 4095) {
+        put(256);
+        runningCode = 258, runningBits = 9, maxCode1 = 512, longest = 1;
+      } else {
+        ++runningCode;
+        longest = m + 1;
+      }
+      m = 1;
+    }
+    put(codeOf(m));
+    put(257);
+    if (nbits > 0) data += static_cast<char>(acc & 255);
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+      const std::size_t n = data.size() - at < 255 ? data.size() - at : 255;
+      blocks += static_cast<char>(n);
+      blocks += data.substr(at, n);
+    }
+    out.Put(std::string("\x21\xF9\x04\x04\x0A\x00\x00\x00", 8) + "," + Le16(0) + Le16(0) + Le16(side) +
+            Le16(side) + std::string("\0\x08", 2) + blocks + std::string(1, '\0'));
+  }
+  return out.Put(";") && out.Ok();
+}
+
+// An 8-bit RLE bitmap (runs of 255) or a plain 32-bit one.
+bool MakeBmp(const std::string& path, UINT side, bool rle) {
+  using bytes::Le16;
+  using bytes::Le32;
+  Output out(path);
+  const unsigned palette = rle ? 1024 : 0, offset = 54 + palette;
+  const std::uint64_t rowBytes = rle ? (side / 255 + 1) * 2 + 2 : std::uint64_t{side} * 4;
+  const std::uint64_t size = offset + rowBytes * side + (rle ? 2 : 0);
+  std::string head = "BM" + Le32(static_cast<unsigned>(size)) + Le32(0) + Le32(offset) + Le32(40) + Le32(side) +
+                     Le32(side) + Le16(1) + Le16(rle ? 8 : 32) + Le32(rle ? 1 : 0) +
+                     Le32(static_cast<unsigned>(size - offset)) + Le32(2835) + Le32(2835) + Le32(rle ? 256 : 0) +
+                     Le32(0);
+  for (unsigned i = 0; i < palette / 4; ++i) head += std::string(3, static_cast<char>(i)) + '\0';
+  out.Put(head);
+  std::string row;
+  if (rle) {
+    for (UINT x = 0; x < side; x += 255) row += std::string{static_cast<char>(side - x < 255 ? side - x : 255), '\x50'};
+    row += std::string("\0\0", 2);
+  } else {
+    row.assign(static_cast<std::size_t>(rowBytes), '\x50');
+  }
+  std::string rows;
+  for (UINT y = 0; y < side; ++y) {
+    rows += row;
+    if (rows.size() >= (4u << 20) || y + 1 == side) {
+      out.Put(rows);
+      rows.clear();
+    }
+  }
+  if (rle) out.Put(std::string("\0\x01", 2));
+  return out.Ok();
+}
+
+// A 16-bit RGBA PNG through WIC's encoder, in strips.
+bool MakePng64(const std::string& path, UINT side) {
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory* f = nullptr;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&f))))
+    return false;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* enc = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  WICPixelFormatGUID fmt = GUID_WICPixelFormat64bppRGBA;
+  bool ok = SUCCEEDED(f->CreateStream(&stream)) &&
+            SUCCEEDED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) &&
+            SUCCEEDED(f->CreateEncoder(GUID_ContainerFormatPng, nullptr, &enc)) &&
+            SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache)) &&
+            SUCCEEDED(enc->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+            SUCCEEDED(frame->SetSize(side, side)) && SUCCEEDED(frame->SetPixelFormat(&fmt)) &&
+            fmt == GUID_WICPixelFormat64bppRGBA;
+  const UINT rows = 128;
+  std::vector<BYTE> strip(static_cast<std::size_t>(side) * 8 * rows, 0x50);
+  for (UINT y0 = 0; ok && y0 < side; y0 += rows) {
+    const UINT n = side - y0 < rows ? side - y0 : rows;
+    ok = SUCCEEDED(frame->WritePixels(n, side * 8, side * 8 * n, strip.data()));
+  }
+  ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(enc->Commit());
+  for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(enc), static_cast<IUnknown*>(stream),
+                      static_cast<IUnknown*>(f)})
+    if (u) u->Release();
+  return ok;
+}
+
 // The child: loads one picture as VD does (scaled to twice a 1920 x 1080
 // screen while decoding) and prints time and peak memory.
 int LoadOne(const std::string& path) {
@@ -77,7 +250,7 @@ int LoadOne(const std::string& path) {
   PROCESS_MEMORY_COUNTERS after{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), &after, sizeof after);
   std::printf("  %s: %s %d x %d in %.2f s, peak working set %.0f MB, peak commit %.0f MB\n",
-              path.substr(path.find_last_of('\\') + 1).c_str(), p.pixels.Empty() ? "refused or unreadable" : "loaded",
+              path.substr(path.find_last_of('\\') + 1).c_str(), !p.pixels.Empty() ? "loaded" : platform::PictureProblem(path).empty() ? "not decoded" : "refused from its header",
               p.originalWidth, p.originalHeight, s, after.PeakWorkingSetSize / 1048576.0,
               after.PeakPagefileUsage / 1048576.0);
   std::fflush(stdout);
@@ -111,19 +284,41 @@ int main(int argc, char** argv) {
   char temp[MAX_PATH];
   ::GetTempPathA(sizeof temp, temp);
   const std::string folder = argc > 1 ? argv[1] : std::string(temp);
-  const UINT side = 16384;  // 2^28 pixels: the largest square the budget accepts
+  // 2^28 pixels: the largest square the pixel budget accepts; a number among
+  // the names sets another side (to see a kind just within the memory estimate).
+  UINT side = 16384;
   static_assert(std::uint64_t{16384} * 16384 == vd::kPixelBudget);
+  for (int i = 2; i < argc; ++i)
+    if (std::string(argv[i]).find_first_not_of("0123456789") == std::string::npos) side = std::stoul(argv[i]);
   std::printf("Pixel budget %llu pixels; pictures of %u x %u:\n", static_cast<unsigned long long>(vd::kPixelBudget),
               side, side);
   struct Item {
     const char* name;
-    const GUID* container;
+    bool (*make)(const std::string& path, UINT side);
   };
-  for (const Item& it : {Item{"budget.jpg", &GUID_ContainerFormatJpeg}, Item{"budget.bmp", &GUID_ContainerFormatBmp},
-                         Item{"budget.png", &GUID_ContainerFormatPng}}) {
+  const Item items[] = {
+      {"plain.jpg", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatJpeg, s, s); }},
+      {"progressive-cmyk.jpg", MakeProgressiveCmykJpeg},
+      {"rgb24.bmp", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatBmp, s, s); }},
+      {"rgb32.bmp", [](const std::string& p, UINT s) { return MakeBmp(p, s, false); }},
+      {"rle8.bmp", [](const std::string& p, UINT s) { return MakeBmp(p, s, true); }},
+      {"rgb24.png", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatPng, s, s); }},
+      {"rgba64.png", MakePng64},
+      {"frames8.gif", [](const std::string& p, UINT s) { return MakeGif(p, s, 8); }},
+  };
+  // Names given after the folder choose some of the kinds.
+  for (const Item& it : items) {
+    bool named = false, anyName = false;
+    for (int i = 2; i < argc; ++i) {
+      const std::string a = argv[i];
+      if (a.find_first_not_of("0123456789") == std::string::npos) continue;
+      anyName = true;
+      named = named || a == it.name;
+    }
+    if (anyName && !named) continue;
     const std::string path = folder + "\\" + it.name;
     const auto t0 = Clock::now();
-    if (!MakePicture(path, *it.container, side, side)) {
+    if (!it.make(path, side)) {
       std::printf("  %s: could not be made\n", it.name);
       continue;
     }

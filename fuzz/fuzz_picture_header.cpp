@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const vd::PictureHeader h = vd::ReadPictureHeader(source);
   if (h.verdict == vd::PictureVerdict::Accepted) {
     if (h.width == 0 || h.height == 0 || h.width > vd::kMaxPictureSide || h.height > vd::kMaxPictureSide ||
-        h.largestPixels > vd::kPixelBudget || h.format == vd::PictureFormat::Unknown)
+        h.largestPixels > vd::kPixelBudget || h.decodeBytes > vd::kDecodeMemoryBudget ||
+        h.format == vd::PictureFormat::Unknown)
       __builtin_trap();
   }
   if (h.format == vd::PictureFormat::Unknown && h.verdict != vd::PictureVerdict::Unreadable) __builtin_trap();

@@ -72,6 +72,11 @@ int main(int argc, char** argv) {
   Write(pictures, "gif-small.gif", Gif(64, 48, GifFrame(64, 48)));
   Write(pictures, "png-30000.png", Png(30000, 30000));
   Write(pictures, "png-small.png", Png(800, 600));
+  // A TIFF's first page: width, height, 8 bits a sample, 3 samples, 16 rows a strip.
+  auto entry = [](unsigned tag, unsigned type, unsigned value) { return Le16(tag) + Le16(type) + Le32(1) + Le32(value); };
+  Write(pictures, "tiff-small.tif",
+        std::string("II*\0\x08\0\0\0", 8) + Le16(5) + entry(256, 4, 640) + entry(257, 4, 480) + entry(258, 3, 8) +
+            entry(277, 3, 3) + entry(278, 4, 16) + Le32(0));
 
   // A camera's head: JFIF, then APP1 "Exif" with IFD0 holding Orientation 6,
   // in both byte orders.

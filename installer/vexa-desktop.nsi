@@ -154,6 +154,9 @@ FunctionEnd
   !insertmacro ${macro} ".jpe"
   !insertmacro ${macro} ".jfif"
   !insertmacro ${macro} ".gif"
+  !insertmacro ${macro} ".png"
+  !insertmacro ${macro} ".tif"
+  !insertmacro ${macro} ".tiff"
 !macroend
 
 Section "Install"

@@ -24,7 +24,6 @@
 
 namespace {
 const char kListFilter[] = "Wallpapers' List (*.vdl)\0*.vdl\0";
-const char kImageFilter[] = "All supported Images\0*.bmp;*.jpeg;*.jpg;*.gif\0";
 const char kEnableCaption[] = "Enable Vexa Desktop";
 const char kDisableCaption[] = "Disable Vexa Desktop";
 
@@ -239,7 +238,7 @@ void FrmMenus::mnuPropImage_Click() { ShowImageInfo(); }
 void FrmMenus::mnuAFiles_Click() {
   FrmMain& m = frmMain();
   for (const std::string& path :
-       ShowFileDialogFiles(m.Handle(), FilterText(kImageFilter, sizeof kImageFilter), "Select image ...", "OPEN"))
+       ShowFileDialogFiles(m.Handle(), vd::PictureDialogFilter(vd::PictureExtensions()), "Select image ...", "OPEN"))
     m.AppendEntry(vd::SplitEntry(path));
   SaveList(std::string());
 }

@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
+#include "engine/wallpaper_list.h"
 #include "forms/forms.h"
 #include "main/app.h"
 #include "main/frm_main.h"
@@ -11,7 +13,7 @@ XFolder& FolderLister() {
   static XFolder folder = [] {
     XFolder f;
     f.SetDialogTitle("");
-    f.SetFilter(".bmp|.jpg|.jpeg|.gif");
+    f.SetFilter(vd::PictureFolderFilter(vd::PictureExtensions()));
     return f;
   }();
   return folder;

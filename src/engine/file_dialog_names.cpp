@@ -33,4 +33,16 @@ std::vector<std::string> PathsOfDialogSelection(std::string_view buffer) {
   return paths;
 }
 
+std::string PictureDialogFilter(const std::vector<std::string>& extensions) {
+  std::string patterns;
+  for (const std::string& e : extensions) patterns += (patterns.empty() ? "*" : ";*") + e;
+  return std::string("All supported Images") + '\0' + patterns + '\0';
+}
+
+std::string PictureFolderFilter(const std::vector<std::string>& extensions) {
+  std::string filter;
+  for (const std::string& e : extensions) filter += (filter.empty() ? "" : "|") + e;
+  return filter;
+}
+
 }  // namespace vd

@@ -16,4 +16,12 @@ std::string WithListFileExtension(const std::string& name);
 // each ended by a NUL and the whole by a second NUL.
 std::vector<std::string> PathsOfDialogSelection(std::string_view buffer);
 
+// The open dialog's filter for pictures: one entry, "All supported Images",
+// whose pattern names every extension given ("*.bmp;*.jpeg;..."), each part
+// ended by a NUL.
+std::string PictureDialogFilter(const std::vector<std::string>& extensions);
+
+// The folder lister's filter for the same extensions: ".bmp|.jpeg|...".
+std::string PictureFolderFilter(const std::vector<std::string>& extensions);
+
 }  // namespace vd

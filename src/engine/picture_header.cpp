@@ -61,15 +61,34 @@ std::uint32_t Be32(const std::uint8_t* p) {
          (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
 }
 
-PictureHeader Sized(PictureFormat format, std::uint32_t width, std::uint32_t height, std::uint64_t largest) {
+std::uint32_t U16(const std::uint8_t* p, bool le) { return le ? Le16(p) : Be16(p); }
+std::uint32_t U32(const std::uint8_t* p, bool le) { return le ? Le32(p) : Be32(p); }
+
+std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) { return (a + b - 1) / b; }
+
+// Bytes of rows of bitsPerPixel each, every row rounded up to whole bytes.
+std::uint64_t RowsBytes(std::uint32_t width, std::uint64_t rows, std::uint64_t bitsPerPixel) {
+  return CeilDiv(std::uint64_t{width} * bitsPerPixel, 8) * rows;
+}
+
+// Beside the decoder's own buffers, a load holds a strip of BGRA rows and the
+// format converter one more.
+constexpr std::uint64_t kStripRows = 64;
+std::uint64_t StripBytes(std::uint32_t width) { return 2 * kStripRows * width * 4; }
+
+// decoderBytes: what the decoder holds at once besides the strips.
+PictureHeader Sized(PictureFormat format, std::uint32_t width, std::uint32_t height, std::uint64_t largest,
+                    std::uint64_t decoderBytes) {
   PictureHeader h;
   h.format = format;
   h.width = width;
   h.height = height;
   h.largestPixels = std::max(largest, std::uint64_t{width} * height);
+  h.decodeBytes = decoderBytes + StripBytes(width);
   if (width == 0 || height == 0) {
     h.verdict = PictureVerdict::Unreadable;
-  } else if (width > kMaxPictureSide || height > kMaxPictureSide || h.largestPixels > kPixelBudget) {
+  } else if (width > kMaxPictureSide || height > kMaxPictureSide || h.largestPixels > kPixelBudget ||
+             h.decodeBytes > kDecodeMemoryBudget) {
     h.verdict = PictureVerdict::TooLarge;
   } else {
     h.verdict = PictureVerdict::Accepted;
@@ -107,13 +126,20 @@ PictureHeader ReadBmp(Reader& r) {
   }
   if (width <= 0 || height == 0) return Unreadable(PictureFormat::Bmp);
   if (height < 0) height = -height;  // rows stored top-down
+  const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
+  // Decoders read all the rows in at once; run-length coded ones (and the
+  // rest) are expanded to 32 bits a pixel, and the coded data read in beside.
+  const std::uint64_t rows = static_cast<std::uint64_t>(height);
+  const std::uint64_t held =
+      uncompressed && bitCount > 0 && bitCount <= 32
+          ? CeilDiv(static_cast<std::uint64_t>(width) * bitCount, 32) * 4 * rows
+          : static_cast<std::uint64_t>(width) * rows * 4 + (r.Size() > dataOffset ? r.Size() - dataOffset : 0);
   PictureHeader out =
-      Sized(PictureFormat::Bmp, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 0);
+      Sized(PictureFormat::Bmp, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 0, held);
   if (out.verdict != PictureVerdict::Accepted) return out;
 
   // Uncompressed rows have a known size: a file shorter than its rows claims
   // pixels it does not hold (and some decoders allocate them all first).
-  const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
   if (uncompressed && bitCount > 0 && bitCount <= 32) {
     const std::uint64_t rowBits = static_cast<std::uint64_t>(width) * bitCount;
     const std::uint64_t stride = (rowBits + 31) / 32 * 4;
@@ -127,6 +153,32 @@ PictureHeader ReadBmp(Reader& r) {
 
 bool IsStartOfFrame(int marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Decoders hold the whole picture at its own channels (CMYK: 4); a
+// progressive one also keeps every component's coefficients, 2 bytes each,
+// until its last scan.
+PictureHeader JpegSized(Reader& r, std::uint64_t pos, int marker, std::uint32_t width, std::uint32_t height,
+                        std::uint32_t components, std::uint32_t length) {
+  if (components == 0 || length < 8 + 3 * components) return Unreadable(PictureFormat::Jpeg);
+  std::uint64_t held = std::uint64_t{width} * height * components;
+  const bool progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+  if (progressive) {
+    std::uint8_t c[3 * 255];
+    if (!r.Read(pos + 8, c, 3 * components)) return Unreadable(PictureFormat::Jpeg);
+    std::uint32_t hMax = 1, vMax = 1;
+    for (std::uint32_t i = 0; i < components; ++i) {
+      hMax = std::max<std::uint32_t>(hMax, c[3 * i + 1] >> 4);
+      vMax = std::max<std::uint32_t>(vMax, c[3 * i + 1] & 15);
+    }
+    for (std::uint32_t i = 0; i < components; ++i) {
+      const std::uint32_t h = std::max(1, c[3 * i + 1] >> 4), v = std::max(1, c[3 * i + 1] & 15);
+      const std::uint64_t blocks = CeilDiv(CeilDiv(std::uint64_t{width} * h, hMax), 8) *
+                                   CeilDiv(CeilDiv(std::uint64_t{height} * v, vMax), 8);
+      held += blocks * 64 * 2;
+    }
+  }
+  return Sized(PictureFormat::Jpeg, width, height, 0, held);
 }
 
 PictureHeader ReadJpeg(Reader& r) {
@@ -153,7 +205,7 @@ PictureHeader ReadJpeg(Reader& r) {
     if (IsStartOfFrame(marker)) {
       if (length < 8 || !r.Read(pos, s, 8)) return Unreadable(PictureFormat::Jpeg);
       // A height of 0 would be given later by a DNL marker, which decoders do not support.
-      return Sized(PictureFormat::Jpeg, Be16(s + 5), Be16(s + 3), 0);
+      return JpegSized(r, pos, marker, Be16(s + 5), Be16(s + 3), s[7], length);
     }
     pos += length;
   }
@@ -178,7 +230,7 @@ PictureHeader ReadGif(Reader& r) {
   std::uint64_t pos = 13;
   if (h[10] & 0x80) pos += 3u << ((h[10] & 7) + 1);
   // Some decoders read every frame at once, so every frame must fit.
-  std::uint64_t largest = 0;
+  std::uint64_t largest = 0, firstFrame = 0, firstFrameEnd = 0;
   int frames = 0;
   for (bool more = true; more;) {
     switch (r.Byte(pos)) {
@@ -189,12 +241,16 @@ PictureHeader ReadGif(Reader& r) {
           break;
         }
         const std::uint32_t w = Le16(d + 4), fh = Le16(d + 6);
-        if (frames++ == 0 && (width == 0 || height == 0)) width = w, height = fh;
+        if (frames == 0) {
+          firstFrame = std::uint64_t{w} * fh;
+          if (width == 0 || height == 0) width = w, height = fh;
+        }
         largest = std::max(largest, std::uint64_t{w} * fh);
         pos += 10;
         if (d[8] & 0x80) pos += 3u << ((d[8] & 7) + 1);
         pos += 1;  // LZW code size
         more = SkipSubBlocks(r, pos);
+        if (frames++ == 0 && more) firstFrameEnd = pos;
         break;
       }
       case 0x21:  // extension: label, then sub-blocks
@@ -207,7 +263,10 @@ PictureHeader ReadGif(Reader& r) {
     }
   }
   if (frames == 0) return Unreadable(PictureFormat::Gif);
-  return Sized(PictureFormat::Gif, width, height, largest);
+  // Only the first frame is decoded (a byte a pixel), onto the logical screen.
+  PictureHeader out = Sized(PictureFormat::Gif, width, height, largest, std::uint64_t{width} * height + firstFrame);
+  out.firstFrameEnd = firstFrameEnd;
+  return out;
 }
 
 PictureHeader ReadPng(Reader& r) {
@@ -216,7 +275,70 @@ PictureHeader ReadPng(Reader& r) {
     return Unreadable(PictureFormat::Png);
   const std::uint32_t width = Be32(h + 16), height = Be32(h + 20);
   if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return Unreadable(PictureFormat::Png);
-  return Sized(PictureFormat::Png, width, height, 0);
+  std::uint8_t f[5];
+  if (!r.Read(24, f, 5)) return Unreadable(PictureFormat::Png);
+  const std::uint32_t depth = f[0], colour = f[1];
+  // Only these pairs of colour type and bit depth exist; anything else lies.
+  const bool valid = (colour == 0 && (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16)) ||
+                     (colour == 3 && (depth == 1 || depth == 2 || depth == 4 || depth == 8)) ||
+                     ((colour == 2 || colour == 4 || colour == 6) && (depth == 8 || depth == 16));
+  if (!valid || f[2] != 0 || f[3] != 0 || f[4] > 1) return Unreadable(PictureFormat::Png);
+  // A transparency chunk before the data gives grey and RGB pictures an alpha channel.
+  bool transparency = false;
+  std::uint64_t pos = 33;
+  for (int chunk = 0; chunk < 64; ++chunk) {
+    std::uint8_t c[8];
+    if (!r.Read(pos, c, 8) || std::memcmp(c + 4, "IDAT", 4) == 0 || std::memcmp(c + 4, "IEND", 4) == 0) break;
+    if (std::memcmp(c + 4, "tRNS", 4) == 0) transparency = true;
+    pos += 12 + std::uint64_t{Be32(c)};
+  }
+  // Decoders hold the whole picture, grey with alpha and transparent ones as RGBA.
+  const std::uint32_t channels = colour == 2 ? 3 : colour == 4 || colour == 6 ? 4 : 1;
+  const std::uint32_t bits = transparency || colour == 4 ? 4 * depth : channels * depth;
+  return Sized(PictureFormat::Png, width, height, 0, RowsBytes(width, height, bits));
+}
+
+// The first page of a TIFF file. Decoders work a strip or a tile at a time
+// (a strip may be the whole picture), holding it coded and decoded.
+PictureHeader ReadTiff(Reader& r) {
+  std::uint8_t h[8];
+  if (!r.Read(0, h, 8)) return Unreadable(PictureFormat::Tiff);
+  const bool le = h[0] == 'I';
+  const std::uint64_t ifd = U32(h + 4, le);
+  std::uint8_t n[2];
+  if (ifd < 8 || !r.Read(ifd, n, 2)) return Unreadable(PictureFormat::Tiff);
+  std::uint32_t width = 0, height = 0, samples = 1, bitsPerSample = 1, compression = 1, photometric = 0;
+  std::uint32_t rowsPerStrip = 0, tileWidth = 0, tileLength = 0;
+  const std::uint32_t count = std::min<std::uint32_t>(U16(n, le), 4096);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint8_t e[12];
+    if (!r.Read(ifd + 2 + 12 * std::uint64_t{i}, e, 12)) return Unreadable(PictureFormat::Tiff);
+    const std::uint32_t tag = U16(e, le), type = U16(e + 2, le), values = U32(e + 4, le);
+    std::uint32_t value = type == 3 ? U16(e + 8, le) : type == 4 ? U32(e + 8, le) : 0;
+    if (tag == 258 && type == 3 && values > 2) {  // one size per sample, stored elsewhere; the first stands for all
+      std::uint8_t v[2];
+      value = r.Read(U32(e + 8, le), v, 2) ? U16(v, le) : 0;
+    }
+    switch (tag) {
+      case 256: width = value; break;
+      case 257: height = value; break;
+      case 258: bitsPerSample = value; break;
+      case 259: compression = value; break;
+      case 262: photometric = value; break;
+      case 277: samples = value; break;
+      case 278: rowsPerStrip = value; break;
+      case 322: tileWidth = value; break;
+      case 323: tileLength = value; break;
+      default: break;
+    }
+  }
+  if (samples == 0 || samples > 16 || bitsPerSample == 0 || bitsPerSample > 64) return Unreadable(PictureFormat::Tiff);
+  // YCbCr and JPEG-coded pictures are decoded to 32-bit RGBA.
+  const std::uint32_t bits = photometric == 6 || compression == 6 || compression == 7 ? 32 : samples * bitsPerSample;
+  const std::uint64_t piece = tileWidth > 0 && tileLength > 0
+                                  ? RowsBytes(tileWidth, tileLength, bits)
+                                  : RowsBytes(width, rowsPerStrip == 0 ? height : std::min(rowsPerStrip, height), bits);
+  return Sized(PictureFormat::Tiff, width, height, 0, 2 * piece);
 }
 
 std::string Number(std::uint64_t n) { return std::to_string(n); }
@@ -231,23 +353,36 @@ PictureHeader ReadPictureHeader(ByteSource& source) {
   if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return ReadJpeg(r);
   if (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0) return ReadGif(r);
   if (std::memcmp(magic, "\x89PNG\r\n\x1A\n", 8) == 0) return ReadPng(r);
+  if (std::memcmp(magic, "II*\0", 4) == 0 || std::memcmp(magic, "MM\0*", 4) == 0) return ReadTiff(r);
   return {};
+}
+
+PictureHeader JudgeSystemPicture(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel) {
+  return Sized(PictureFormat::System, width, height, 0, RowsBytes(width, height, std::max(bitsPerPixel, 32u)));
 }
 
 std::string PictureProblemText(const PictureHeader& header, const std::string& path) {
   switch (header.verdict) {
     case PictureVerdict::Accepted:
       return {};
-    case PictureVerdict::TooLarge:
-      return "The picture\r\n" + path + "\r\nis too large to be used as a wallpaper: " + Number(header.width) + " x " +
-             Number(header.height) +
-             " pixels.\r\n\r\nPictures of up to 268 million pixels (16384 x 16384) can be used.";
+    case PictureVerdict::TooLarge: {
+      std::string text = "The picture\r\n" + path + "\r\nis too large to be used as a wallpaper: " +
+                         Number(header.width) + " x " + Number(header.height) + " pixels.\r\n\r\n";
+      if (header.width > kMaxPictureSide || header.height > kMaxPictureSide || header.largestPixels > kPixelBudget ||
+          header.decodeBytes == 0)
+        return text + "Pictures of up to 268 million pixels (16384 x 16384) can be used.";
+      // Within the pixels, beyond the memory: say how far this kind goes.
+      const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
+      const std::uint64_t millions = pixels * (kDecodeMemoryBudget >> 20) / (header.decodeBytes >> 20) / 1000000;
+      return text + "A picture of this kind needs more than 1 GB of memory to be read at this size; up to about " +
+             Number(millions) + " million pixels of it can be used.";
+    }
     case PictureVerdict::Truncated:
       return "The picture\r\n" + path + "\r\nis damaged: the file is shorter than the picture it describes.";
     case PictureVerdict::Unreadable:
       break;
   }
-  return "The file\r\n" + path + "\r\nis not a picture that can be read (BMP, JPEG, GIF or PNG).";
+  return "The file\r\n" + path + "\r\nis not a picture that can be read (BMP, JPEG, GIF, PNG, TIFF, or a kind this system has a codec for).";
 }
 
 }  // namespace vd

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vd {
 
@@ -15,7 +16,15 @@ struct ListEntry {
 
 ListEntry SplitEntry(const std::string& path);
 
-// ".bmp", ".jpg", ".jpeg" or ".gif" in any case.
+// The extensions of the pictures the list takes, with their dots, in lower
+// case: BMP, JPEG, GIF, PNG and TIFF, then those the system's codecs add.
+std::vector<std::string> PictureExtensions();
+
+// What the system's codecs read besides (".webp", ".heic", ...), set once at
+// start; entries that are no extension are left out.
+void SetSystemPictureExtensions(const std::vector<std::string>& extensions);
+
+// One of PictureExtensions() in any case.
 bool IsListedImageExtension(std::string_view ext);
 
 }  // namespace vd

@@ -719,11 +719,11 @@ void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
   f.PopupMenu(f.mnuImage);
 }
 
-void FrmMain::imgList_Click() { PreviewSelectedEntry(); }
+void FrmMain::imgList_Click() { PreviewSelectedEntry(true); }
 
 void FrmMain::imgList_DblClick() {
-  // A picture refused as too large or damaged was passed over when it was
-  // clicked; the double-click on it says why instead of applying another.
+  // A picture refused as too large or damaged says why instead of applying
+  // another (once: the click before it may have said so already).
   const int pressed = imgList.PressedIndex();
   if (pressed >= 0 && pressed < static_cast<int>(entries.size()) &&
       ReportPictureProblem(entries[static_cast<std::size_t>(pressed)].FullPath()))

@@ -10,6 +10,7 @@
 #include "main/app.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
+#include "main/wallpaper.h"
 #include "platform/text.h"
 
 namespace {
@@ -119,37 +120,43 @@ bool SaveList(const std::string& path) {
 
 namespace {
 
-void PreviewOnce() {
+// The path of the picked entry that could not be shown; empty otherwise.
+std::string PreviewOnce(bool picked) {
   AppState& a = app();
   FrmMain& m = frmMain();
   // Every entry gets one chance: a list of which no picture loads ends the search.
   for (int failures = 0;;) {
     const int i = m.SelectedIndex();
     const int count = static_cast<int>(m.entries.size());
-    if (i < 0 || i >= count) return;
+    if (i < 0 || i >= count) return {};
     const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
     if (!vd::NormalFileExists(a.fs, path)) {
       m.RemoveEntry(i);
       SaveList(std::string());
-      return;
+      return {};
     }
-    if (m.LoadBackPic(path) && m.showThumbnail()) return;
-    if ((count == 1 && i == 0) || ++failures >= count) return;
+    if (m.LoadBackPic(path) && m.showThumbnail()) return {};
+    if (picked) return path;
+    if ((count == 1 && i == 0) || ++failures >= count) return {};
     m.SelectQuietly(i + 1 < count ? i + 1 : 0);
   }
 }
 
 }  // namespace
 
-void PreviewSelectedEntry() {
+void PreviewSelectedEntry(bool picked) {
   FrmMain& m = frmMain();
   if (m.composing) {
     m.previewWanted = true;
     return;
   }
-  forms::ScopedFlag busy(m.composing);
-  do {
-    m.previewWanted = false;
-    PreviewOnce();
-  } while (m.previewWanted);
+  std::string refused;
+  {
+    forms::ScopedFlag busy(m.composing);
+    do {
+      m.previewWanted = false;
+      refused = PreviewOnce(picked);
+    } while (m.previewWanted);
+  }
+  if (!refused.empty()) ReportPictureProblem(refused, true);
 }

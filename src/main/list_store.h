@@ -9,4 +9,6 @@ void LoadList(std::string& path, bool clearFirst);
 bool SaveList(std::string& path);
 void LoadList(const std::string& path, bool clearFirst);
 bool SaveList(const std::string& path);
-void PreviewSelectedEntry();
+// picked: the user chose the entry (a click); one that cannot be shown is
+// then not passed over, and a message box says why.
+void PreviewSelectedEntry(bool picked = false);

@@ -5,8 +5,10 @@
 #include <objbase.h>
 
 #include "engine/command_text.h"
+#include "engine/wallpaper_list.h"
 #include "main/app.h"
 #include "main/frm_wait.h"
+#include "platform/picture_loader.h"
 #include "platform/process.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -22,6 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   a.previousInstance = running && ::GetLastError() == ERROR_ALREADY_EXISTS;
 
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // Before any list is read: the system's codecs widen what the list takes.
+  vd::SetSystemPictureExtensions(platform::SystemPictureExtensions());
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&icc);
 

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <random>
+#include <utility>
 
 #include "desktop/desktop_icons.h"
 #include "engine/bitmap_file.h"
 #include "engine/calendar_page.h"
 #include "engine/grey_filter.h"
+#include "engine/picture_header.h"
 #include "engine/selection.h"
 #include "engine/settings.h"
 #include "engine/style_rule.h"
@@ -155,11 +157,16 @@ void NextWallpaperNow() {
 
 }  // namespace
 
-bool ReportPictureProblem(const std::string& path) {
-  const std::string problem = platform::PictureProblem(path);
+bool ReportPictureProblem(const std::string& path, bool decodeFailed) {
+  static std::string beingReported;
+  if (!beingReported.empty() && path == beingReported) return true;
+  std::string problem = platform::PictureProblem(path);
+  if (problem.empty() && decodeFailed) problem = vd::PictureProblemText(vd::PictureHeader{}, path);
   if (problem.empty()) return false;
   FrmMain& m = frmMain();
+  const std::string outer = std::exchange(beingReported, path);
   forms::MsgBox(problem, MB_OK | MB_ICONEXCLAMATION, forms::kProgramTitle, m.Visible() ? m.Handle() : nullptr);
+  beingReported = outer;
   return true;
 }
 

@@ -27,5 +27,9 @@ bool WallpaperChangeRunning();
 // Tells the user in a message box why the picture at path cannot be used
 // (too large, damaged, not a picture) and returns true; returns false, and
 // shows nothing, when its header is sound. For commands that name one
-// picture by hand: a double-click, Set as wallpaper, Properties.
-bool ReportPictureProblem(const std::string& path);
+// picture by hand: a double-click, Set as wallpaper, Properties, a click.
+// decodeFailed: the picture was tried and could not be decoded; when its
+// header says nothing against it, the box says it cannot be read.
+// While a box about path is open, a second report for it shows nothing and
+// returns true (the double-click that follows a click).
+bool ReportPictureProblem(const std::string& path, bool decodeFailed = false);

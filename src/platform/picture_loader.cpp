@@ -80,13 +80,143 @@ class FileSource final : public vd::ByteSource {
   std::uint64_t size_ = 0;
 };
 
+// A kind the engine does not read is judged by the system's codec for it, if
+// there is one: its size and pixel format, which decoders give without
+// decoding the pixels.
+vd::PictureHeader SystemHeaderOf(const std::string& path) {
+  IWICImagingFactory* factory = Factory();
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  UINT w = 0, h = 0;
+  WICPixelFormatGUID format{};
+  if (!factory ||
+      FAILED(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+      FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(frame->GetSize(&w, &h)) ||
+      FAILED(frame->GetPixelFormat(&format)))
+    return {};
+  UINT bits = 64;  // unknown: the widest common format
+  ComPtr<IWICComponentInfo> info;
+  ComPtr<IWICPixelFormatInfo> pixelInfo;
+  if (SUCCEEDED(factory->CreateComponentInfo(format, info.Put())) &&
+      SUCCEEDED(info->QueryInterface(IID_IWICPixelFormatInfo, reinterpret_cast<void**>(pixelInfo.Put()))))
+    pixelInfo->GetBitsPerPixel(&bits);
+  return vd::JudgeSystemPicture(w, h, bits);
+}
+
 // The header's verdict; nullopt when the file cannot be opened.
 std::optional<vd::PictureHeader> ReadHeaderOf(const std::string& path) {
   forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   FileSource source(file.Get());
-  return vd::ReadPictureHeader(source);
+  const vd::PictureHeader header = vd::ReadPictureHeader(source);
+  return header.format == vd::PictureFormat::Unknown ? SystemHeaderOf(path) : header;
+}
+
+// A GIF's first frame alone: the file up to the end of that frame's data,
+// then the trailer. Some decoders read every frame when they open a GIF;
+// only the first is ever shown.
+class FirstFrameStream final : public IStream {
+ public:
+  FirstFrameStream(forms::FileHandle file, std::uint64_t frameEnd) : file_(std::move(file)), end_(frameEnd) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (!out) return E_POINTER;
+    if (id == IID_IUnknown || id == IID_ISequentialStream || id == IID_IStream) {
+      *out = static_cast<IStream*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = ::InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  HRESULT STDMETHODCALLTYPE Read(void* out, ULONG n, ULONG* got) override {
+    ULONG done = 0;
+    auto* bytes = static_cast<std::uint8_t*>(out);
+    if (pos_ < end_ && n > 0) {
+      const ULONG want = static_cast<ULONG>(std::min<std::uint64_t>(n, end_ - pos_));
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(pos_);
+      at.OffsetHigh = static_cast<DWORD>(pos_ >> 32);
+      DWORD read = 0;
+      if (!::ReadFile(file_.Get(), bytes, want, &read, &at)) read = 0;
+      done = read;
+      pos_ += read;
+      if (read < want) {  // the file is shorter than when it was looked at
+        if (got) *got = done;
+        return S_FALSE;
+      }
+    }
+    if (pos_ == end_ && done < n) {
+      bytes[done++] = ';';
+      ++pos_;
+    }
+    if (got) *got = done;
+    return done == n ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* now) override {
+    const std::int64_t base = origin == STREAM_SEEK_SET   ? 0
+                              : origin == STREAM_SEEK_CUR ? static_cast<std::int64_t>(pos_)
+                              : origin == STREAM_SEEK_END ? static_cast<std::int64_t>(end_ + 1)
+                                                          : -1;
+    if (base < 0) return STG_E_INVALIDFUNCTION;
+    const std::int64_t to = base + move.QuadPart;
+    if (to < 0) return STG_E_INVALIDFUNCTION;
+    pos_ = static_cast<std::uint64_t>(to);
+    if (now) now->QuadPart = pos_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
+  HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+    return STG_E_INVALIDFUNCTION;
+  }
+  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+    return STG_E_INVALIDFUNCTION;
+  }
+  HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
+    if (!stat) return STG_E_INVALIDPOINTER;
+    *stat = STATSTG{};
+    stat->type = STGTY_STREAM;
+    stat->cbSize.QuadPart = end_ + 1;
+    stat->grfMode = STGM_READ;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
+
+ private:
+  ~FirstFrameStream() = default;
+  forms::FileHandle file_;
+  std::uint64_t end_;
+  std::uint64_t pos_ = 0;
+  LONG refs_ = 1;
+};
+
+HRESULT OpenDecoder(IWICImagingFactory* factory, const std::string& path, const vd::PictureHeader& header,
+                    IWICBitmapDecoder** decoder) {
+  if (header.format != vd::PictureFormat::Gif || header.firstFrameEnd == 0)
+    return factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
+                                              WICDecodeMetadataCacheOnDemand, decoder);
+  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return E_FAIL;
+  IStream* stream = new FirstFrameStream(std::move(file), header.firstFrameEnd);
+  const HRESULT hr = factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder);
+  stream->Release();  // the decoder keeps its own reference
+  return hr;
 }
 
 // How the stored pixels are to be turned upright; 1 when the file says nothing.
@@ -126,9 +256,7 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
   const auto header = ReadHeaderOf(path);
   if (!header || header->verdict != vd::PictureVerdict::Accepted) return out;
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, decoder.Put())))
-    return out;
+  if (FAILED(OpenDecoder(factory, path, *header, decoder.Put()))) return out;
   ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, frame.Put()))) return out;
   ComPtr<IWICFormatConverter> converter;
@@ -183,6 +311,38 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
   out.originalWidth = pictureWidth;
   out.originalHeight = pictureHeight;
   return out;
+}
+
+std::vector<std::string> SystemPictureExtensions() {
+  std::vector<std::string> extensions;
+  IWICImagingFactory* factory = Factory();
+  ComPtr<IEnumUnknown> codecs;
+  if (!factory || FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, codecs.Put())))
+    return extensions;
+  for (;;) {
+    ComPtr<IUnknown> item;
+    ULONG got = 0;
+    if (codecs->Next(1, item.Put(), &got) != S_OK || got != 1) break;
+    ComPtr<IWICBitmapCodecInfo> codec;
+    UINT length = 0;
+    if (FAILED(item->QueryInterface(IID_IWICBitmapCodecInfo, reinterpret_cast<void**>(codec.Put()))) ||
+        FAILED(codec->GetFileExtensions(0, nullptr, &length)) || length == 0)
+      continue;
+    std::wstring list(length, L'\0');
+    if (FAILED(codec->GetFileExtensions(length, list.data(), &length))) continue;
+    list.resize(wcsnlen(list.c_str(), list.size()));
+    // ".jpeg,.jpe,.jpg,.jfif,.exif": ASCII names, separated by commas.
+    std::string name;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+      if (i == list.size() || list[i] == L',') {
+        if (!name.empty()) extensions.push_back(name);
+        name.clear();
+      } else if (list[i] != L' ') {
+        name += list[i] < 128 ? static_cast<char>(list[i]) : '?';
+      }
+    }
+  }
+  return extensions;
 }
 
 }  // namespace platform

@@ -1,9 +1,10 @@
-// Decodes picture files (BMP, JPEG, GIF, PNG and whatever the system has
-// codecs for) to BGRA through WIC.
+// Decodes picture files (BMP, JPEG, GIF, PNG, TIFF and whatever the system
+// has codecs for) to BGRA through WIC; of a GIF, its first frame alone.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/compose.h"
 #include "engine/image.h"
@@ -31,5 +32,9 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
 // damaged, not a picture, cannot be opened); empty when its header is sound
 // and within the pixel budget. Reads only the header.
 std::string PictureProblem(const std::string& path);
+
+// The file extensions the system's installed decoders read (".bmp", ".webp",
+// ...), as WIC lists them.
+std::vector<std::string> SystemPictureExtensions();
 
 }  // namespace platform

@@ -52,10 +52,10 @@ std::string GifClaiming(unsigned width, unsigned height) {
          Le16(1) + Le16(1) + std::string("\0\x02\x02\x4C\x01\0", 6) + ";";
 }
 
-std::string PngClaiming(unsigned width, unsigned height) {
-  return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) +
-         std::string("\x08\x02\0\0\0", 5) + Be32(0) + Be32(600) + "IDAT" + std::string(600, '\0') + Be32(0) +
-         Be32(0) + "IEND" + Be32(0);
+std::string PngClaiming(unsigned width, unsigned height, char depth = 8, char colour = 2) {
+  return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) + depth + colour +
+         std::string("\0\0\0", 3) + Be32(0) + Be32(600) + "IDAT" + std::string(600, '\0') + Be32(0) + Be32(0) +
+         "IEND" + Be32(0);
 }
 
 class HardeningTest : public VdTest {
@@ -127,18 +127,21 @@ TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy)
   HWND list = ImgList(vd);
   ASSERT_EQ(ListBoxItems(list).size(), paths.size());
 
-  // Selected, each is passed over like a picture that cannot be read.
+  // Picked by a click, one says why and the selection stays on it.
   ClickListItem(list, 0);
-  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 6; }, 10000)) << "the selection moved on to good.bmp";
+  const std::string clicked = TakeMessageBox(vd);
+  EXPECT_NE(clicked.find(hostile[0].reason), std::string::npos) << clicked;
+  EXPECT_EQ(ListBoxSelection(list), 0);
   ASSERT_TRUE(vd.Running()) << "exit code " << vd.ExitCode().value_or(0);
 
-  // Double-clicked, each says why, and nothing is applied.
+  // Double-clicked, each says why (once), and nothing is applied.
   for (std::size_t i = 0; i < hostile.size(); ++i) {
     SCOPED_TRACE(hostile[i].name);
     DoubleClickListItem(list, static_cast<int>(i));
     const std::string text = TakeMessageBox(vd);
     EXPECT_NE(text.find(paths[i]), std::string::npos) << text;
     EXPECT_NE(text.find(hostile[i].reason), std::string::npos) << text;
+    EXPECT_EQ(TakeMessageBox(vd, 500), "") << "a second box for the same double-click";
     ASSERT_TRUE(vd.Running());
   }
   EXPECT_FALSE(FileExists(BitmapPath())) << "no wallpaper was made from the next entry instead";
@@ -343,6 +346,56 @@ TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
   ASSERT_TRUE(WaitReady(vd, 60000)) << "the walk ends";
   EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({top + "\\a.bmp", top + "\\sub\\b.bmp"}));
+}
+
+TEST_F(HardeningTest, PngAndTiffAreListedAndAppliedAndAPickedPictureThatCannotBeShownSaysWhy) {
+  FixedStyle(2);
+  const std::string top = Temp() / "pics", elsewhere = Temp() / "kept.tif";
+  MakeFolder(top);
+  ASSERT_TRUE(MakeSolidPicture(top + "\\red.png", 64, 48, "png", 0xC02020));
+  ASSERT_TRUE(MakeSolidPicture(top + "\\green.tif", 64, 48, "tif", 0x20C020));
+  ASSERT_TRUE(MakeSolidPicture(elsewhere, 64, 48, "tif", 0x2020C0));
+  WriteFileText(top + "\\notes.txt", "not a picture");
+  // Within the pixel budget, but 8 bytes a pixel: 2 GB to decode.
+  WriteFileText(top + "\\deep.png", PngClaiming(16384, 16384, 16, 6));
+  // A sound header over data that is not: only decoding finds out.
+  WriteFileText(top + "\\broken.png", PngClaiming(64, 48));
+  WriteFileText(DefaultListPath(), Lines({elsewhere}));
+
+  Process vd = StartVd("-n " + top, false);
+  ASSERT_TRUE(WaitReady(vd, 60000));
+  HWND list = ImgList(vd);
+  ASSERT_EQ(ListBoxItems(list), (std::vector<std::string>{"kept", "broken", "deep", "green", "red"}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({elsewhere, top + "\\broken.png", top + "\\deep.png",
+                                                     top + "\\green.tif", top + "\\red.png"}));
+
+  auto shows = [&](std::uint32_t rgb) {
+    return WaitUntil(
+        [&] {
+          const auto b = ReadBmp(BitmapPath());
+          return b && ColourDistance(b->At(b->width / 2, b->height / 2), rgb) <= 2;
+        },
+        10000);
+  };
+  DoubleClickListItem(list, 4);
+  EXPECT_TRUE(shows(0xC02020)) << "the PNG is the wallpaper";
+  DoubleClickListItem(list, 3);
+  EXPECT_TRUE(shows(0x20C020)) << "the TIFF is the wallpaper";
+  DoubleClickListItem(list, 0);
+  EXPECT_TRUE(shows(0x2020C0)) << "the TIFF from the list file is the wallpaper";
+
+  // Clicked, neither is passed over for the next entry: each says why.
+  ClickListItem(list, 1);
+  const std::string broken = TakeMessageBox(vd);
+  EXPECT_NE(broken.find(top + "\\broken.png\r\nis not a picture that can be read"), std::string::npos) << broken;
+  EXPECT_EQ(ListBoxSelection(list), 1);
+  ClickListItem(list, 2);
+  const std::string deep = TakeMessageBox(vd);
+  EXPECT_NE(deep.find("is too large to be used as a wallpaper: 16384 x 16384 pixels."), std::string::npos) << deep;
+  EXPECT_NE(deep.find("needs more than 1 GB of memory"), std::string::npos) << deep;
+  EXPECT_EQ(ListBoxSelection(list), 2);
+  EXPECT_TRUE(shows(0x2020C0)) << "the wallpaper stays";
+  EXPECT_TRUE(vd.Running());
 }
 
 TEST_F(HardeningTest, StoredStyleOutsideTheListFallsBackToTheSuggestedOne) {

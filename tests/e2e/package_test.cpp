@@ -21,7 +21,8 @@ constexpr const char* kClasses = "Software\\Classes";
 constexpr const char* kPictureVerb = "VexaDesktop.Add";
 constexpr const char* kFolderVerb = "VexaDesktop.AddFolder";
 constexpr const char* kListProgId = "VexaDesktop.List";
-constexpr std::array<const char*, 7> kPictureTypes = {".bmp", ".dib", ".jpg", ".jpeg", ".jpe", ".jfif", ".gif"};
+constexpr std::array<const char*, 10> kPictureTypes = {".bmp", ".dib", ".jpg", ".jpeg", ".jpe",
+                                                       ".jfif", ".gif", ".png", ".tif", ".tiff"};
 
 std::string KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR p = nullptr;

@@ -14,6 +14,7 @@ bool MakePicture(const std::string& path, int width, int height, const std::stri
   GUID container = format == "jpg" ? GUID_ContainerFormatJpeg
                    : format == "gif" ? GUID_ContainerFormatGif
                    : format == "png" ? GUID_ContainerFormatPng
+                   : format == "tif" ? GUID_ContainerFormatTiff
                                      : GUID_ContainerFormatBmp;
   IWICImagingFactory* factory = nullptr;
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,

@@ -12,7 +12,7 @@
 namespace e2e {
 
 // Writes a width x height picture whose pixel (x, y) is colour(x, y) (0x00RRGGBB),
-// in the format named by the extension: "bmp", "jpg", "gif" or "png".
+// in the format named by the extension: "bmp", "jpg", "gif", "png" or "tif".
 bool MakePicture(const std::string& path, int width, int height, const std::string& format,
                  std::uint32_t (*colour)(int x, int y));
 bool MakeSolidPicture(const std::string& path, int width, int height, const std::string& format, std::uint32_t rgb);

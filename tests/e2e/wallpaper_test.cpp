@@ -273,8 +273,16 @@ TEST_F(WallpaperTest, VanishedAndUnreadablePicturesAreHandledWhenReached) {
   ClickListItem(ImgList(vd), 0);
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(vd)).size() == 4; }, 5000)) << "the vanished entry is dropped";
   EXPECT_EQ(ReadFileText(DefaultListPath()), bad + "\r\n" + empty + "\r\n" + truncated + "\r\n" + good + "\r\n");
-  // Unreadable pictures move the selection on to the next entry that loads.
+  // Picked by a click, an unreadable picture says why and stays selected.
   ClickListItem(ImgList(vd), 0);
+  HWND box = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageBoxText(box).find(bad + "\r\nis not a picture that can be read"), std::string::npos);
+  PressButton(box, IDOK);
+  EXPECT_TRUE(WaitDialogGone(box));
+  EXPECT_EQ(ListBoxSelection(ImgList(vd)), 0);
+  // A change that reaches unreadable pictures moves on to the next entry that loads.
+  ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
   EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(vd)) == 3; }, 5000));
   EXPECT_TRUE(vd.Running());
 }

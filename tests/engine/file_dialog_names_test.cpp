@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/wallpaper_list.h"
+
 namespace vd {
 namespace {
 
@@ -31,6 +33,23 @@ TEST(FileDialogNamesTest, SeveralPickedFilesAreJoinedToTheirFolderInOrder) {
   EXPECT_EQ(PathsOfDialogSelection("C:\\\0a.jpg\0b.jpg\0\0"s),
             (std::vector<std::string>{"C:\\a.jpg", "C:\\b.jpg"}))
       << "a drive root already ends in a backslash";
+}
+
+TEST(FileDialogNamesTest, PicturesOfEveryKindTheSystemReadsAreOfferedAndListed) {
+  EXPECT_EQ(PictureDialogFilter(PictureExtensions()),
+            "All supported Images\0*.bmp;*.jpeg;*.jpg;*.gif;*.png;*.tif;*.tiff\0"s);
+  EXPECT_TRUE(IsListedImageExtension(".PNG"));
+  EXPECT_TRUE(IsListedImageExtension(".Tiff"));
+  EXPECT_FALSE(IsListedImageExtension(".webp"));
+
+  // What the codecs add; names that are no plain extension are left out.
+  SetSystemPictureExtensions({".WebP", ".heic", ".png", "*.x", ".a;b", "jxr", ".", ".avif"});
+  EXPECT_EQ(PictureFolderFilter(PictureExtensions()), ".bmp|.jpeg|.jpg|.gif|.png|.tif|.tiff|.webp|.heic|.avif");
+  EXPECT_TRUE(IsListedImageExtension(".WEBP"));
+  EXPECT_FALSE(IsListedImageExtension(".x"));
+  EXPECT_FALSE(IsListedImageExtension(".txt"));
+  SetSystemPictureExtensions({});
+  EXPECT_FALSE(IsListedImageExtension(".webp"));
 }
 
 }  // namespace

@@ -42,9 +42,9 @@ std::string GifFrame(unsigned left, unsigned top, unsigned width, unsigned heigh
 }
 const std::string kGifExtension = std::string("!\xF9\x04\x01\x0A\x00\x00\x00", 8);
 
-std::string Png(unsigned width, unsigned height) {
-  return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) +
-         std::string("\x08\x06\0\0\0", 5) + Be32(0) + std::string(40, '\0');
+std::string Png(unsigned width, unsigned height, char depth = 8, char colour = 6, const std::string& chunks = "") {
+  return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) + depth + colour +
+         std::string("\0\0\0", 3) + Be32(0) + chunks + Be32(0) + "IDAT" + std::string(40, '\0');
 }
 
 PictureHeader Read(const std::string& bytes) {
@@ -147,8 +147,8 @@ TEST(PictureHeaderTest, PngSizeFromItsHeaderChunkAndUnknownFilesAreUnreadable) {
   chunk[12] = 'X';
   EXPECT_EQ(Read(chunk).verdict, PictureVerdict::Unreadable);
 
-  for (const std::string& other : {std::string(), std::string("B"), std::string("II*\0\x08\0\0\0", 8),
-                                   std::string("\0\0\1\0", 4), std::string("this is not a jpeg")}) {
+  for (const std::string& other :
+       {std::string(), std::string("B"), std::string("\0\0\1\0", 4), std::string("this is not a jpeg")}) {
     const PictureHeader h = Read(other);
     EXPECT_EQ(h.format, PictureFormat::Unknown);
     EXPECT_EQ(h.verdict, PictureVerdict::Unreadable);
@@ -190,6 +190,73 @@ TEST(PictureHeaderTest, ReadsOnlyTheHeaderOfAHugeFile) {
   EXPECT_LE(bmp.bytes, 4096u);
 }
 
+std::string Tiff(bool littleEndian, unsigned width, unsigned height, unsigned samples, unsigned rowsPerStrip) {
+  auto u16 = [&](unsigned v) { return littleEndian ? Le16(v) : Be16(v); };
+  auto u32 = [&](unsigned v) { return littleEndian ? Le32(v) : Be32(v); };
+  auto entry = [&](unsigned tag, unsigned value) { return u16(tag) + u16(4) + u32(1) + u32(value); };
+  return (littleEndian ? "II" : "MM") + u16(42) + u32(8) + u16(5) + entry(256, width) + entry(257, height) +
+         u16(258) + u16(3) + u32(1) + u16(8) + u16(0) + entry(277, samples) + entry(278, rowsPerStrip) + u32(0);
+}
+
+// A JPEG frame header: its marker, components and their sampling factors.
+std::string Frame(unsigned marker, unsigned side, const std::string& sampling) {
+  std::string body = "\x08" + Be16(side) + Be16(side) + static_cast<char>(sampling.size());
+  for (std::size_t i = 0; i < sampling.size(); ++i) body += std::string{static_cast<char>(i + 1), sampling[i], '\0'};
+  return kSoi + Segment(marker, body) + kSos;
+}
+
+TEST(PictureHeaderTest, MemoryTheDecoderNeedsIsBoundedByKind) {
+  const std::string flat = std::string(4, '\x11');
+  std::string eightFrames;
+  for (int i = 0; i < 8; ++i) eightFrames += GifFrame(0, 0, 16384, 16384);
+  struct Case {
+    const char* kind;
+    std::string bytes;
+    PictureVerdict verdict;
+    std::uint64_t fileSize = 0;  // a bitmap's file counts; 0: the bytes given
+  };
+  const Case cases[] = {
+      {"plain JPEG (3 bytes a pixel)", Frame(0xC0, 16384, "\x22\x11\x11"), PictureVerdict::Accepted},
+      {"plain CMYK JPEG (4)", Frame(0xC0, 16384, flat), PictureVerdict::TooLarge},
+      {"plain CMYK JPEG, smaller", Frame(0xC0, 16000, flat), PictureVerdict::Accepted},
+      {"progressive CMYK JPEG (12)", Frame(0xC2, 16384, flat), PictureVerdict::TooLarge},
+      {"progressive CMYK JPEG, smaller", Frame(0xC2, 9000, flat), PictureVerdict::Accepted},
+      {"progressive 4:2:0 JPEG (6)", Frame(0xC2, 16384, "\x22\x11\x11"), PictureVerdict::TooLarge},
+      {"progressive grey JPEG (3)", Frame(0xC2, 16384, "\x11"), PictureVerdict::Accepted},
+      {"16-bit RGBA PNG (8)", Png(16384, 16384, 16, 6), PictureVerdict::TooLarge},
+      {"16-bit grey PNG (2)", Png(16384, 16384, 16, 0), PictureVerdict::Accepted},
+      {"8-bit RGB PNG (3)", Png(16384, 16384, 8, 2), PictureVerdict::Accepted},
+      {"8-bit RGB PNG with transparency (4)", Png(16384, 16384, 8, 2, Be32(6) + "tRNS" + std::string(10, '\0')),
+       PictureVerdict::TooLarge},
+      {"palette PNG (1)", Png(16384, 16384, 8, 3), PictureVerdict::Accepted},
+      {"8-frame GIF: the first frame only", Gif(16384, 16384, eightFrames), PictureVerdict::Accepted},
+      {"24-bit BMP", Bmp(16384, 16384, 24, 0, ""), PictureVerdict::Accepted, 54 + 49152ull * 16384},
+      {"32-bit BMP", Bmp(16384, 16384, 32, 0, ""), PictureVerdict::TooLarge, 54 + 65536ull * 16384},
+      {"RLE BMP (4, and its data)", Bmp(16384, 16384, 8, 1, ""), PictureVerdict::TooLarge, 2000000},
+      {"RLE BMP, smaller", Bmp(12000, 12000, 8, 1, ""), PictureVerdict::Accepted, 2000000},
+      {"TIFF in strips", Tiff(true, 16384, 16384, 3, 16), PictureVerdict::Accepted},
+      {"TIFF in one strip", Tiff(false, 16384, 16384, 3, 16384), PictureVerdict::TooLarge},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    CountingSource source(c.bytes, c.fileSize ? c.fileSize : c.bytes.size());
+    const PictureHeader h = ReadPictureHeader(source);
+    EXPECT_EQ(h.verdict, c.verdict) << h.decodeBytes;
+    EXPECT_EQ(h.verdict == PictureVerdict::TooLarge, h.decodeBytes > kDecodeMemoryBudget);
+  }
+
+  const PictureHeader gif = Read(Gif(64, 48, kGifExtension + GifFrame(0, 0, 64, 48) + GifFrame(0, 0, 64, 48)));
+  EXPECT_EQ(gif.firstFrameEnd, 13u + 12u + 8u + GifFrame(0, 0, 64, 48).size());
+  ExpectHeader(Tiff(false, 640, 480, 3, 8), PictureFormat::Tiff, PictureVerdict::Accepted, 640, 480);
+  ExpectHeader(Tiff(true, 0, 480, 3, 8), PictureFormat::Tiff, PictureVerdict::Unreadable, 0, 480);
+  EXPECT_EQ(JudgeSystemPicture(16384, 16384, 32).verdict, PictureVerdict::TooLarge);
+  EXPECT_EQ(JudgeSystemPicture(8000, 6000, 24).verdict, PictureVerdict::Accepted);
+  // PNG headers that lie: no such colour type and depth, unknown methods.
+  for (const std::string& lie : {Png(64, 64, 16, 3), Png(64, 64, 4, 2), Png(64, 64, 8, 5), Png(64, 64, 3, 0),
+                                 Png(64, 64, 8, 6).replace(28, 1, "\x02")})
+    EXPECT_EQ(Read(lie).verdict, PictureVerdict::Unreadable);
+}
+
 TEST(PictureHeaderTest, ProblemTextsNameThePathAndTheReason) {
   PictureHeader h = Read(kSoi + Sof(0xC0, 65500, 65500) + kSos);
   EXPECT_EQ(PictureProblemText(h, "C:\\bomb.jpg"),
@@ -199,7 +266,13 @@ TEST(PictureHeaderTest, ProblemTextsNameThePathAndTheReason) {
   EXPECT_EQ(PictureProblemText(h, "C:\\cut.bmp"),
             "The picture\r\nC:\\cut.bmp\r\nis damaged: the file is shorter than the picture it describes.");
   EXPECT_EQ(PictureProblemText(Read("text"), "C:\\a.gif"),
-            "The file\r\nC:\\a.gif\r\nis not a picture that can be read (BMP, JPEG, GIF or PNG).");
+            "The file\r\nC:\\a.gif\r\nis not a picture that can be read (BMP, JPEG, GIF, PNG, TIFF, or a kind this "
+            "system has a codec for).");
+  // Within the pixels but beyond the memory: how far this kind goes.
+  EXPECT_EQ(PictureProblemText(Read(Png(16384, 16384, 16, 6)), "C:\\deep.png"),
+            "The picture\r\nC:\\deep.png\r\nis too large to be used as a wallpaper: 16384 x 16384 pixels.\r\n\r\n"
+            "A picture of this kind needs more than 1 GB of memory to be read at this size; up to about 133 million "
+            "pixels of it can be used.");
   EXPECT_EQ(PictureProblemText(Read(Png(10, 10)), "C:\\ok.png"), "");
 }
 
