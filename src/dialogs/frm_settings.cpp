@@ -78,6 +78,13 @@ FrmSettings::FrmSettings() {
   cmbMod.Click = [this] { cmbMod_Click(); };
   IconCol.Click = [this] { IconCol_Click(); };
   IconCol.Paint = [this](HDC dc, const RECT& rc) { PaintSwatch(dc, rc); };
+  // From the keyboard: Tab reaches the swatch, Space opens the colour dialog.
+  IconCol.GotFocus = IconCol.LostFocus = [this] { IconCol.Invalidate(); };
+  IconCol.KeyDown = [this](int key, int shift) {
+    if (key != VK_SPACE || shift != 0) return false;
+    IconCol_Click();
+    return true;
+  };
   lblExample.Click = [this] { lblExample_Click(); };
   cmdHelpHotKey.Click = [this] { cmdHelpHotKey_Click(); };
   cmdApply.Click = [this] { cmdApply_Click(); };
@@ -107,6 +114,7 @@ void FrmSettings::CreateControls() {
   for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
   IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
+  ::SetWindowLongA(IconCol.Handle(), GWL_STYLE, ::GetWindowLongA(IconCol.Handle(), GWL_STYLE) | WS_TABSTOP);
   lblExample.Create(*this, ids::lblExample, "Example", 162, y + 2, 50, 16);
   lblExample.SetColors(kLinkColour, std::nullopt);
   lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
@@ -250,6 +258,14 @@ void FrmSettings::PaintSwatch(HDC dc, const RECT& rc) {
   }
   ::FillRect(dc, &inner, fill);
   ::DeleteObject(fill);
+  if (::GetFocus() == IconCol.Handle() &&
+      !(::SendMessageA(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    RECT focus = rc;
+    ::InflateRect(&focus, -2, -2);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &focus);
+  }
 }
 
 void FrmSettings::IconCol_Click() {

@@ -244,6 +244,7 @@ bool Control::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
       break;
     case WM_SETFOCUS:
       if (owner_ && owner_->dialogKeys_) owner_->ShowDefaultButton(hwnd_);
+      if (GotFocus) GotFocus();
       break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {

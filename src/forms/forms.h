@@ -81,7 +81,7 @@ class Control {
   HCURSOR Cursor() const { return cursor_; }
 
   MouseHandler MouseDown, MouseUp, MouseMove;
-  Handler LostFocus;
+  Handler GotFocus, LostFocus;
   // A key pressed while the control has the focus (a virtual-key code and
   // 1 shift, 2 ctrl, 4 alt); true when the handler used it, and the control
   // then never sees it.

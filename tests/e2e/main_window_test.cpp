@@ -286,6 +286,14 @@ TEST_F(MainWindowTest, ListKeysApplyRemoveAndOpenTheImageMenuAtTheEntry) {
   EXPECT_NEAR(m.top, entry.y, 4) << "the menu opens just below the entry";
   MenuKeys(menu, {VK_ESCAPE});
   ASSERT_TRUE(WaitNoPopupMenu());
+  // The context-menu key opens it in the same place.
+  PressKeys({VK_APPS});
+  menu = WaitForPopupMenu(5000);
+  ASSERT_TRUE(menu) << "the menu key opens the image menu";
+  EXPECT_NEAR(ScreenRect(menu).top, entry.y, 4);
+  MenuKeys(menu, {VK_ESCAPE});
+  ASSERT_TRUE(WaitNoPopupMenu());
+  EXPECT_FALSE(WaitForPopupMenu(500)) << "one menu per key";
 
   // Enter applies the selected picture, as a double-click does.
   ::DeleteFileA(BitmapPath().c_str());

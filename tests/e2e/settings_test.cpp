@@ -648,6 +648,7 @@ TEST_F(DialogsTest, AboutBoxShowsTheFileVersionAndStartsTheSystemTool) {
 
 TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   TwoPicturesNoCycling();
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Transparent Icon", "1");  // the colour swatch is enabled
   Process vd = StartVd();
   HWND main = MainWindow(vd);
   auto openSettings = [&] {
@@ -661,10 +662,10 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
 
   // Tab visits the options top to bottom, the hot key, the sort order's
   // chosen button and the enabled buttons, then starts again; Shift+Tab goes back.
-  const std::vector<int> order{ids::XPCBase,     ids::XPCBase + 1, ids::XPCBase + 2, ids::XPCBase + 3,
-                               ids::XPCBase + 4, ids::XPCBase + 5, ids::XPCBase + 6, ids::chShowDate,
-                               ids::cmbMod,      ids::cmbKey,      ids::cmdHelpHotKey, ids::STypeBase,
-                               ids::cmdSave,     ids::cmdCancel,   ids::XPCBase};
+  const std::vector<int> order{ids::XPCBase,     ids::XPCBase + 1, ids::XPCBase + 2,   ids::IconCol,
+                               ids::XPCBase + 3, ids::XPCBase + 4, ids::XPCBase + 5,   ids::XPCBase + 6,
+                               ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmdHelpHotKey,
+                               ids::STypeBase,   ids::cmdSave,     ids::cmdCancel,     ids::XPCBase};
   auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
   EXPECT_EQ(focusId(), order[0]) << "the focus starts on the first option";
   for (std::size_t i = 1; i < order.size(); ++i) {
@@ -688,6 +689,16 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   PressKey(VK_SPACE);
   ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase + 1) != decided; }, 2000));
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  // Space on the colour swatch opens the colour dialog.
+  for (int i = 0; i < 2; ++i) PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::IconCol; }, 2000)) << focusId();
+  PressKey(VK_SPACE);
+  HWND colour = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(colour = FindProcessWindow(vd.Pid(), "#32770", "Color")); }, 5000))
+      << "Space on the swatch";
+  ASSERT_TRUE(WaitUntil([&] { return ::GetDlgItem(colour, IDCANCEL) && ::GetForegroundWindow() == colour; }, 5000));
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(colour) && ::GetForegroundWindow() == dlg; }, 5000));
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000)) << "Esc is Cancel";
   EXPECT_EQ(DialogValues(), stored) << "Cancel stores nothing";
