@@ -168,7 +168,7 @@ bool Control::CreateChild(Form& owner, const char* windowClass, const std::strin
                           DWORD exStyle, int id, int x, int y, int width, int height) {
   owner_ = &owner;
   id_ = id;
-  units_ = RECT{x, y, width, height};
+  units_ = Layout{x, y, width, height};
   hwnd_ = ::CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD, owner.Scale(x), owner.Scale(y),
                             owner.Scale(width), owner.Scale(height), owner.Handle(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
@@ -205,7 +205,7 @@ void Control::SetEnabled(bool enabled) {
 }
 
 void Control::Move(int x, int y, int width, int height) {
-  units_ = RECT{x, y, width, height};
+  units_ = Layout{x, y, width, height};
   if (hwnd_ && owner_)
     ::MoveWindow(hwnd_, owner_->Scale(x), owner_->Scale(y), owner_->Scale(width), owner_->Scale(height), TRUE);
 }
@@ -753,8 +753,8 @@ void Form::RelayoutForDpi(UINT dpi, const RECT* suggested) {
   for (auto& [id, c] : controls_) {
     if (!c->hwnd_) continue;
     ::SendMessageA(c->hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-    ::MoveWindow(c->hwnd_, Scale(c->units_.left), Scale(c->units_.top), Scale(c->units_.right), Scale(c->units_.bottom),
-                 TRUE);
+    const Control::Layout& u = c->units_;
+    ::MoveWindow(c->hwnd_, Scale(u.x), Scale(u.y), Scale(u.width), Scale(u.height), TRUE);
   }
   OnDpiChanged();
   ::InvalidateRect(hwnd_, nullptr, TRUE);

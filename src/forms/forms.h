@@ -101,7 +101,10 @@ class Control {
   HWND hwnd_ = nullptr;
   Form* owner_ = nullptr;
   int id_ = 0;
-  RECT units_{};  // the layout, in 96-DPI units, redone when the DPI changes
+  struct Layout {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Layout units_;  // where the form put the control, in 96-DPI units; redone when the DPI changes
   std::optional<COLORREF> fore_, back_;
   HBRUSH backBrush_ = nullptr;
   bool transparentBack_ = false;

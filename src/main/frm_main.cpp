@@ -715,6 +715,8 @@ void FrmMain::OnDpiChanged() {
   skin_ = DrawSkin(Dpi());
   std::int32_t key = 0;
   ApplySkinRegion(Handle(), skin_, key);
+  lstTime.FitHeightToItems();
+  lstStyle.FitHeightToItems();
   imgPreview.Invalidate();
 }
 
