@@ -60,7 +60,7 @@ forms::Form::WindowDesign FrmTransIconEx::Design() const {
 void FrmTransIconEx::CreateControls() {
   ::InitCommonControls();
   LOGFONTA lf{};
-  lf.lfHeight = -forms::Scale(11);  // 8 points
+  lf.lfHeight = -Scale(11);  // 8 points
   lf.lfQuality = NONANTIALIASED_QUALITY;  // crisp like a desktop caption, on any background
   lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
   captionFont_.Reset(::CreateFontIndirectA(&lf));
@@ -97,7 +97,7 @@ void FrmTransIconEx::SetSampleTextColour(COLORREF colour) { Label4.SetColors(col
 void FrmTransIconEx::OnPaint(HDC dc, const RECT& clip) {
   RECT client;
   ::GetClientRect(Handle(), &client);
-  RECT scene{0, forms::Scale(kSceneTop), client.right, client.bottom};
+  RECT scene{0, Scale(kSceneTop), client.right, client.bottom};
   RECT part;
   if (::IntersectRect(&part, &scene, &clip)) PaintScene(dc, part, 0, 0);
 }

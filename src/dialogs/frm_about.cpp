@@ -21,9 +21,9 @@ std::string ProgramPath() {
   return std::string(buf.data(), n);
 }
 
-HFONT MakeFont(const char* face, int points, bool bold) {
+HFONT MakeFont(const char* face, int points, bool bold, UINT dpi) {
   LOGFONTA lf{};
-  lf.lfHeight = -::MulDiv(points, forms::Scale(96), 72);
+  lf.lfHeight = -::MulDiv(points, static_cast<int>(dpi), 72);
   lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
   return ::CreateFontIndirectA(&lf);
@@ -88,6 +88,7 @@ forms::Form::WindowDesign FrmAbout::Design() const {
   WindowDesign d;
   d.caption = "About: Vexa Desktop";
   d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  d.dialogKeys = true;
   d.width = 380;
   d.height = 230;
   RECT work{};
@@ -100,17 +101,11 @@ forms::Form::WindowDesign FrmAbout::Design() const {
 void FrmAbout::CreateControls() {
   ::InitCommonControls();
   SetBackColor(RGB(255, 255, 255));
-  titleFont_.Reset(MakeFont("Arial", 16, true));
-  versionFont_.Reset(MakeFont("Verdana", 8, false));
-  bodyFont_.Reset(MakeFont("Arial", 9, false));
-
   imgProduct.Create(*this, ids::imgProduct, 16, 16, 64, 64);
   lblProduct.Create(*this, ids::lblProduct, "Vexa Desktop v1.1", 96, 20, 270, 28);
   lblVersion.Create(*this, ids::lblVersion, "Version x.x.x", 98, 52, 270, 16);
   lblRights.Create(*this, ids::lblRights, "Copyright (C) Tobrel's", 98, 84, 270, 16);
   lblRights2.Create(*this, ids::lblRights2, "All rights reserved.  Free to use and to share.", 98, 102, 270, 16);
-  UseFont(lblProduct, titleFont_);
-  for (const forms::Control* c : {&lblVersion, &lblRights, &lblRights2}) UseFont(*c, versionFont_);
 
   cmdHelp.Create(*this, ids::cmdHelp, "Help", 16, 150, 100, 26);
   cmdTell.Create(*this, ids::cmdTell, "Tell a friend", 140, 150, 100, 26);
@@ -118,6 +113,17 @@ void FrmAbout::CreateControls() {
   cmdSysInfo.Create(*this, ids::cmdSysInfo, "System Info", 16, 190, 100, 26);
   cmdWebsite.Create(*this, ids::cmdWebsite, "Website", 140, 190, 100, 26);
   cmdOK.Create(*this, ids::cmdOK, "OK", 264, 190, 100, 26);
+  UseFonts();
+  // Enter and Esc both close the box; the focus starts on OK.
+  SetDialogButtons(&cmdOK, &cmdOK, &cmdOK);
+}
+
+void FrmAbout::UseFonts() {
+  titleFont_.Reset(MakeFont("Arial", 16, true, Dpi()));
+  versionFont_.Reset(MakeFont("Verdana", 8, false, Dpi()));
+  bodyFont_.Reset(MakeFont("Arial", 9, false, Dpi()));
+  UseFont(lblProduct, titleFont_);
+  for (const forms::Control* c : {&lblVersion, &lblRights, &lblRights2}) UseFont(*c, versionFont_);
   for (const forms::Control* c : {&cmdHelp, &cmdTell, &cmdUpdate, &cmdSysInfo, &cmdWebsite, &cmdOK}) UseFont(*c, bodyFont_);
 }
 

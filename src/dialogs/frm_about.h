@@ -18,12 +18,14 @@ class FrmAbout : public forms::Form {
   WindowDesign Design() const override;
   void CreateControls() override;
   void Form_Load() override;
+  void OnDpiChanged() override { UseFonts(); }
 
  private:
   void cmdSysInfo_Click();
   void cmdWebsite_Click();
   void cmdOK_Click();
   void PaintProduct(HDC dc, const RECT& rc);
+  void UseFonts();
   forms::GdiObject titleFont_, versionFont_, bodyFont_;
 };
 

@@ -127,11 +127,11 @@ bool FrmMenus::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
   return false;
 }
 
-void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem) {
+void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem, const RECT* below) {
   if (menuOpen_) return;  // one popup at a time, however fast the clicks come
   forms::ScopedFlag open(menuOpen_);
   DropQueuedTrayClicks();
-  tree_.Popup(root, frmMain().Handle(), defaultItem);
+  tree_.Popup(root, frmMain().Handle(), defaultItem, below);
   DropQueuedTrayClicks();
 }
 

@@ -20,8 +20,9 @@ class FrmMenus : public forms::Form {
   forms::MenuItem mnuList, mnuListSave, mnuListLoad, mnuLB[1], mnuLSort, mnuS[2];
   forms::Label Label1;
 
-  // Pops up one of the top-level menus at the mouse, owned by the main window.
-  void PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem = nullptr);
+  // Pops up one of the top-level menus at the mouse (or below the screen
+  // rectangle below), owned by the main window.
+  void PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem = nullptr, const RECT* below = nullptr);
   // Runs the entry with that command id; false when no entry has it.
   bool DispatchCommand(unsigned id);
   // The form's own icon: the tray's "disabled" picture.

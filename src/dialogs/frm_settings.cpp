@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "desktop/desktop_icons.h"
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+constexpr const char* kTip = "Tip:  choose a combination           or a single key";
 const char* const kXpcCaptions[7] = {
     " Put Vexa Desktop at System startup", " Let Vexa Desktop decide the style", " Make Desktop Icons transparent",
     " Show Desktop Icons",                 "Recurse folders while adding images",
@@ -76,6 +78,13 @@ FrmSettings::FrmSettings() {
   cmbMod.Click = [this] { cmbMod_Click(); };
   IconCol.Click = [this] { IconCol_Click(); };
   IconCol.Paint = [this](HDC dc, const RECT& rc) { PaintSwatch(dc, rc); };
+  // From the keyboard: Tab reaches the swatch, Space opens the colour dialog.
+  IconCol.GotFocus = IconCol.LostFocus = [this] { IconCol.Invalidate(); };
+  IconCol.KeyDown = [this](int key, int shift) {
+    if (key != VK_SPACE || shift != 0) return false;
+    IconCol_Click();
+    return true;
+  };
   lblExample.Click = [this] { lblExample_Click(); };
   cmdHelpHotKey.Click = [this] { cmdHelpHotKey_Click(); };
   cmdApply.Click = [this] { cmdApply_Click(); };
@@ -88,6 +97,7 @@ forms::Form::WindowDesign FrmSettings::Design() const {
   WindowDesign d;
   d.caption = "Settings: Vexa Desktop v1.1";
   d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  d.dialogKeys = true;
   d.width = 452;  // 6780 x 3930 twips
   d.height = 262;
   RECT work{};
@@ -104,6 +114,7 @@ void FrmSettings::CreateControls() {
   for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
   IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
+  ::SetWindowLongA(IconCol.Handle(), GWL_STYLE, ::GetWindowLongA(IconCol.Handle(), GWL_STYLE) | WS_TABSTOP);
   lblExample.Create(*this, ids::lblExample, "Example", 162, y + 2, 50, 16);
   lblExample.SetColors(kLinkColour, std::nullopt);
   lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
@@ -115,9 +126,9 @@ void FrmSettings::CreateControls() {
   cmbMod.Create(*this, ids::cmbMod, 250, 24, 64, 66);
   cmbKey.Create(*this, ids::cmbKey, 320, 24, 92, 66);
   lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
-  lblP[2].Create(*this, ids::lblPBase + 2, "Tip:  choose a combination           or a single key", 250, 116, 168, 32);
+  lblP[2].Create(*this, ids::lblPBase + 2, kTip, 250, 116, 168, 32);
   lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge
-  lblP[2].GrowToFitText();
+  LayOutTip();
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
   Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 242, 162, 202, 44);
@@ -128,7 +139,14 @@ void FrmSettings::CreateControls() {
   cmdSave.Create(*this, ids::cmdSave, "OK", 256, 230, 60, 24);
   cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 230, 60, 24);
   cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 230, 60, 24);
-  ::SetWindowLongA(cmdSave.Handle(), GWL_STYLE, ::GetWindowLongA(cmdSave.Handle(), GWL_STYLE) | WS_GROUP);
+  // Tab follows the order of creation: the options top to bottom, the hot
+  // key, the sort order, then the buttons. Each group starts an arrow-key
+  // group of its own; the option buttons are one group.
+  const forms::Control* groupStarts[] = {&Frame3, &XPC[0], &Frame2, &cmbMod, &cmbKey,
+                                         &cmdHelpHotKey, &Frame1, &SType[0], &sClicked, &cmdSave};
+  for (const forms::Control* c : groupStarts)
+    ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
+  SetDialogButtons(&cmdSave, &cmdCancel);
 
   if (!eyedropper_) eyedropper_ = MakeEyedropperCursor();
   IconCol.SetCursor(eyedropper_);
@@ -155,6 +173,16 @@ void FrmSettings::Form_Load() {
   if (loaded.hotKeyRepaired) hotKeyChanged_ = true;
   anotherKeyWanted_ = false;
 }
+
+void FrmSettings::LayOutTip() {
+  // Two lines, the break after the run of spaces, at any DPI: the label is
+  // exactly as wide as the first line in the window's font.
+  const std::string tip = kTip;
+  lblP[2].WrapAfter(tip.find_first_not_of(' ', tip.find("combination") + std::strlen("combination")));
+  lblP[2].GrowToFitText();
+}
+
+void FrmSettings::OnDpiChanged() { LayOutTip(); }
 
 void FrmSettings::FillHotKeyLists(int modifier, int key) {
   cmbMod.Clear();
@@ -230,6 +258,14 @@ void FrmSettings::PaintSwatch(HDC dc, const RECT& rc) {
   }
   ::FillRect(dc, &inner, fill);
   ::DeleteObject(fill);
+  if (::GetFocus() == IconCol.Handle() &&
+      !(::SendMessageA(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    RECT focus = rc;
+    ::InflateRect(&focus, -2, -2);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &focus);
+  }
 }
 
 void FrmSettings::IconCol_Click() {

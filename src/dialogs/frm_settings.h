@@ -30,9 +30,11 @@ class FrmSettings : public forms::Form {
   void CreateControls() override;
   void Form_Load() override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void OnDpiChanged() override;
 
  private:
   void FillHotKeyLists(int modifier, int key);
+  void LayOutTip();
   void Form_MouseMove(const forms::MouseArgs& m);
   void XPC_Click(int index);
   void chShowDate_Click();

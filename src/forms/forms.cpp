@@ -25,6 +25,51 @@ int ScreenDpi() {
   return dpi;
 }
 
+// The per-window DPI functions arrived with Windows 10 1607: looked up at run
+// time, so that the program still starts on a system without them.
+template <typename F>
+F User32Function(const char* name) {
+  HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+// The window's outer size for a client area of width x height at dpi.
+RECT OuterRect(int width, int height, DWORD style, DWORD exStyle, UINT dpi) {
+  RECT r{0, 0, width, height};
+  static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, dpi)) ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  return r;
+}
+
+// The top-level form that owns a window of this thread, or null.
+Form* FormOf(HWND window) {
+  HWND root = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+  char name[32] = {};
+  if (!root || ::GetWindowThreadProcessId(root, nullptr) != ::GetCurrentThreadId() ||
+      !::GetClassNameA(root, name, sizeof name) || std::strcmp(name, kFormClass) != 0)
+    return nullptr;
+  return reinterpret_cast<Form*>(::GetWindowLongPtrA(root, GWLP_USERDATA));
+}
+
+bool IsPushButton(HWND w) {
+  char name[16] = {};
+  if (!::GetClassNameA(w, name, sizeof name) || ::lstrcmpiA(name, "Button") != 0) return false;
+  const LONG type = ::GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+int ShiftState() {
+  int shift = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
+  if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
 void RegisterTextBoxClass() {
   static bool done = false;
   if (done) return;
@@ -60,6 +105,21 @@ MouseArgs MouseFrom(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int Scale(int units) { return ::MulDiv(units, ScreenDpi(), 96); }
 
+UINT SystemDpi() { return static_cast<UINT>(ScreenDpi()); }
+
+UINT WindowDpi(HWND window) {
+  static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const UINT dpi = window && forWindow ? forWindow(window) : 0;
+  return dpi ? dpi : SystemDpi();
+}
+
+bool HandleDialogKeys(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  Form* form = FormOf(msg.hwnd);
+  if (!form || !form->dialogKeys_ || !form->hwnd_) return false;
+  return ::IsDialogMessageA(form->hwnd_, &msg) != FALSE;
+}
+
 void DoEvents() {
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -67,6 +127,7 @@ void DoEvents() {
       ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
       return;
     }
+    if (HandleDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
@@ -76,13 +137,28 @@ int MsgBox(const std::string& text, UINT flags, const std::string& title, HWND o
   return ::MessageBoxA(owner, text.c_str(), title.c_str(), flags | MB_SETFOREGROUND);
 }
 
-HFONT DefaultFont() {
-  static HFONT font = [] {
+HFONT DefaultFont() { return MessageFont(SystemDpi()); }
+
+HFONT MessageFont(UINT dpi) {
+  // One font per DPI for the program's life; a program sees two or three.
+  static std::unordered_map<UINT, HFONT> fonts;
+  if (auto it = fonts.find(dpi); it != fonts.end()) return it->second;
+  static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  HFONT font = nullptr;
+  NONCLIENTMETRICSW wide{};
+  wide.cbSize = sizeof wide;
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof wide, &wide, 0, dpi)) {
+    font = ::CreateFontIndirectW(&wide.lfMessageFont);
+  } else {
     NONCLIENTMETRICSA m{};
     m.cbSize = sizeof m;
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) return ::CreateFontIndirectA(&m.lfMessageFont);
-    return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-  }();
+    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) {
+      m.lfMessageFont.lfHeight = ::MulDiv(m.lfMessageFont.lfHeight, static_cast<int>(dpi), ScreenDpi());
+      font = ::CreateFontIndirectA(&m.lfMessageFont);
+    }
+  }
+  if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  fonts[dpi] = font;
   return font;
 }
 
@@ -92,11 +168,12 @@ bool Control::CreateChild(Form& owner, const char* windowClass, const std::strin
                           DWORD exStyle, int id, int x, int y, int width, int height) {
   owner_ = &owner;
   id_ = id;
-  hwnd_ = ::CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD, Scale(x), Scale(y), Scale(width),
-                            Scale(height), owner.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            Instance(), nullptr);
+  units_ = Layout{x, y, width, height};
+  hwnd_ = ::CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD, owner.Scale(x), owner.Scale(y),
+                            owner.Scale(width), owner.Scale(height), owner.Handle(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
   if (!hwnd_) return false;
-  ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+  ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(owner.Font()), FALSE);
   ::SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   owner.Register(this);
   return true;
@@ -128,7 +205,9 @@ void Control::SetEnabled(bool enabled) {
 }
 
 void Control::Move(int x, int y, int width, int height) {
-  if (hwnd_) ::MoveWindow(hwnd_, Scale(x), Scale(y), Scale(width), Scale(height), TRUE);
+  units_ = Layout{x, y, width, height};
+  if (hwnd_ && owner_)
+    ::MoveWindow(hwnd_, owner_->Scale(x), owner_->Scale(y), owner_->Scale(width), owner_->Scale(height), TRUE);
 }
 
 void Control::SetFocus() {
@@ -162,6 +241,34 @@ bool Control::OnSubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
       break;
     case WM_MOUSEMOVE:
       if (MouseMove) MouseMove(MouseFrom(msg, wParam, lParam));
+      break;
+    case WM_SETFOCUS:
+      if (owner_ && owner_->dialogKeys_) owner_->ShowDefaultButton(hwnd_);
+      if (GotFocus) GotFocus();
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      const int shift = ShiftState();
+      // Shift+F10 asks for the context menu, as the menu key does.
+      if (MenuKey && wParam == VK_F10 && shift == 1) {
+        MenuKey();
+        result = 0;
+        return true;
+      }
+      if (KeyDown && msg == WM_KEYDOWN && KeyDown(static_cast<int>(wParam), shift)) {
+        result = 0;
+        return true;
+      }
+      break;
+    }
+    case WM_CONTEXTMENU:
+      // From the keyboard the position is -1, -1; a mouse's menu is the
+      // control's own business (its MouseDown or MouseUp).
+      if (MenuKey && GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
+        MenuKey();
+        result = 0;
+        return true;
+      }
       break;
     case WM_KILLFOCUS:
       if (LostFocus) {
@@ -221,6 +328,21 @@ void Label::GrowToFitText() {
   if (needed.bottom > outer.bottom - outer.top)
     ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, needed.bottom,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Label::WrapAfter(std::size_t chars) {
+  if (!hwnd_) return;
+  const std::string text = Text().substr(0, chars);
+  HDC dc = ::GetDC(hwnd_);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  const bool measured = ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size) != FALSE;
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hwnd_, dc);
+  if (!measured) return;
+  RECT outer{};
+  ::GetWindowRect(hwnd_, &outer);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Label::OnCommand(int code) {
@@ -448,8 +570,17 @@ void Form::Load() {
   (void)classRegistered;
 
   WindowDesign design = Design();
-  RECT r{0, 0, Scale(design.width), Scale(design.height)};
-  if (design.clientSize) ::AdjustWindowRectEx(&r, design.style, FALSE, design.exStyle);
+  dialogKeys_ = design.dialogKeys;
+  // Controls and keyboard go together: Tab may then reach into child windows.
+  if (dialogKeys_) design.exStyle |= WS_EX_CONTROLPARENT;
+  // The window's DPI is known once it exists: it is made at the system's,
+  // then sized again at its own where that differs (another monitor's scale).
+  dpi_ = SystemDpi();
+  auto outer = [&design](UINT dpi) {
+    const int w = ::MulDiv(design.width, static_cast<int>(dpi), 96), h = ::MulDiv(design.height, static_cast<int>(dpi), 96);
+    return design.clientSize ? OuterRect(w, h, design.style, design.exStyle, dpi) : RECT{0, 0, w, h};
+  };
+  RECT r = outer(dpi_);
   HWND h = ::CreateWindowExA(design.exStyle, kFormClass, design.caption.c_str(), design.style & ~WS_VISIBLE, design.x, design.y,
                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, Instance(), this);
   if (!h) {
@@ -457,6 +588,11 @@ void Form::Load() {
     return;
   }
   ++loadedCount_;
+  if (const UINT own = WindowDpi(h); own != dpi_) {
+    dpi_ = own;
+    r = outer(dpi_);
+    ::SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   CreateControls();
   for (auto& [id, t] : timers_) t->Apply();
   loading_ = false;
@@ -532,6 +668,98 @@ void Form::SetToolTip(const Control& control, const std::string& text) {
   ::SendMessageA(toolTip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+void Form::SetDialogButtons(Control* defaultButton, Control* cancelButton, Control* firstFocus) {
+  defaultButton_ = defaultButton;
+  cancelButton_ = cancelButton;
+  firstFocus_ = firstFocus;
+  ShowDefaultButton(::GetFocus());
+}
+
+void Form::ShowDefaultButton(HWND focus) {
+  // A push button with the focus is the one Enter presses, and looks it;
+  // elsewhere the default button does.
+  HWND chosen = focus && ::IsChild(hwnd_, focus) && IsPushButton(focus) ? focus
+                : defaultButton_                                      ? defaultButton_->hwnd_
+                                                                      : nullptr;
+  for (auto& [id, c] : controls_) {
+    if (!c->hwnd_ || !IsPushButton(c->hwnd_)) continue;
+    const LONG want = c->hwnd_ == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((::GetWindowLongA(c->hwnd_, GWL_STYLE) & BS_TYPEMASK) != want) ::SendMessageA(c->hwnd_, BM_SETSTYLE, want, TRUE);
+  }
+}
+
+bool Form::HandleDialogMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case DM_GETDEFID:
+      result = defaultButton_ && defaultButton_->hwnd_ ? MAKELRESULT(defaultButton_->id_, DC_HASDEFID) : 0;
+      return true;
+    case DM_SETDEFID: {
+      auto it = controls_.find(static_cast<int>(wParam));
+      defaultButton_ = it != controls_.end() ? it->second : nullptr;
+      ShowDefaultButton(::GetFocus());
+      result = TRUE;
+      return true;
+    }
+    case WM_NEXTDLGCTL: {
+      HWND focus = ::GetFocus();
+      HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : ::GetNextDlgTabItem(hwnd_, focus && ::IsChild(hwnd_, focus) ? focus : nullptr,
+                                                         wParam != 0);
+      if (target) ::SetFocus(target);
+      // Keyboard use: show where the focus is.
+      ::SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+      result = 0;
+      return true;
+    }
+    case WM_COMMAND: {
+      // Enter with no default button, and Esc, arrive as IDOK and IDCANCEL
+      // from no control of ours.
+      const int id = LOWORD(wParam);
+      auto it = controls_.find(id);
+      if (it != controls_.end() && lParam && it->second->hwnd_ == reinterpret_cast<HWND>(lParam)) return false;
+      Control* press = id == IDCANCEL ? cancelButton_ : id == IDOK ? defaultButton_ : nullptr;
+      if (!press || !press->hwnd_) return false;
+      if (::IsWindowEnabled(press->hwnd_)) press->OnCommand(BN_CLICKED);
+      result = 0;
+      return true;
+    }
+    case WM_ACTIVATE: {
+      // As a dialog does: the focus goes back where it was when the window
+      // comes back, and starts on the first control.
+      HWND focus = ::GetFocus();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return false;
+      }
+      if (HIWORD(wParam)) return false;  // minimised
+      HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(hwnd_, lastFocus_) ? lastFocus_ : nullptr;
+      if (!target && firstFocus_ && firstFocus_->hwnd_) target = firstFocus_->hwnd_;
+      if (!target) target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+      if (!target) return false;
+      ::SetFocus(target);
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void Form::RelayoutForDpi(UINT dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  if (suggested)
+    ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (auto& [id, c] : controls_) {
+    if (!c->hwnd_) continue;
+    ::SendMessageA(c->hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    const Control::Layout& u = c->units_;
+    ::MoveWindow(c->hwnd_, Scale(u.x), Scale(u.y), Scale(u.width), Scale(u.height), TRUE);
+  }
+  OnDpiChanged();
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void Form::SetBackColor(COLORREF c) {
   backColor_ = c;
   if (backBrush_) ::DeleteObject(backBrush_);
@@ -562,7 +790,12 @@ LRESULT CALLBACK Form::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (OnMessage(msg, wParam, lParam, result)) return result;
+  if (dialogKeys_ && HandleDialogMessage(msg, wParam, lParam, result)) return result;
   switch (msg) {
+    case WM_DPICHANGED:
+      // Moved to a monitor of another scale: everything again at the new DPI.
+      RelayoutForDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_COMMAND:
       if (lParam) {
         auto it = controls_.find(LOWORD(wParam));

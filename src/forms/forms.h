@@ -31,8 +31,19 @@ using MouseHandler = std::function<void(const MouseArgs&)>;
 
 class Form;
 
-// 96-DPI layout units to device pixels.
+// 96-DPI layout units to device pixels at the system's DPI, for sizes
+// needed before a form's window exists; a form lays itself out with
+// Form::Scale, at its own window's DPI.
 int Scale(int units);
+// The system's DPI, and the DPI a window is shown at (its monitor's where the
+// system scales per monitor; the system's where it cannot tell).
+UINT SystemDpi();
+UINT WindowDpi(HWND window);
+
+// Lets the dialog-like form that owns msg's window handle its keyboard
+// interface (Tab, Enter, Esc, Alt+letter); true when the message was used.
+// Every message loop calls it before TranslateMessage.
+bool HandleDialogKeys(MSG& msg);
 
 // Lets pending window messages run (timer ticks, paints, input).
 void DoEvents();
@@ -40,8 +51,9 @@ void DoEvents();
 // A message box owned by the program's active form; the title defaults to the program's.
 int MsgBox(const std::string& text, UINT flags, const std::string& title = kProgramTitle, HWND owner = nullptr);
 
-// The font every control uses.
+// The font every control uses, at the system's DPI and at a given DPI.
 HFONT DefaultFont();
+HFONT MessageFont(UINT dpi);
 
 class Control {
  public:
@@ -69,7 +81,13 @@ class Control {
   HCURSOR Cursor() const { return cursor_; }
 
   MouseHandler MouseDown, MouseUp, MouseMove;
-  Handler LostFocus;
+  Handler GotFocus, LostFocus;
+  // A key pressed while the control has the focus (a virtual-key code and
+  // 1 shift, 2 ctrl, 4 alt); true when the handler used it, and the control
+  // then never sees it.
+  std::function<bool(int keyCode, int shift)> KeyDown;
+  // The context-menu key or Shift+F10.
+  Handler MenuKey;
 
  protected:
   friend class Form;
@@ -83,6 +101,10 @@ class Control {
   HWND hwnd_ = nullptr;
   Form* owner_ = nullptr;
   int id_ = 0;
+  struct Layout {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Layout units_;  // where the form put the control, in 96-DPI units; redone when the DPI changes
   std::optional<COLORREF> fore_, back_;
   HBRUSH backBrush_ = nullptr;
   bool transparentBack_ = false;
@@ -98,6 +120,10 @@ class Label : public Control {
   // Makes a wrapping label tall enough for every line of its text in its font:
   // at another DPI the text can wrap into more lines than the layout allowed for.
   void GrowToFitText();
+  // Makes the label exactly as wide as its text's first `chars` characters,
+  // so that a wrapping label breaks its first line there whatever the font's
+  // size; GrowToFitText then gives it the height of its lines.
+  void WrapAfter(std::size_t chars);
   Handler Click;
 
  protected:
@@ -244,6 +270,11 @@ class Form {
   void SetCaption(const std::string& caption);
   void Minimize();
   COLORREF BackColor() const { return backColor_; }
+  // The DPI the form's window is laid out at, and 96-DPI layout units in
+  // pixels at that DPI.
+  UINT Dpi() const { return dpi_; }
+  int Scale(int units) const { return ::MulDiv(units, static_cast<int>(dpi_), 96); }
+  HFONT Font() const { return MessageFont(dpi_); }
   // A tip shown when the mouse rests on the control; an empty text removes it.
   void SetToolTip(const Control& control, const std::string& text);
 
@@ -259,6 +290,10 @@ class Form {
     DWORD exStyle = 0;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = 400, height = 300;  // layout units (position in pixels)
     bool clientSize = true;  // width/height give the client area
+    // A dialog-like form: Tab and Shift+Tab move between its controls, Enter
+    // presses the default button, Esc the cancel button, Alt+letter the
+    // control whose caption underlines it.
+    bool dialogKeys = false;
   };
   virtual WindowDesign Design() const = 0;
   virtual void CreateControls() {}
@@ -267,8 +302,14 @@ class Form {
   // Messages the form wants before the layer's own handling; return true when handled.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   virtual void OnPaint(HDC /*dc*/, const RECT& /*clip*/) {}
+  // After the window moved to a monitor of another DPI and the layer laid its
+  // controls out again at Dpi().
+  virtual void OnDpiChanged() {}
 
   void SetBackColor(COLORREF c);
+  // The buttons Enter and Esc press in a dialog-like form; the focus starts on
+  // firstFocus (the first control Tab reaches when null).
+  void SetDialogButtons(Control* defaultButton, Control* cancelButton, Control* firstFocus = nullptr);
 
  private:
   friend class Control;
@@ -277,6 +318,10 @@ class Form {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void Register(Control* c) { controls_[c->id_] = c; }
   void Register(Timer* t) { timers_[t->id_] = t; }
+  bool HandleDialogMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void ShowDefaultButton(HWND focus);
+  void RelayoutForDpi(UINT dpi, const RECT* suggested);
+  friend bool HandleDialogKeys(MSG& msg);
 
   HWND hwnd_ = nullptr;
   std::unordered_map<int, Control*> controls_;
@@ -284,6 +329,12 @@ class Form {
   COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
   HBRUSH backBrush_ = nullptr;
   HWND toolTip_ = nullptr;
+  UINT dpi_ = 96;
+  bool dialogKeys_ = false;
+  Control* defaultButton_ = nullptr;
+  Control* cancelButton_ = nullptr;
+  Control* firstFocus_ = nullptr;
+  HWND lastFocus_ = nullptr;
   bool loading_ = false;
   static int loadedCount_;
 };

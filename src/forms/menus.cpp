@@ -100,15 +100,23 @@ bool MenuTree::Dispatch(UINT id) const {
   return false;
 }
 
-void MenuTree::Popup(const MenuItem& root, HWND owner, const MenuItem* defaultItem) const {
+void MenuTree::Popup(const MenuItem& root, HWND owner, const MenuItem* defaultItem, const RECT* below) const {
   if (!root.popup_) return;
   ::SetMenuDefaultItem(root.popup_, defaultItem ? defaultItem->id_ : static_cast<UINT>(-1), FALSE);
   POINT pt{};
   ::GetCursorPos(&pt);
+  TPMPARAMS exclude{};
+  exclude.cbSize = sizeof exclude;
+  UINT flags = TPM_RIGHTBUTTON | TPM_LEFTALIGN;
+  if (below) {
+    pt = POINT{below->left, below->bottom};
+    exclude.rcExclude = *below;
+    flags |= TPM_VERTICAL;
+  }
   // The owner must be the foreground window, or the menu stays open when the
   // user clicks elsewhere; the posted WM_NULL lets a second popup work at once.
   ::SetForegroundWindow(owner);
-  ::TrackPopupMenuEx(root.popup_, TPM_RIGHTBUTTON | TPM_LEFTALIGN, pt.x, pt.y, owner, nullptr);
+  ::TrackPopupMenuEx(root.popup_, flags, pt.x, pt.y, owner, below ? &exclude : nullptr);
   ::PostMessageA(owner, WM_NULL, 0, 0);
 }
 

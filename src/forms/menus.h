@@ -59,8 +59,9 @@ class MenuTree {
   // Runs the Click of the entry with that command id; false when none has it.
   bool Dispatch(UINT id) const;
   // Pops up a top-level menu at the mouse for owner, with defaultItem in bold
-  // (none when null). The owner receives the chosen command as WM_COMMAND.
-  void Popup(const MenuItem& root, HWND owner, const MenuItem* defaultItem) const;
+  // (none when null); given a screen rectangle (a list entry's), below it
+  // and never over it. The owner receives the chosen command as WM_COMMAND.
+  void Popup(const MenuItem& root, HWND owner, const MenuItem* defaultItem, const RECT* below = nullptr) const;
 
  private:
   MenuHandle bar_;

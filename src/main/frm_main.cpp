@@ -105,6 +105,8 @@ FrmMain::FrmMain() {
   imgClose.Click = [this] { imgClose_Click(); };
   SysTrayPic.MouseMove = [this](const forms::MouseArgs& m) { SysTrayPic_MouseMove(m); };
   imgList.MouseDown = [this](const forms::MouseArgs& m) { imgList_MouseDown(m); };
+  imgList.KeyDown = [this](int key, int shift) { return imgList_KeyDown(key, shift); };
+  imgList.MenuKey = [this] { ShowImageMenu(true); };
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
   repaintTimer_.Tick = [this] {
     // Once soon after the announcement, and once more a second later for a
@@ -187,7 +189,7 @@ void FrmMain::Form_Load() {
   forms::DoEvents();
   ::Sleep(300);
   {
-    skin_ = DrawSkin(WindowDpi(Handle()));
+    skin_ = DrawSkin(Dpi());
     std::int32_t key = 0;
     ApplySkinRegion(Handle(), skin_, key);
   }
@@ -300,9 +302,11 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
       if (LOWORD(wParam) == WA_INACTIVE) {
         Form_LostFocus();
       } else if (Visible()) {
-        // Back from the settings dialog or the image editor: the desktop may
-        // have painted over the window meanwhile, so all of it is drawn anew.
-        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        // Back from the settings dialog or the image editor: the desktop
+        // repaints what the closing window uncovers, also where this window
+        // is, once this window is already active. All of it is drawn anew
+        // after that.
+        RepaintAfterTheDesktop();
       }
       return false;
     case WM_EXITSIZEMOVE:
@@ -314,10 +318,8 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
   }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced. The desktop repaints once the
-    // announcement is over, and may draw over this window: repaint all of it,
-    // frame included, a moment later (restarted by each announcement).
-    repaintsLeft_ = 2;
-    repaintTimer_.Start(250);
+    // announcement is over, and may draw over this window.
+    RepaintAfterTheDesktop();
     return false;
   }
   if (msg == WM_CLOSE) {
@@ -328,6 +330,12 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     return true;
   }
   return false;
+}
+
+void FrmMain::RepaintAfterTheDesktop() {
+  // All of the window, frame included, a moment later (restarted by each call).
+  repaintsLeft_ = 2;
+  repaintTimer_.Start(250);
 }
 
 void FrmMain::Text1_Change() {
@@ -497,7 +505,7 @@ bool FrmMain::showThumbnail() {
     lstStyle.SetListIndex(suggestStyle());
   }
   if (!ComposeBackPic()) return false;
-  preview_ = vd::Image(forms::Scale(kPreviewWidth) - 2, forms::Scale(kPreviewHeight) - 2);
+  preview_ = vd::Image(Scale(kPreviewWidth) - 2, Scale(kPreviewHeight) - 2);
   vd::ResampleInto(FullSizePic.View(), preview_.View());
   imgPreview.Invalidate();
   return true;
@@ -539,12 +547,12 @@ void FrmMain::PaintButton(int index, HDC dc, const RECT& rc) {
   HBRUSH tile = ::CreateSolidBrush(hot ? RGB(70, 140, 215) : RGB(46, 104, 170));
   HGDIOBJ oldBrush = ::SelectObject(dc, tile);
   HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, forms::Scale(10), forms::Scale(10));
+  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, Scale(10), Scale(10));
   ::SelectObject(dc, oldPen);
   ::SelectObject(dc, oldBrush);
   ::DeleteObject(tile);
   const COLORREF ink = RGB(255, 255, 255);
-  const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2, u = forms::Scale(3);
+  const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2, u = Scale(3);
   switch (index) {
     case 0:  // add: a plus
       Fill(dc, cx - 3 * u, cy - u / 2, cx + 3 * u, cy + u / 2 + 1, ink);
@@ -625,7 +633,7 @@ void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
     ::DeleteObject(tile);
   }
   const COLORREF ink = hot ? RGB(255, 255, 255) : kAccentColor;
-  const int w = rc.right - rc.left, h = rc.bottom - rc.top, u = forms::Scale(2);
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top, u = Scale(2);
   if (index < 2) {
     Fill(dc, rc.left + w / 4, rc.top + h * 2 / 3 - u / 2, rc.right - w / 4, rc.top + h * 2 / 3 + u - u / 2, ink);
     return;
@@ -709,14 +717,44 @@ void FrmMain::Buttons_Click(int Index) {
   }
 }
 
+void FrmMain::OnDpiChanged() {
+  // The skin and its outline at the controls' new DPI.
+  skin_ = DrawSkin(Dpi());
+  std::int32_t key = 0;
+  ApplySkinRegion(Handle(), skin_, key);
+  lstTime.FitHeightToItems();
+  lstStyle.FitHeightToItems();
+  imgPreview.Invalidate();
+}
+
 void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
   // A right click does not move the selection: the menu acts on the entry
   // selected before.
+  if (m.button == forms::kRightButton) ShowImageMenu(false);
+}
+
+void FrmMain::ShowImageMenu(bool atEntry) {
   const int i = SelectedIndex();
-  if (m.button != forms::kRightButton || i < 0) return;
+  if (i < 0) return;
   FrmMenus& f = frmMenus();
   f.mnuDel.SetCaption("&Remove '" + imgList.List(i) + "' from list");
-  f.PopupMenu(f.mnuImage);
+  RECT entry{};
+  if (!atEntry || ::SendMessageA(imgList.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&entry)) == LB_ERR) {
+    f.PopupMenu(f.mnuImage);
+    return;
+  }
+  // From the keyboard: below the entry, which stays in sight.
+  ::MapWindowPoints(imgList.Handle(), nullptr, reinterpret_cast<POINT*>(&entry), 2);
+  f.PopupMenu(f.mnuImage, nullptr, &entry);
+}
+
+bool FrmMain::imgList_KeyDown(int key, int shift) {
+  if (shift != 0 || SelectedIndex() < 0) return false;
+  // The keyboard's double-click (the image menu's first entry) and the image menu's Remove.
+  FrmMenus& f = frmMenus();
+  if (key == VK_RETURN) return f.DispatchCommand(f.mnuSet.Id());
+  if (key == VK_DELETE) return f.DispatchCommand(f.mnuDel.Id());
+  return false;
 }
 
 void FrmMain::imgList_Click() { PreviewSelectedEntry(true); }

@@ -82,6 +82,7 @@ class FrmMain : public forms::Form {
   void Form_Load() override;
   void Form_Unload() override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void OnDpiChanged() override;
 
  private:
   void HandleCommandLine();
@@ -102,6 +103,9 @@ class FrmMain : public forms::Form {
   void imgClose_Click();
   void SysTrayPic_MouseMove(const forms::MouseArgs& m);
   void imgList_MouseDown(const forms::MouseArgs& m);
+  bool imgList_KeyDown(int key, int shift);
+  // The image menu at the mouse, or below the selected entry.
+  void ShowImageMenu(bool atEntry);
   void Buttons_MouseMove(int index);
   void imgList_Click();
   void imgList_DblClick();
@@ -135,5 +139,6 @@ class FrmMain : public forms::Form {
   // Set while the program itself changes or closes the style list.
   bool styleSetByProgram_ = false;
   forms::Timer repaintTimer_;  // repaints the window after the desktop has repainted
+  void RepaintAfterTheDesktop();
   int repaintsLeft_ = 0;
 };

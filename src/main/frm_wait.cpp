@@ -27,7 +27,7 @@ forms::Form::WindowDesign FrmWait::Design() const {
   s.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
   s.width = kWidth;
   s.height = kHeight;
-  s.x = (::GetSystemMetrics(SM_CXSCREEN) - forms::Scale(kWidth)) / 2;
+  s.x = (::GetSystemMetrics(SM_CXSCREEN) - forms::Scale(kWidth)) / 2;  // the window's own DPI is not known yet
   s.y = (::GetSystemMetrics(SM_CYSCREEN) - forms::Scale(kHeight)) / 2;
   return s;
 }
@@ -58,15 +58,16 @@ void FrmWait::SetStatus(const std::string& text) {
 }
 
 void FrmWait::OnPaint(HDC dc, const RECT&) {
-  // A small picture-like mark on the left: a framed landscape in the accent colour.
-  const int s = forms::Scale(1);
-  RECT frame{16 * s, 20 * s, 52 * s, 56 * s};
+  // A small picture-like mark on the left: a framed landscape in the accent
+  // colour. Each edge is scaled on its own, as the labels beside it are: a
+  // rounded factor (2 for 1.5) would push the mark under them.
+  RECT frame{Scale(16), Scale(20), Scale(52), Scale(56)};
   HBRUSH accent = ::CreateSolidBrush(kAccent);
   ::FillRect(dc, &frame, accent);
-  RECT sky{19 * s, 23 * s, 49 * s, 41 * s};
+  RECT sky{Scale(19), Scale(23), Scale(49), Scale(41)};
   HBRUSH light = ::CreateSolidBrush(RGB(170, 205, 240));
   ::FillRect(dc, &sky, light);
-  RECT ground{19 * s, 41 * s, 49 * s, 53 * s};
+  RECT ground{Scale(19), Scale(41), Scale(49), Scale(53)};
   HBRUSH green = ::CreateSolidBrush(RGB(90, 150, 80));
   ::FillRect(dc, &ground, green);
   ::DeleteObject(accent);

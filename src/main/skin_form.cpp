@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/skin_region.h"
+#include "forms/forms.h"
 #include "forms/handles.h"
 
 namespace {
@@ -22,14 +23,7 @@ HRGN MakeRegion(const std::vector<vd::RegionRect>& rects, int width, int height)
 
 }  // namespace
 
-UINT WindowDpi(HWND window) {
-  UINT dpi = window ? ::GetDpiForWindow(window) : 0;
-  if (dpi == 0) {
-    forms::ScopedGetDc screen(nullptr);
-    dpi = static_cast<UINT>(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-  }
-  return dpi ? dpi : 96;
-}
+UINT WindowDpi(HWND window) { return forms::WindowDpi(window); }
 
 void ApplySkinRegion(HWND form, const vd::Image& skin, std::int32_t& keyColour) {
   if (skin.Empty()) return;

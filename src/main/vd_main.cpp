@@ -6,6 +6,7 @@
 
 #include "engine/command_text.h"
 #include "engine/wallpaper_list.h"
+#include "forms/forms.h"
 #include "main/app.h"
 #include "main/frm_wait.h"
 #include "platform/picture_loader.h"
@@ -39,6 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // -1: one message could not be fetched (a text sent from outside too
     // large to copy, say). That is no reason to end; the next one comes.
     if (got == -1) continue;
+    if (forms::HandleDialogKeys(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }

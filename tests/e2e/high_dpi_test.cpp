@@ -1,6 +1,8 @@
 // At 150 % and 200 %: VD's windows are laid out at the screen's DPI with no
 // text cut off, and the wallpaper still fills the physical screen.
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "dialogs/dialog_ids.h"
 #include "harness.h"
@@ -70,6 +72,65 @@ void ExpectEveryCaptionFits(HWND dialog, UINT dpi, bool buttonsOnly) {
   ::DeleteObject(font);
 }
 
+// The progress form's picture (the sky and meadow of its framed landscape) is
+// whole, square as drawn, and left of both labels, which do not overlap.
+void ExpectProgressFormLabelsClearOfItsPicture(HWND wait) {
+  RECT client{};
+  ::GetClientRect(wait, &client);
+  ::MapWindowPoints(wait, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const std::vector<std::uint32_t> px = CaptureScreen(client);
+  const int w = client.right - client.left, h = client.bottom - client.top;
+  RECT picture{w, h, -1, -1};
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t c = px[static_cast<std::size_t>(y) * w + x];
+      if (c != 0xAACDF0 && c != 0x5A9650) continue;
+      picture = RECT{std::min<LONG>(picture.left, x), std::min<LONG>(picture.top, y), std::max<LONG>(picture.right, x + 1),
+                     std::max<LONG>(picture.bottom, y + 1)};
+    }
+  }
+  ASSERT_GT(picture.right, 0) << "the picture shows";
+  EXPECT_NEAR(picture.right - picture.left, picture.bottom - picture.top, 1) << "no label covers part of the picture";
+  RECT labels[2]{};
+  for (int i = 0; i < 2; ++i) {
+    HWND label = ::GetDlgItem(wait, i == 0 ? ids::Label2 : ids::lblPro);
+    ASSERT_TRUE(label);
+    ::GetWindowRect(label, &labels[i]);
+    ::MapWindowPoints(nullptr, wait, reinterpret_cast<POINT*>(&labels[i]), 2);
+    EXPECT_GT(labels[i].left, picture.right) << "label " << i << " starts right of the picture";
+    EXPECT_LE(labels[i].right, w) << "label " << i;
+  }
+  EXPECT_LE(labels[0].bottom, labels[1].top) << "the two labels are apart";
+}
+
+// The first dark pixel column of each line of text a label shows, lines being
+// runs of rows with dark pixels.
+std::vector<int> TextLineStarts(HWND label) {
+  RECT r{};
+  ::GetWindowRect(label, &r);
+  const std::vector<std::uint32_t> px = CaptureScreen(r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<int> starts;
+  bool inLine = false;
+  for (int y = 0; y < h; ++y) {
+    int first = -1;
+    for (int x = 0; x < w && first < 0; ++x) {
+      const std::uint32_t c = px[static_cast<std::size_t>(y) * w + x];
+      const int light = (((c >> 16) & 255) * 299 + ((c >> 8) & 255) * 587 + (c & 255) * 114) / 1000;
+      if (light < 100) first = x;  // text; not the frame's grey edge
+    }
+    if (first < 0) {
+      inLine = false;
+    } else if (!inLine) {
+      inLine = true;
+      starts.push_back(first);
+    } else {
+      starts.back() = std::min(starts.back(), first);
+    }
+  }
+  return starts;
+}
+
 class HighDpiTest : public VdTest {};
 
 TEST_F(HighDpiTest, WindowsMenusAndDialogsScaleWithNothingCutOffAndTheWallpaperFillsTheScreen) {
@@ -84,7 +145,14 @@ TEST_F(HighDpiTest, WindowsMenusAndDialogsScaleWithNothingCutOffAndTheWallpaperF
     KillStrayPrograms();
     DpiSetting setting(dpi);
     ::DeleteFileA(DefaultListPath().c_str());
-    Process vd = StartVd("-n " + folder);  // lists the picture and opens the main window
+    Process vd = StartVd("-n " + folder, false);  // lists the picture and opens the main window
+
+    // The progress form, while it shows at start.
+    HWND wait = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return IsVisible(wait = FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle)); }, 10000, 5));
+    ::Sleep(100);  // painted
+    ExpectProgressFormLabelsClearOfItsPicture(wait);
+    ASSERT_TRUE(WaitReady(vd));
     HWND main = MainWindow(vd);
     ASSERT_TRUE(IsVisible(main));
 
@@ -146,6 +214,11 @@ TEST_F(HighDpiTest, WindowsMenusAndDialogsScaleWithNothingCutOffAndTheWallpaperF
     EXPECT_EQ(client.right, ::MulDiv(452, static_cast<int>(dpi), 96));
     EXPECT_EQ(client.bottom, ::MulDiv(262, static_cast<int>(dpi), 96));
     ExpectEveryCaptionFits(settings, dpi, false);
+    // The hot-key tip reads as two lines, both starting at the left edge.
+    std::vector<int> tipLines;
+    WaitUntil([&] { return (tipLines = TextLineStarts(::GetDlgItem(settings, ids::lblPBase + 2))).size() == 2; }, 3000);
+    ASSERT_EQ(tipLines.size(), 2u) << "lines of the tip";
+    EXPECT_LE(std::abs(tipLines[1] - tipLines[0]), static_cast<int>(dpi) / 32) << "the second line is not indented";
     PressButton(settings, ids::cmdCancel);
     ASSERT_TRUE(WaitDialogGone(settings));
 

@@ -2,6 +2,9 @@
 // list is open, the window after a change, the location tip, the layout.
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
+#include <optional>
+#include <vector>
 
 #include "harness.h"
 #include "main/control_ids.h"
@@ -41,31 +44,7 @@ class MainWindowTest : public VdTest {
     return false;
   }
 
-  // The screen's pixels in a rectangle, as 0x00RRGGBB, row by row.
-  static std::vector<std::uint32_t> Capture(const RECT& r) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, dib);
-    ::BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; i < px.size(); ++i) px[i] = p[i] & 0xFFFFFF;
-    ::SelectObject(mem, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return px;
-  }
+  static std::vector<std::uint32_t> Capture(const RECT& r) { return CaptureScreen(r); }
 
   static RECT ScreenRect(HWND w) {
     RECT r{};
@@ -279,6 +258,88 @@ TEST_F(MainWindowTest, WindowFitsItsContentAndDropDownListsTheirEntriesAtEveryDp
     else
       EXPECT_GE(itemHeight * 10, itemHeightAt96 * 13);
   }
+}
+
+// The control with the keyboard focus in window's thread.
+HWND FocusIn(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Real key presses: the keys go down in order and come up in reverse.
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> in;
+  auto add = [&in](WORD vk, DWORD flags) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = flags;
+    in.push_back(i);
+  };
+  for (WORD k : keys) add(k, 0);
+  for (auto k = keys.end(); k != keys.begin();) add(*--k, KEYEVENTF_KEYUP);
+  ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+TEST_F(MainWindowTest, ListKeysApplyRemoveAndOpenTheImageMenuAtTheEntry) {
+  FixedStyle(2);
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\green.bmp", 64, 48, "bmp", 0x00FF00));
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\magenta.bmp", 64, 48, "bmp", 0xFF00FF));
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(IsVisible(main));
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  const std::vector<std::string> names = ListBoxItems(list);
+  ASSERT_EQ(names.size(), 2u);
+  const int pick = names[0].find("magenta") != std::string::npos ? 0 : 1;
+  ClickListItem(list, pick);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return ListBoxSelection(list) == pick && ::GetForegroundWindow() == main && FocusIn(main) == list; }, 5000));
+
+  // Shift+F10: the image menu below the selected entry, wherever the mouse is.
+  MoveMouse(1000, 10);
+  PressKeys({VK_SHIFT, VK_F10});
+  HWND menu = WaitForPopupMenu(5000);
+  ASSERT_TRUE(menu) << "Shift+F10 opens the image menu";
+  DWORD_PTR itemHeight = 0, top = 0;
+  ::SendMessageTimeoutA(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 3000, &itemHeight);
+  ::SendMessageTimeoutA(list, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, 3000, &top);
+  POINT entry{0, static_cast<LONG>((pick - static_cast<int>(top) + 1) * static_cast<int>(itemHeight))};  // its bottom left
+  ::ClientToScreen(list, &entry);
+  const RECT m = ScreenRect(menu);
+  EXPECT_NEAR(m.left, entry.x, 4) << "the menu starts at the entry's left";
+  EXPECT_NEAR(m.top, entry.y, 4) << "the menu opens just below the entry";
+  MenuKeys(menu, {VK_ESCAPE});
+  ASSERT_TRUE(WaitNoPopupMenu());
+  // The context-menu key opens it in the same place.
+  PressKeys({VK_APPS});
+  menu = WaitForPopupMenu(5000);
+  ASSERT_TRUE(menu) << "the menu key opens the image menu";
+  EXPECT_NEAR(ScreenRect(menu).top, entry.y, 4);
+  MenuKeys(menu, {VK_ESCAPE});
+  ASSERT_TRUE(WaitNoPopupMenu());
+  EXPECT_FALSE(WaitForPopupMenu(500)) << "one menu per key";
+
+  // Enter applies the selected picture, as a double-click does.
+  ::DeleteFileA(BitmapPath().c_str());
+  ASSERT_TRUE(WaitUntil([&] { return FocusIn(main) == list; }, 3000));
+  PressKeys({VK_RETURN});
+  std::optional<Bitmap> bmp;
+  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50)) << "Enter applies";
+  EXPECT_EQ(bmp->At(bmp->width / 2, bmp->height / 2), 0xFF00FFu) << "the selected picture";
+  WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
+
+  // Delete removes it from the list and the stored list.
+  ASSERT_TRUE(WaitUntil([&] { return FocusIn(main) == list && ListBoxSelection(list) == pick; }, 3000));
+  PressKeys({VK_DELETE});
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list) == std::vector<std::string>{names[1 - pick]}; }, 5000));
+  const std::optional<std::string> stored = ReadFileText(DefaultListPath());
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->find("magenta"), std::string::npos) << *stored;
+  EXPECT_NE(stored->find("green"), std::string::npos) << *stored;
 }
 
 }  // namespace

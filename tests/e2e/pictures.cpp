@@ -155,6 +155,31 @@ std::uint32_t ScreenPixel(int x, int y) {
   return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
+std::vector<std::uint32_t> CaptureScreen(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(mem, dib);
+  ::BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  ::GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < px.size(); ++i) px[i] = p[i] & 0xFFFFFF;
+  ::SelectObject(mem, old);
+  ::DeleteObject(dib);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  return px;
+}
+
 int ColourDistance(std::uint32_t a, std::uint32_t b) {
   int d = 0;
   for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(static_cast<int>((a >> s) & 255) - static_cast<int>((b >> s) & 255)));

@@ -30,6 +30,8 @@ std::optional<Bitmap> ReadBmp(const std::string& path);
 
 // The colour the screen shows at (x, y), as 0x00RRGGBB.
 std::uint32_t ScreenPixel(int x, int y);
+// The screen's pixels in a rectangle, as 0x00RRGGBB, row by row.
+std::vector<std::uint32_t> CaptureScreen(const RECT& r);
 
 // Channel distance between two colours (the largest of the three).
 int ColourDistance(std::uint32_t a, std::uint32_t b);

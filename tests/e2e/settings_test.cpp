@@ -107,6 +107,13 @@ void PressKey(WORD vk) {
   ::SendInput(2, in, sizeof(INPUT));
 }
 
+// The control that has the keyboard focus in window's thread.
+HWND FocusIn(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 // The colour the screen shows in the middle of a control.
 std::uint32_t ControlCentrePixel(HWND control) {
   RECT r;
@@ -752,6 +759,85 @@ TEST_F(DialogsTest, AboutBoxShowsTheFileVersionAndStartsTheSystemTool) {
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
   ChooseTrayEntry(main, ids::mnuAbout);
   EXPECT_TRUE(VisibleWindow(vd, kAboutTitle));
+}
+
+TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
+  TwoPicturesNoCycling();
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Transparent Icon", "1");  // the colour swatch is enabled
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  auto openSettings = [&] {
+    ChooseTrayEntry(main, ids::mnuSettings);
+    HWND dlg = SettingsWindow(vd);
+    WaitUntil([&] { return dlg && ::GetForegroundWindow() == dlg && FocusIn(dlg) != nullptr; }, 5000);
+    return dlg;
+  };
+  HWND dlg = openSettings();
+  ASSERT_TRUE(dlg);
+
+  // Tab visits the options top to bottom, the hot key, the sort order's
+  // chosen button and the enabled buttons, then starts again; Shift+Tab goes back.
+  const std::vector<int> order{ids::XPCBase,     ids::XPCBase + 1, ids::XPCBase + 2,   ids::IconCol,
+                               ids::XPCBase + 3, ids::XPCBase + 4, ids::XPCBase + 5,   ids::XPCBase + 6,
+                               ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmdHelpHotKey,
+                               ids::STypeBase,   ids::cmdSave,     ids::cmdCancel,     ids::XPCBase};
+  auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
+  EXPECT_EQ(focusId(), order[0]) << "the focus starts on the first option";
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return focusId() == order[i]; }, 2000)) << "Tab " << i << ": " << focusId();
+  }
+  EXPECT_EQ(::SendMessageA(dlg, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0) << "the focus is shown";
+  INPUT shiftTab[4] = {};
+  for (INPUT& in : shiftTab) in.type = INPUT_KEYBOARD;
+  shiftTab[0].ki.wVk = shiftTab[3].ki.wVk = VK_SHIFT;
+  shiftTab[1].ki.wVk = shiftTab[2].ki.wVk = VK_TAB;
+  shiftTab[2].ki.dwFlags = shiftTab[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(4, shiftTab, sizeof(INPUT));
+  EXPECT_TRUE(WaitUntil([&] { return focusId() == ids::cmdCancel; }, 2000)) << focusId();
+
+  // Space on an option changes it; Esc then closes with nothing stored.
+  const auto stored = DialogValues();
+  for (int i = 0; i < 2; ++i) PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::XPCBase + 1; }, 2000));
+  const bool decided = Checked(dlg, ids::XPCBase + 1);
+  PressKey(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase + 1) != decided; }, 2000));
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  // Space on the colour swatch opens the colour dialog.
+  for (int i = 0; i < 2; ++i) PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::IconCol; }, 2000)) << focusId();
+  PressKey(VK_SPACE);
+  HWND colour = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return IsVisible(colour = FindProcessWindow(vd.Pid(), "#32770", "Color")); }, 5000))
+      << "Space on the swatch";
+  ASSERT_TRUE(WaitUntil([&] { return ::GetDlgItem(colour, IDCANCEL) && ::GetForegroundWindow() == colour; }, 5000));
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(colour) && ::GetForegroundWindow() == dlg; }, 5000));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000)) << "Esc is Cancel";
+  EXPECT_EQ(DialogValues(), stored) << "Cancel stores nothing";
+
+  // The same change, then Enter: OK stores it and closes.
+  dlg = openSettings();
+  ASSERT_TRUE(dlg);
+  PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::XPCBase + 1; }, 2000));
+  PressKey(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase + 1) != decided; }, 2000));
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000)) << "Enter is OK";
+  EXPECT_EQ(ProgramValue("Auto Decision"), decided ? "0" : "1");
+
+  // The About box: the focus on OK, Esc and Enter both close it.
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) {
+    ChooseTrayEntry(main, ids::mnuAbout);
+    HWND about = VisibleWindow(vd, kAboutTitle);
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetDlgCtrlID(FocusIn(about)) == ids::cmdOK; }, 3000));
+    PressKey(key);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000)) << "key " << key;
+  }
 }
 
 }  // namespace
