@@ -62,7 +62,7 @@ TEST_F(BigPictureTest, SuggestedStyleComesFromTheWholePicture) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
   const std::string panorama = Temp() / "panorama.bmp", photo = Temp() / "photo.bmp";
-  ASSERT_TRUE(MakeSolidPicture(panorama, 4000, 1000, "bmp", 0x336699));  // suggests Centered
+  ASSERT_TRUE(MakeSolidPicture(panorama, 4000, 1000, "bmp", 0x336699));  // too wide to centre whole: Fit
   ASSERT_TRUE(MakeSolidPicture(photo, 4000, 3000, "bmp", 0x996633));     // suggests Stretched
   WriteFileText(DefaultListPath(), panorama + "\r\n" + photo + "\r\n" + panorama + "\r\n");
   Process vd = StartVd();
@@ -70,7 +70,7 @@ TEST_F(BigPictureTest, SuggestedStyleComesFromTheWholePicture) {
   HWND list = ::GetDlgItem(main, ids::imgList);
   for (int i : {0, 1, 2}) {
     ClickListItem(list, i);
-    const char* expected = i == 1 ? "Stretched" : "Centered";
+    const char* expected = i == 1 ? "Stretched" : "Fit";
     EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == i && ControlText(main, ids::lblStyle) == expected; }, 10000))
         << i << ": " << ControlText(main, ids::lblStyle);
   }
