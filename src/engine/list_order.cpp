@@ -56,62 +56,77 @@ char32_t SortKey(char32_t c) {
   return c;
 }
 
-// Compares the digit runs starting at a[i] and b[j] by value and moves past them.
-int CompareNumbers(std::string_view a, std::size_t& i, std::string_view b, std::size_t& j) {
-  auto skipZeros = [](std::string_view s, std::size_t& k) {
-    while (k < s.size() && s[k] == '0') ++k;
-  };
-  skipZeros(a, i);
-  skipZeros(b, j);
-  const std::size_t startA = i, startB = j;
-  while (i < a.size() && IsDigit(static_cast<unsigned char>(a[i]))) ++i;
-  while (j < b.size() && IsDigit(static_cast<unsigned char>(b[j]))) ++j;
-  // Without leading zeros, the longer run is the larger number.
-  if (i - startA != j - startB) return i - startA < j - startB ? -1 : 1;
-  const int c = a.substr(startA, i - startA).compare(b.substr(startB, j - startB));
-  return c < 0 ? -1 : c > 0 ? 1 : 0;
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
 }
 
 }  // namespace
 
-int CompareNatural(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[j]);
-    const bool da = IsDigit(ca), db = IsDigit(cb);
-    if (da && db) {
-      if (const int c = CompareNumbers(a, i, b, j)) return c;
+// Each character becomes its sort key in UTF-8, whose byte order is code
+// point order. A run of digits becomes "0", its length without leading zeros
+// in four bytes, and those digits: it sorts where "0" would, and among
+// numbers the longer is the larger. Every part says where it ends, so the
+// parts compare one by one. A NUL, below every part, ends the text's parts;
+// the text's own bytes follow to tell apart texts that are otherwise alike.
+std::string NaturalSortKey(std::string_view text) {
+  std::string key;
+  key.reserve(text.size() * 2 + 8);
+  for (std::size_t i = 0; i < text.size();) {
+    if (IsDigit(static_cast<unsigned char>(text[i]))) {
+      while (i < text.size() && text[i] == '0') ++i;
+      const std::size_t start = i;
+      while (i < text.size() && IsDigit(static_cast<unsigned char>(text[i]))) ++i;
+      const auto length = static_cast<std::uint32_t>(i - start);
+      key += '0';
+      for (int shift = 24; shift >= 0; shift -= 8) key += static_cast<char>((length >> shift) & 0xFF);
+      key.append(text.substr(start, i - start));
       continue;
     }
-    std::size_t la = 1, lb = 1;
-    // A number sorts where its digits would: after every character below "0".
-    const char32_t ka = da ? U'0' : SortKey(DecodeAt(a, i, la));
-    const char32_t kb = db ? U'0' : SortKey(DecodeAt(b, j, lb));
-    if (ka != kb) return ka < kb ? -1 : 1;
-    i += la;
-    j += lb;
+    std::size_t length = 1;
+    AppendUtf8(key, SortKey(DecodeAt(text, i, length)));
+    i += length;
   }
-  if (i < a.size() || j < b.size()) return i < a.size() ? 1 : -1;
-  const int c = a.compare(b);
+  key += '\0';
+  key.append(text);
+  return key;
+}
+
+int CompareNatural(std::string_view a, std::string_view b) {
+  const int c = NaturalSortKey(a).compare(NaturalSortKey(b));
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
 std::vector<int> SortedOrder(const std::vector<ListEntry>& entries, ListOrder order) {
+  // Keys made once: comparing them is a plain byte comparison.
   std::vector<std::string> paths, names;
   paths.reserve(entries.size());
-  for (const ListEntry& e : entries) paths.push_back(e.FullPath());
+  for (const ListEntry& e : entries) paths.push_back(NaturalSortKey(e.FullPath()));
   if (order == ListOrder::Name) {
     names.reserve(entries.size());
-    for (const ListEntry& e : entries) names.push_back(e.name + e.ext);
+    for (const ListEntry& e : entries) names.push_back(NaturalSortKey(e.name + e.ext));
   }
   std::vector<int> result(entries.size());
   for (std::size_t k = 0; k < result.size(); ++k) result[k] = static_cast<int>(k);
   std::stable_sort(result.begin(), result.end(), [&](int x, int y) {
     const auto ux = static_cast<std::size_t>(x), uy = static_cast<std::size_t>(y);
     if (order == ListOrder::Name) {
-      if (const int c = CompareNatural(names[ux], names[uy])) return c < 0;
+      if (const int c = names[ux].compare(names[uy])) return c < 0;
     }
-    return CompareNatural(paths[ux], paths[uy]) < 0;
+    return paths[ux] < paths[uy];
   });
   return result;
 }

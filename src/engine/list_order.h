@@ -1,6 +1,7 @@
 // Ordering the wallpaper list by name or by location.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,10 @@ namespace vd {
 // Other characters by code point. Texts equal by this rule are ordered by
 // their bytes, so only identical texts compare equal. Negative, 0 or positive.
 int CompareNatural(std::string_view a, std::string_view b);
+
+// A text whose byte order (as unsigned chars, std::string's) is the order
+// above: sorting many texts compares their keys, made once each.
+std::string NaturalSortKey(std::string_view text);
 
 enum class ListOrder { Location = 0, Name = 1 };
 
