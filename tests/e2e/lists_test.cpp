@@ -85,6 +85,9 @@ TEST_F(ListsTest, OtherSpellingsAndAHeldFileAreKeptAndStoredAsTheFileSystemSpell
       << ReadFileText(DefaultListPath()).value_or("(none)");
 
   // And the saved list loads back whole at the next start, the file still held.
+  // The copies of VD that the relays started end by themselves; one still
+  // there would make the new start a second copy.
+  ASSERT_TRUE(WaitUntil([&] { return ProcessIdsOf("VD.exe") == std::vector<DWORD>{vd.Pid()}; }, 20000));
   vd.Kill();
   Process again = StartVd();
   EXPECT_EQ(ListBoxItems(ImgList(MainWindow(again))), names);
