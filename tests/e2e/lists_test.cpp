@@ -2,6 +2,7 @@
 // come back at the next load, Remove All asks first, and Sort By orders it.
 #include <algorithm>
 
+#include "dialogs/dialog_ids.h"
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
@@ -121,6 +122,19 @@ TEST_F(ListsTest, RemoveAllAsksAndSortOrdersTheSavedListKeepingTheSelection) {
   EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == Lines({a2, a10, b10, c1}); }, 5000))
       << ReadFileText(DefaultListPath()).value_or("(none)");
   EXPECT_EQ(ListBoxSelection(list), 2);
+  // A new choice in Settings orders the list too, once applied.
+  ClickControl(::GetDlgItem(main, ids::ButtonsBase + 4));
+  HWND settings = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return IsVisible(settings = FindProcessWindow(vd.Pid(), kFormClass, "Settings: Vexa Desktop v1.1")); },
+      10000));
+  PressButton(settings, ids::STypeBase + 1);
+  PressButton(settings, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == Lines({c1, a2, a10, b10}); }, 5000))
+      << ReadFileText(DefaultListPath()).value_or("(none)");
+  EXPECT_EQ(ListBoxSelection(list), 3);
+  PressButton(settings, ids::cmdCancel);
+  ASSERT_TRUE(WaitUntil([&] { return !IsVisible(settings); }, 5000));
 
   // Remove > Remove All Images asks; No keeps everything, Yes empties the list.
   for (int answer : {IDNO, IDYES}) {
@@ -134,8 +148,8 @@ TEST_F(ListsTest, RemoveAllAsksAndSortOrdersTheSavedListKeepingTheSelection) {
     ::Sleep(300);
     if (answer == IDNO) {
       EXPECT_EQ(ListBoxItems(list).size(), 4u);
-      EXPECT_EQ(ListBoxSelection(list), 2);
-      EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a2, a10, b10, c1}));
+      EXPECT_EQ(ListBoxSelection(list), 3);
+      EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({c1, a2, a10, b10}));
     }
   }
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).empty(); }, 5000));
