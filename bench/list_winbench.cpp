@@ -56,7 +56,8 @@ bool MakeList(const std::string& temp, const std::string& list) {
   }
   HANDLE f = ::CreateFileA(list.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD put = 0;
-  const bool ok = f != INVALID_HANDLE_VALUE && ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+  const bool ok =
+      f != INVALID_HANDLE_VALUE && ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
   if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
   return ok;
 }
@@ -81,7 +82,8 @@ void TimeSort(HWND main, const std::string& list, int id, const char* what) {
   const double took = Ms(t0, Clock::now());
   done = true;
   pinger.join();
-  std::printf("sort by %-8s command to list saved: %7.0f ms, window unanswered at most %6.0f ms\n", what, took, longest);
+  std::printf("sort by %-8s command to list saved: %7.0f ms, window unanswered at most %6.0f ms\n", what, took,
+              longest);
 }
 
 }  // namespace

@@ -204,7 +204,8 @@ void FrmMain::ReorderEntries(const std::vector<int>& order) {
     for (const vd::ListEntry& e : entries)
       ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
   }
-  if (selected >= 0 && static_cast<std::size_t>(selected) < n) SelectQuietly(newIndexOf[static_cast<std::size_t>(selected)]);
+  if (selected >= 0 && static_cast<std::size_t>(selected) < n)
+    SelectQuietly(newIndexOf[static_cast<std::size_t>(selected)]);
   imgList.SetRedraw(true);
   shuffle.Moved(newIndexOf);
 }

@@ -51,7 +51,8 @@ TEST(ListOrderTest, NaturalComparisonAtItsBoundaries) {
   }
   for (const char* s : {"", "0", "00", "1", "01", "x0y", "x00y", "x0", "\\", "a\\b", "a b", "A1b2", "a01b3", "\xC3"})
     all.push_back(s);
-  std::sort(all.begin(), all.end(), [](const std::string& a, const std::string& b) { return CompareNatural(a, b) < 0; });
+  std::sort(all.begin(), all.end(),
+            [](const std::string& a, const std::string& b) { return CompareNatural(a, b) < 0; });
   for (std::size_t i = 0; i < all.size(); ++i) {
     for (std::size_t j = i + 1; j < all.size(); ++j) {
       ASSERT_LE(CompareNatural(all[i], all[j]), 0) << all[i] << " | " << all[j];
