@@ -238,8 +238,9 @@ void FrmMenus::mnuPropImage_Click() { ShowImageInfo(); }
 void FrmMenus::mnuAFiles_Click() {
   FrmMain& m = frmMain();
   for (const std::string& path :
-       ShowFileDialogFiles(m.Handle(), vd::PictureDialogFilter(vd::PictureExtensions()), "Select image ...", "OPEN"))
-    m.AppendEntry(vd::SplitEntry(path));
+       ShowFileDialogFiles(m.Handle(), vd::PictureDialogFilter(vd::PictureExtensions()), "Select image ...", "OPEN")) {
+    if (const auto entry = ListEntryFor(path)) m.AppendEntry(*entry);
+  }
   SaveList(std::string());
 }
 
@@ -252,7 +253,12 @@ void FrmMenus::mnuAFolder_Click() {
 }
 
 void FrmMenus::mnuSAll_Click() {
-  frmMain().ClearEntries();
+  FrmMain& m = frmMain();
+  const std::size_t n = m.entries.size();
+  if (n > 0 && forms::MsgBox("Remove all " + std::to_string(n) + " pictures from the list?",
+                             MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, m.Handle()) != IDYES)
+    return;
+  m.ClearEntries();
   SaveList(std::string());
 }
 
@@ -298,6 +304,7 @@ void FrmMenus::mnuS_Click(int Index) {
   Label1.SetText(std::to_string(Index));
   WriteProgramValue("SortingType", Label1.Text());
   CheckSortMenus();
+  SortList();
 }
 
 void CheckSortMenus() {

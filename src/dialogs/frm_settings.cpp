@@ -16,6 +16,7 @@
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
 #include "main/app.h"
+#include "main/list_store.h"
 #include "platform/registry_store.h"
 
 namespace {
@@ -322,7 +323,11 @@ void FrmSettings::cmdApply_Click() {
   vd::SettingsApplyActions actions;
   anotherKeyWanted_ = false;
   actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
-  actions.checkSortMenus = [] { CheckSortMenus(); };
+  // A new sort choice orders the list now, as the menus' entries do.
+  actions.checkSortMenus = [&a, before = a.settings.sortingType] {
+    CheckSortMenus();
+    if (a.settings.sortingType != before) SortList();
+  };
   actions.applyIconTextColours = [] { ApplyIconTextColours(); };
   actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();

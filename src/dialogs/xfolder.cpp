@@ -4,6 +4,7 @@
 
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
+#include "engine/paths.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
 #include "main/app.h"
@@ -42,7 +43,12 @@ void XFolder::ListFiles(bool clearAll) {
   FrmMain& m = frmMain();
   if (clearAll) m.ClearEntries();
   std::string folder = currentFolder_;
-  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();  // a root keeps its backslash
+  // Spelled as the file system has it, so that the entries load back as added.
+  if (std::string spelled = vd::GetLongPath(app().fs, folder); !spelled.empty()) {
+    folder = spelled.size() == 2 ? spelled + '\\' : spelled;  // a root keeps its backslash
+  } else if (folder.size() > 3 && folder.back() == '\\') {
+    folder.pop_back();
+  }
   vd::WalkFolder(
       app().fs, folder, recurse_, filter_, [&m](const vd::ListEntry& e) { m.AppendEntry(e); },
       [] { forms::DoEvents(); });

@@ -1,6 +1,7 @@
 #include "engine/list_file.h"
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "engine/paths.h"
@@ -92,6 +93,7 @@ std::string SerializeList(const std::vector<ListEntry>& entries) {
 
 void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
                      const std::function<void(ListEntry)>& append, const std::function<void()>& yield) {
+  ListPathSpeller speller(fs);
   std::size_t sinceYield = 0;
   for (const std::string& line : lines) {
     if (yield && ++sinceYield == kLinesPerYield) {
@@ -102,8 +104,9 @@ void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
     // system call and let the line pass for some other file.
     if (line.size() > kMaxPathLength || HasControlCharacter(line)) continue;
     if (!IsListedImageExtension(SplitPath(line, 3))) continue;
-    if (!NormalFileExists(fs, line)) continue;
-    append(SplitEntry(line));
+    const std::optional<std::string> path = speller.Spell(line);
+    if (!path || !IsListedImageExtension(SplitPath(*path, 3))) continue;
+    append(SplitEntry(*path));
   }
 }
 

@@ -23,9 +23,12 @@ std::vector<std::string> SplitListLines(std::string_view bytes,
 
 std::string SerializeList(const std::vector<ListEntry>& entries);
 
-// Appends, in order, every line that names an existing normal file with a
-// listed image extension; other lines are dropped silently. yield runs every
-// few hundred lines so the window keeps painting during a long load.
+// Appends, in order, every line that names a normal file with a listed image
+// extension, spelled as the list keeps paths (ListPathSpeller): a file held
+// open by another program or written in another case, with "/" or with "."
+// and ".." parts is kept. Lines naming missing files, folders, hidden or
+// system files or other types are dropped silently. yield runs every few
+// hundred lines so the window keeps painting during a long load.
 void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
                      const std::function<void(ListEntry)>& append, const std::function<void()>& yield);
 

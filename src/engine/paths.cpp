@@ -52,32 +52,57 @@ std::string ScratchPathBeside(const std::string& path, char mark, char otherMark
   return scratch;
 }
 
-std::string GetLongPath(FileSystemPort& fs, const std::string& path) {
-  // Only fully qualified drive paths: "C:" alone means the current folder of
-  // drive C, and UNC or rooted paths have no drive letter to keep.
-  if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') return "";
-  if (HasForbiddenCharacter(path)) return "";
+namespace {
 
-  // "." and ".." are resolved first, as the system resolves them (".." at the
-  // root stays there): a search for "C:\a\." finds the folder a itself, whose
-  // name would then be spelled twice.
-  std::vector<std::string> parts;
+bool IsDriveAbsolute(const std::string& path) {
+  return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
+
+std::string WithBackslashes(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+// The components of a drive path after "X:\", with "." and ".." resolved as
+// the system resolves them (".." at the root stays there): a search for
+// "C:\a\." finds the folder a itself, whose name would then be spelled twice.
+// False for a component of three or more dots, and for an empty one unless
+// skipEmpty.
+bool ResolveParts(const std::string& path, bool skipEmpty, std::vector<std::string>& parts) {
+  parts.clear();
   for (std::size_t start = 3; start < path.size();) {
     std::size_t end = path.find('\\', start);
     if (end == std::string::npos) end = path.size();
     const std::string part = path.substr(start, end - start);
-    if (part.empty()) return "";  // "C:\a\\b"
+    start = end + 1;
+    if (part.empty()) {
+      if (skipEmpty) continue;
+      return false;  // "C:\a\\b"
+    }
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
     } else if (part.find_first_not_of('.') == std::string::npos) {
-      if (part != ".") return "";  // "..." names nothing
+      if (part != ".") return false;  // "..." names nothing
     } else {
       parts.push_back(part);
     }
-    start = end + 1;
   }
+  return true;
+}
 
-  std::string lookup = path.substr(0, 2);
+}  // namespace
+
+std::string GetLongPath(FileSystemPort& fs, const std::string& path) {
+  // Only fully qualified drive paths: "C:" alone means the current folder of
+  // drive C, and UNC or rooted paths have no drive letter to keep.
+  const std::string p = WithBackslashes(path);
+  if (!IsDriveAbsolute(p) || HasForbiddenCharacter(p)) return "";
+  std::vector<std::string> parts;
+  if (!ResolveParts(p, false, parts)) return "";
+
+  std::string lookup = p.substr(0, 2);
   std::string result;
   for (const std::string& part : parts) {
     lookup += '\\';
@@ -89,10 +114,46 @@ std::string GetLongPath(FileSystemPort& fs, const std::string& path) {
   }
   if (result.empty()) {
     // A bare drive root has no component to look up; it must still exist.
-    const auto a = fs.Attributes(path.substr(0, 3));
+    const auto a = fs.Attributes(p.substr(0, 3));
     if (!a || (*a & attr::Directory) == 0) return "";
   }
-  return path.substr(0, 2) + result;
+  return p.substr(0, 2) + result;
+}
+
+std::optional<std::string> ListPathSpeller::Spell(const std::string& path) {
+  const std::string p = WithBackslashes(path);
+  std::vector<std::string> parts;
+  if (!IsDriveAbsolute(p) || HasForbiddenCharacter(p) || !ResolveParts(p, true, parts) || parts.empty()) {
+    // Not a form this knows how to spell (a network path, say): kept as
+    // given when it names a normal file, as lists have always been read.
+    if (NormalFileExists(fs_, path)) return path;
+    return std::nullopt;
+  }
+  std::string spelled = p.substr(0, 2);
+  if (spelled[0] >= 'a' && spelled[0] <= 'z') spelled[0] = static_cast<char>(spelled[0] - 'a' + 'A');
+  for (std::size_t k = 0; k + 1 < parts.size(); ++k) {
+    const std::string asked = spelled + '\\' + parts[k];
+    auto known = folders_.find(asked);
+    if (known == folders_.end()) {
+      const ItemLookup found = fs_.LookUp(asked);
+      std::optional<std::string> folder;
+      if (found.presence == Presence::Unknown) {
+        folder = asked;  // cannot be told: kept as written
+      } else if (found.presence == Presence::Found && (found.item.attributes & attr::Directory) != 0 &&
+                 !found.item.name.empty()) {
+        folder = spelled + '\\' + found.item.name;
+      }
+      known = folders_.emplace(asked, std::move(folder)).first;
+    }
+    if (!known->second) return std::nullopt;
+    spelled = *known->second;
+  }
+  const std::string asked = spelled + '\\' + parts.back();
+  const ItemLookup found = fs_.LookUp(asked);
+  if (found.presence == Presence::Unknown) return asked;  // locked, say: it is there all the same
+  if (found.presence == Presence::Missing || found.item.name.empty()) return std::nullopt;
+  if ((found.item.attributes & (attr::Hidden | attr::System | attr::Directory)) != 0) return std::nullopt;
+  return spelled + '\\' + found.item.name;
 }
 
 }  // namespace vd

@@ -45,6 +45,15 @@ struct DirEntry {
   std::uint32_t attributes = 0;
 };
 
+// What a look-up learnt of a path: there, not there (the system said so),
+// or not known (the file is locked, or its folder cannot be read).
+enum class Presence { Found, Missing, Unknown };
+
+struct ItemLookup {
+  Presence presence = Presence::Missing;
+  DirEntry item;  // when found: the name as stored on disk (as given if that cannot be told) and attributes
+};
+
 // Paths are Windows paths ("C:\dir\file.jpg") in the program's code page.
 class FileSystemPort {
  public:
@@ -62,6 +71,13 @@ class FileSystemPort {
   virtual std::optional<std::string> FolderIdentity(const std::string& folder) {
     (void)folder;
     return std::nullopt;
+  }
+  // The item at path, telling a missing item from one that cannot be looked
+  // at now.
+  virtual ItemLookup LookUp(const std::string& path) {
+    const auto found = FindItem(path);
+    if (!found) return {};
+    return {Presence::Found, *found};
   }
 };
 

@@ -55,6 +55,22 @@ void ShuffleRound::Removed(int index) {
   --count_;
 }
 
+void ShuffleRound::Moved(const std::vector<int>& newIndexOf) {
+  const auto n = static_cast<std::size_t>(count_);
+  std::vector<bool> seen(n);
+  bool permutation = newIndexOf.size() == n;
+  for (std::size_t i = 0; permutation && i < n; ++i) {
+    const int to = newIndexOf[i];
+    permutation = to >= 0 && to < count_ && !seen[static_cast<std::size_t>(to)];
+    if (permutation) seen[static_cast<std::size_t>(to)] = true;
+  }
+  if (!permutation) {
+    Reset(static_cast<int>(newIndexOf.size()));
+    return;
+  }
+  for (int& p : pending_) p = newIndexOf[static_cast<std::size_t>(p)];
+}
+
 int ShuffleRound::Next(int current, int count, std::uint32_t randomValue) {
   if (count < 1) return -1;
   // A list changed behind our back starts a new round rather than name a

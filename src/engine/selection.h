@@ -32,6 +32,10 @@ class ShuffleRound {
   void Inserted(int index);
   // The entry at index was removed (later ones move down); it leaves the round.
   void Removed(int index);
+  // The entries were reordered: the one at index i is now at newIndexOf[i].
+  // The round goes on with the same pictures still to come. A mapping that
+  // is no permutation of the round's entries starts a new round.
+  void Moved(const std::vector<int>& newIndexOf);
   // The next position to show among count entries, given the one on screen
   // (-1 for none), and takes it out of the round. A new round begins when the
   // old one is used up, and its first pick is never current while another

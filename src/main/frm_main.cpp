@@ -180,6 +180,38 @@ void FrmMain::ClearEntries() {
   shuffle.Reset(0);
 }
 
+void FrmMain::ReorderEntries(const std::vector<int>& order) {
+  const std::size_t n = entries.size();
+  if (order.size() != n) return;
+  std::vector<int> newIndexOf(n, -1);
+  for (std::size_t k = 0; k < n; ++k) {
+    const int from = order[k];
+    if (from < 0 || static_cast<std::size_t>(from) >= n || newIndexOf[static_cast<std::size_t>(from)] >= 0) return;
+    newIndexOf[static_cast<std::size_t>(from)] = static_cast<int>(k);
+  }
+  const int selected = SelectedIndex();
+  std::vector<vd::ListEntry> sorted;
+  sorted.reserve(n);
+  for (const int from : order) sorted.push_back(std::move(entries[static_cast<std::size_t>(from)]));
+  entries = std::move(sorted);
+  // Filled with drawing off: one repaint at the end instead of one per entry.
+  imgList.SetRedraw(false);
+  imgList.Clear();
+  if (HWND list = imgList.Handle()) {
+    ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
+    // Straight to the list box's own procedure: the subclasses on it (mouse
+    // events, the tip) have no part in adding entries, and passing each of
+    // many thousand entries through them costs more than the list box does.
+    const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
+    for (const vd::ListEntry& e : entries)
+      ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
+  }
+  if (selected >= 0 && static_cast<std::size_t>(selected) < n)
+    SelectQuietly(newIndexOf[static_cast<std::size_t>(selected)]);
+  imgList.SetRedraw(true);
+  shuffle.Moved(newIndexOf);
+}
+
 void FrmMain::Form_Load() {
   AppState& a = app();
   if (a.previousInstance) EndProgram();
@@ -235,8 +267,8 @@ void FrmMain::HandleCommandLine() {
     Show();
   } else if (cmd.option == "-i") {
     LoadList(std::string(), true);
-    if (vd::NormalFileExists(a.fs, arg)) {
-      AppendEntry(vd::SplitEntry(arg));
+    if (const auto entry = ListEntryFor(cmd.argument)) {
+      AppendEntry(*entry);
       SaveList(a.paths.defaultListPath);
     }
   } else if (cmd.option.empty()) {
@@ -362,8 +394,8 @@ void FrmMain::RunCommand(const std::string& text) {
   if (cmd.option == "-l") {
     if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
   } else if (cmd.option == "-i") {
-    if (vd::NormalFileExists(a.fs, cmd.argument)) {
-      AppendEntry(vd::SplitEntry(cmd.argument));
+    if (const auto entry = ListEntryFor(cmd.argument)) {
+      AppendEntry(*entry);
       SaveList(a.paths.defaultListPath);
     }
   } else if (cmd.option == "-n") {

@@ -68,6 +68,10 @@ class FrmMain : public forms::Form {
   void AppendEntry(const vd::ListEntry& e);
   void RemoveEntry(int index);
   void ClearEntries();
+  // Puts the entries in a new order: order[k] is the index of the entry that
+  // goes to place k. The same picture stays selected, and the shuffle round
+  // goes on over the same pictures.
+  void ReorderEntries(const std::vector<int>& order);
   int SelectedIndex() const { return imgList.ListIndex(); }
   // Random order's round over the entries; follows every change of the list.
   vd::ShuffleRound shuffle;

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "engine/list_file.h"
+#include "engine/list_order.h"
+#include "engine/paths.h"
+#include "engine/settings.h"
 #include "engine/wallpaper_list.h"
 #include "forms/handles.h"
 #include "main/app.h"
@@ -118,6 +121,20 @@ bool SaveList(const std::string& path) {
   return SaveList(p);
 }
 
+std::optional<vd::ListEntry> ListEntryFor(const std::string& path) {
+  const std::optional<std::string> spelled = vd::ListPathSpeller(app().fs).Spell(path);
+  if (!spelled) return std::nullopt;
+  return vd::SplitEntry(*spelled);
+}
+
+void SortList() {
+  const int choice = vd::TextAsIndex(app().settings.sortingType);
+  if (choice != static_cast<int>(vd::ListOrder::Location) && choice != static_cast<int>(vd::ListOrder::Name)) return;
+  FrmMain& m = frmMain();
+  m.ReorderEntries(vd::SortedOrder(m.entries, static_cast<vd::ListOrder>(choice)));
+  SaveList(std::string());
+}
+
 namespace {
 
 // The path of the picked entry that could not be shown; empty otherwise.
@@ -130,7 +147,9 @@ std::string PreviewOnce(bool picked) {
     const int count = static_cast<int>(m.entries.size());
     if (i < 0 || i >= count) return {};
     const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
-    if (!vd::NormalFileExists(a.fs, path)) {
+    // Only a file that is really gone leaves the list; one held open by
+    // another program stays.
+    if (!vd::ListPathSpeller(a.fs).Spell(path)) {
       m.RemoveEntry(i);
       SaveList(std::string());
       return {};

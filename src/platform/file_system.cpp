@@ -30,6 +30,32 @@ std::optional<vd::DirEntry> FileSystem::FindItem(const std::string& path) {
   return vd::DirEntry{fd.cFileName, fd.dwFileAttributes};
 }
 
+namespace {
+
+// Only these say the item is not there; anything else (a sharing violation,
+// access denied, a drive not ready) leaves it unknown.
+bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+vd::ItemLookup FileSystem::LookUp(const std::string& path) {
+  if (path.empty() || HasWildcards(path)) return {};
+  // A search reads the folder, not the item, so it answers for a file that
+  // another program holds open without sharing.
+  WIN32_FIND_DATAA fd;
+  forms::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
+  if (h) return {vd::Presence::Found, {fd.cFileName, fd.dwFileAttributes}};
+  if (IsNotFound(::GetLastError())) return {};
+  // The folder cannot be listed: the item may still tell its attributes.
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return {vd::Presence::Found, {path.substr(slash == std::string::npos ? 0 : slash + 1), a}};
+  }
+  if (IsNotFound(::GetLastError())) return {};
+  return {vd::Presence::Unknown, {}};
+}
+
 std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
   std::vector<vd::DirEntry> out;
   if (folder.empty() || HasWildcards(folder)) return out;

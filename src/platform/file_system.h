@@ -14,6 +14,7 @@ class FileSystem final : public vd::FileSystemPort {
   std::optional<vd::DirEntry> FindItem(const std::string& path) override;
   std::vector<vd::DirEntry> ListFolder(const std::string& folder) override;
   std::optional<std::string> FolderIdentity(const std::string& folder) override;
+  vd::ItemLookup LookUp(const std::string& path) override;
 };
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.

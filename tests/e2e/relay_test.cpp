@@ -312,7 +312,7 @@ TEST_F(RelayTest, FolderIsAddedWithItsSubfoldersUnderTheProgressFormAndTheWindow
   EXPECT_TRUE(std::find(items.begin(), items.end(), "c") != items.end());
 }
 
-TEST_F(RelayTest, PathsAreStoredExactlyAsRelayed) {
+TEST_F(RelayTest, PathsAreStoredAsTheFileSystemSpellsThem) {
   const std::string folder = Temp() / "Fotos und Bilder";
   MakeFolder(folder);
   const std::string omega = folder + "\\\xCE\xA9mega \xE5\x86\x99\xE7\x9C\x9F.bmp";  // "Ωmega 写真.bmp"
@@ -328,17 +328,18 @@ TEST_F(RelayTest, PathsAreStoredExactlyAsRelayed) {
   EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"\xCE\xA9mega \xE5\x86\x99\xE7\x9C\x9F"});
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega})) << "written in UTF-8";
 
+  // A short (8.3) name is stored as the long name the next load gives it.
   EXPECT_EQ(RelayToRunning(vd, "-i " + shortName).exitCode, 0u);
-  EXPECT_EQ(ListBoxItems(list).back(), ShownName(shortName)) << "not expanded to " << ShownName(longName);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName}));
+  EXPECT_EQ(ListBoxItems(list).back(), ShownName(longName)) << "expanded from " << ShownName(shortName);
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName}));
 
   // A path in quotes (as Explorer's commands pass it) is taken without them;
   // a quote anywhere else stays part of the path, which then names no file.
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName + "\"").exitCode, 0u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName, longName}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName, longName}));
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list).size(), 3u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, shortName, longName}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName, longName}));
 }
 
 TEST_F(RelayTest, WithoutVdPelorinStartsTheOneBesideItElseTheCurrentFolders) {

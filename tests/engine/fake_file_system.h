@@ -29,10 +29,24 @@ class FakeFileSystem : public FileSystemPort {
     if (Node* n = Resolve(folder)) n->unreadable = true;
   }
 
+  // Its attributes then cannot be read, as for a file that another program
+  // holds open without sharing; a search still finds it.
+  void MakeLocked(const std::string& path) {
+    if (Node* n = Resolve(path)) n->locked = true;
+  }
+  // LookUp of exactly this path can tell neither way (access denied).
+  void MakeUnanswerable(const std::string& path) { unanswerable_.push_back(Lower(path)); }
+
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
     const Node* n = Resolve(path);
-    if (!n) return std::nullopt;
+    if (!n || n->locked) return std::nullopt;
     return n->attributes;
+  }
+  ItemLookup LookUp(const std::string& path) override {
+    for (const std::string& u : unanswerable_) {
+      if (u == Lower(path)) return {Presence::Unknown, {}};
+    }
+    return FileSystemPort::LookUp(path);
   }
   std::optional<DirEntry> FindItem(const std::string& path) override {
     const Node* n = Resolve(path);
@@ -53,6 +67,7 @@ class FakeFileSystem : public FileSystemPort {
     std::string name;  // empty for a drive root
     std::uint32_t attributes = attr::Directory;
     bool unreadable = false;
+    bool locked = false;
     std::vector<std::unique_ptr<Node>> children;        // in the order added
     std::unordered_map<std::string, Node*> byLowerName;  // long names and aliases
   };
@@ -123,6 +138,7 @@ class FakeFileSystem : public FileSystemPort {
   }
 
   std::map<std::string, std::unique_ptr<Node>> drives_;
+  std::vector<std::string> unanswerable_;
 };
 
 }  // namespace vd

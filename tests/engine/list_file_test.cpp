@@ -78,8 +78,25 @@ TEST(ListFileTest, KeepsOnlyExistingNormalFilesWithImageExtensions) {
   EXPECT_EQ(got[0].name, "holiday.photo");
   EXPECT_EQ(got[0].ext, ".JPG");
   EXPECT_EQ(got[1].FullPath(), "C:\\Pics\\b.jpeg");
-  EXPECT_EQ(got[2].FullPath(), "c:\\pics\\C.GIF");  // spelled as in the list file
+  EXPECT_EQ(got[2].FullPath(), "C:\\Pics\\c.Gif");  // spelled as on disk
   EXPECT_EQ(got[3].FullPath(), "C:\\Pics\\b.jpeg");  // duplicates stay
+}
+
+TEST(ListFileTest, OtherSpellingsAndLockedFilesLoadInTheListsOwnForm) {
+  FakeFileSystem fs;
+  for (const char* f : {"C:\\Pics\\P5.jpg", "C:\\Pics\\p6.jpg", "C:\\Pics\\n\\caf\xC3\xA9.jpg", "C:\\Pics\\p4.jpg",
+                        "C:\\Pics\\held.jpg"})
+    fs.AddFile(f);
+  fs.MakeLocked("C:\\Pics\\held.jpg");
+  const std::vector<std::string> lines = {
+      "C:\\PICS\\P5.JPG", "c:/pics/p6.jpg", "C:\\pics\\.\\n\\.\\caf\xC3\xA9.jpg", "C:\\pics\\p3.jpg\\..\\p4.jpg",
+      "C:\\Pics\\held.jpg", "C:\\Pics\\\\p4.jpg", "C:\\Pics\\p3.jpg", "C:\\Gone\\..\\Pics\\..\\..\\Pics\\p6.jpg",
+  };
+  std::vector<std::string> got;
+  FilterListLines(lines, fs, [&](ListEntry e) { got.push_back(e.FullPath()); }, nullptr);
+  EXPECT_EQ(got, (std::vector<std::string>{"C:\\Pics\\P5.jpg", "C:\\Pics\\p6.jpg", "C:\\Pics\\n\\caf\xC3\xA9.jpg",
+                                           "C:\\Pics\\p4.jpg", "C:\\Pics\\held.jpg", "C:\\Pics\\p4.jpg",
+                                           "C:\\Pics\\p6.jpg"}));
 }
 
 TEST(ListFileTest, LongLoadsYieldEveryFewHundredLines) {

@@ -62,6 +62,61 @@ TEST_F(GetLongPathTest, DotsAreResolvedAsTheSystemDoesBeforeTheLookup) {
   EXPECT_EQ(GetLongPath(fs, "C:\\x\\lists\\a.vdl\\..\\a.vdl"), "C:\\x\\lists\\a.vdl");
 }
 
+TEST_F(GetLongPathTest, ForwardSlashesAreSeparators) {
+  EXPECT_EQ(GetLongPath(fs, "C:/PROGRA~1/common~1"), "C:\\Program Files\\Common Files");
+}
+
+// Counts the look-ups a spelling makes.
+class CountingFileSystem : public FakeFileSystem {
+ public:
+  ItemLookup LookUp(const std::string& path) override {
+    ++lookUps;
+    return FakeFileSystem::LookUp(path);
+  }
+  int lookUps = 0;
+};
+
+TEST(ListPathSpellerTest, SpellsAsOnDiskAndDropsOnlyWhatIsReallyGone) {
+  CountingFileSystem fs;
+  fs.AddFolder("C:\\Program Files", attr::Directory, "PROGRA~1");
+  fs.AddFile("C:\\Program Files\\Pics\\Sunset.jpg", attr::Archive, "SUNSET~1.JPG");
+  fs.AddFile("C:\\Program Files\\Pics\\held.jpg");
+  fs.AddFile("C:\\Program Files\\Pics\\hidden.jpg", attr::Hidden);
+  fs.AddFile("C:\\Program Files\\Pics\\Deep\\x.jpg");
+  fs.MakeLocked("C:\\Program Files\\Pics\\held.jpg");
+  fs.MakeUnanswerable("C:\\Program Files\\Pics\\Shut");
+  fs.MakeUnanswerable("C:\\Program Files\\Pics\\Shut\\In.JPG");
+  ListPathSpeller speller(fs);
+  const std::pair<const char*, const char*> cases[] = {
+      {"c:\\progra~1\\PICS\\sunset~1.jpg", "C:\\Program Files\\Pics\\Sunset.jpg"},
+      {"c:/program files/pics/SUNSET.JPG", "C:\\Program Files\\Pics\\Sunset.jpg"},
+      {"C:\\\\Program Files\\.\\Pics\\Deep\\..\\\\Sunset.jpg", "C:\\Program Files\\Pics\\Sunset.jpg"},
+      {"C:\\Program Files\\Pics\\held.jpg", "C:\\Program Files\\Pics\\held.jpg"},  // locked, still there
+      {"C:\\PROGRA~1\\Pics\\Shut\\In.JPG", "C:\\Program Files\\Pics\\Shut\\In.JPG"},  // cannot be told: kept as written
+      {"C:\\Program Files\\Pics\\missing.jpg", nullptr},
+      {"C:\\Program Files\\Gone\\x.jpg", nullptr},
+      {"C:\\Program Files\\Pics\\hidden.jpg", nullptr},
+      {"C:\\Program Files\\Pics\\Deep", nullptr},                   // a folder
+      {"C:\\Program Files\\Pics\\Sunset.jpg\\x.jpg", nullptr},     // a file used as a folder
+      {"C:\\Program Files\\Pics\\*.jpg", nullptr},
+      {"C:\\", nullptr},
+      {"\\\\server\\share\\x.jpg", nullptr},  // not a drive path: today's check, which finds nothing here
+  };
+  for (const auto& [in, out] : cases) {
+    SCOPED_TRACE(in);
+    const std::optional<std::string> got = speller.Spell(in);
+    if (out) {
+      EXPECT_EQ(got, std::optional<std::string>(out));
+    } else {
+      EXPECT_EQ(got, std::nullopt);
+    }
+  }
+  // Folders are looked up once: more pictures of a known folder cost one look-up each.
+  fs.lookUps = 0;
+  for (int i = 0; i < 5; ++i) speller.Spell("C:\\Program Files\\Pics\\Sunset.jpg");
+  EXPECT_EQ(fs.lookUps, 5);
+}
+
 TEST(PathsTest, ScratchNamesAreBesideTheTargetAndNoLonger) {
   EXPECT_EQ(ScratchPathBeside("C:\\Temp\\VDesk.ini", '~', '_'), "C:\\Temp\\~Desk.ini");
   EXPECT_EQ(ScratchPathBeside("C:\\Temp\\~Desk.ini", '~', '_'), "C:\\Temp\\_Desk.ini");

@@ -136,6 +136,39 @@ TEST(ShuffleRoundTest, AdditionsJoinAndRemovalsLeaveTheRound) {
   EXPECT_EQ(s.find(goneName), std::string::npos);
 }
 
+TEST(ShuffleRoundTest, ReorderingMidRoundStillShowsEveryPictureOnce) {
+  std::mt19937 gen(11);
+  const int count = 7;
+  ShuffleRound round;
+  round.Reset(count);
+  std::vector<char> names = {'a', 'b', 'c', 'd', 'e', 'f', 'g'};
+  int current = -1;
+  std::string shown;
+  for (int i = 0; i < 3; ++i) {
+    current = round.Next(current, count, static_cast<std::uint32_t>(gen()));
+    shown += names[static_cast<std::size_t>(current)];
+  }
+  // Sorted backwards, say: the entry at i moves to count - 1 - i.
+  std::vector<int> newIndexOf(count);
+  for (int i = 0; i < count; ++i) newIndexOf[static_cast<std::size_t>(i)] = count - 1 - i;
+  std::reverse(names.begin(), names.end());
+  round.Moved(newIndexOf);
+  current = newIndexOf[static_cast<std::size_t>(current)];
+  EXPECT_EQ(round.Remaining(), count - 3);
+  while (round.Remaining() > 0) {
+    current = round.Next(current, count, static_cast<std::uint32_t>(gen()));
+    shown += names[static_cast<std::size_t>(current)];
+  }
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, "abcdefg");
+
+  // A mapping that is no permutation starts a fresh round over the entries.
+  round.Moved({0, 0, 1, 2, 3, 4, 5});
+  EXPECT_EQ(round.Remaining(), count);
+  round.Moved({0, 1});
+  EXPECT_EQ(round.Remaining(), 2);
+}
+
 TEST(ShuffleRoundTest, RemovingTheCurrentEntryAndOddInputsStayInRange) {
   ShuffleRound round;
   round.Reset(3);
