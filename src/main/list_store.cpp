@@ -123,7 +123,8 @@ bool SaveList(const std::string& path) {
 
 std::optional<vd::ListEntry> ListEntryFor(const std::string& path) {
   const std::optional<std::string> spelled = vd::ListPathSpeller(app().fs).Spell(path);
-  if (!spelled) return std::nullopt;
+  // A list keeps an entry it cannot check, but a new one must be seen to be there.
+  if (!spelled || app().fs.LookUp(*spelled).presence != vd::Presence::Found) return std::nullopt;
   return vd::SplitEntry(*spelled);
 }
 

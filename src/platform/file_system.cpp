@@ -34,7 +34,11 @@ namespace {
 
 // Only these say the item is not there; anything else (a sharing violation,
 // access denied, a drive not ready) leaves it unknown.
-bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+// Gone, or a name that cannot exist (too long, characters no name may hold).
+bool IsNotFound(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+         error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_BAD_PATHNAME;
+}
 
 }  // namespace
 

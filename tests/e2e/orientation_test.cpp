@@ -1,6 +1,5 @@
 // Phone and camera photos: the EXIF orientation tag turns the picture upright
 // before it is composed.
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -128,7 +127,8 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
   for (const Case& c : cases) {
     SCOPED_TRACE("style " + std::to_string(c.style));
     KillStrayPrograms();
-    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", std::to_string(std::max(c.style, 0)));
+    // The automatic style decides whatever is stored, Fill ("10") too.
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", c.style < 0 ? "10" : std::to_string(c.style));
     RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", c.style < 0 ? "1" : "0");
     Process vd = StartVd();
     ::DeleteFileA(bitmap.c_str());
