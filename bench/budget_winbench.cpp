@@ -9,9 +9,11 @@
 #include <psapi.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,42 +32,53 @@ std::wstring Wide(const std::string& s) {
   return w;
 }
 
-// A textured picture (so that it compresses like a photo), encoded in strips.
-bool MakePicture(const std::string& path, const GUID& container, UINT w, UINT h) {
+// Writes a picture through WIC's encoder for the container, in strips of 128
+// rows that fill() paints (the strip, its first row, its rows), so that the
+// writer itself stays small however large the picture.
+bool EncodeInStrips(const std::string& path, const GUID& container, WICPixelFormatGUID fmt, UINT bytesPerPixel,
+                    UINT w, UINT h, const std::function<void(std::vector<BYTE>&, UINT, UINT)>& fill) {
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   IWICImagingFactory* f = nullptr;
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(&f))))
     return false;
+  const WICPixelFormatGUID wanted = fmt;
   IWICStream* stream = nullptr;
   IWICBitmapEncoder* enc = nullptr;
   IWICBitmapFrameEncode* frame = nullptr;
-  WICPixelFormatGUID fmt = GUID_WICPixelFormat24bppBGR;
   bool ok = SUCCEEDED(f->CreateStream(&stream)) &&
             SUCCEEDED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) &&
             SUCCEEDED(f->CreateEncoder(container, nullptr, &enc)) &&
             SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache)) &&
             SUCCEEDED(enc->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-            SUCCEEDED(frame->SetSize(w, h)) && SUCCEEDED(frame->SetPixelFormat(&fmt));
-  const UINT rows = 128;
-  std::vector<BYTE> strip(static_cast<std::size_t>(w) * 3 * rows);
+            SUCCEEDED(frame->SetSize(w, h)) && SUCCEEDED(frame->SetPixelFormat(&fmt)) && fmt == wanted;
+  const UINT rows = 128, stride = w * bytesPerPixel;
+  std::vector<BYTE> strip(static_cast<std::size_t>(stride) * rows);
   for (UINT y0 = 0; ok && y0 < h; y0 += rows) {
     const UINT n = h - y0 < rows ? h - y0 : rows;
-    for (UINT y = 0; y < n; ++y)
-      for (UINT x = 0; x < w; ++x) {
-        BYTE* p = &strip[(static_cast<std::size_t>(y) * w + x) * 3];
-        const unsigned t = (x * 7919u + (y0 + y) * 104729u) ^ (x * (y0 + y));
-        p[0] = static_cast<BYTE>(x * 255 / w + (t & 15));
-        p[1] = static_cast<BYTE>((y0 + y) * 255 / h + ((t >> 4) & 15));
-        p[2] = static_cast<BYTE>(((x + y0 + y) >> 6) + ((t >> 8) & 31));
-      }
-    ok = SUCCEEDED(frame->WritePixels(n, w * 3, w * 3 * n, strip.data()));
+    fill(strip, y0, n);
+    ok = SUCCEEDED(frame->WritePixels(n, stride, stride * n, strip.data()));
   }
   ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(enc->Commit());
   for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(enc), static_cast<IUnknown*>(stream),
                       static_cast<IUnknown*>(f)})
     if (u) u->Release();
   return ok;
+}
+
+// A textured picture (so that it compresses like a photo).
+bool MakePicture(const std::string& path, const GUID& container, UINT w, UINT h) {
+  return EncodeInStrips(path, container, GUID_WICPixelFormat24bppBGR, 3, w, h,
+                        [w, h](std::vector<BYTE>& strip, UINT y0, UINT n) {
+                          for (UINT y = 0; y < n; ++y)
+                            for (UINT x = 0; x < w; ++x) {
+                              BYTE* p = &strip[(static_cast<std::size_t>(y) * w + x) * 3];
+                              const unsigned t = (x * 7919u + (y0 + y) * 104729u) ^ (x * (y0 + y));
+                              p[0] = static_cast<BYTE>(x * 255 / w + (t & 15));
+                              p[1] = static_cast<BYTE>((y0 + y) * 255 / h + ((t >> 4) & 15));
+                              p[2] = static_cast<BYTE>(((x + y0 + y) >> 6) + ((t >> 8) & 31));
+                            }
+                        });
 }
 
 // The kinds no WIC encoder writes are written by hand, flat (the decoders'
@@ -207,35 +220,10 @@ bool MakeBmp(const std::string& path, UINT side, bool rle) {
   return out.Ok();
 }
 
-// A 16-bit RGBA PNG through WIC's encoder, in strips.
+// A 16-bit RGBA PNG, flat.
 bool MakePng64(const std::string& path, UINT side) {
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IWICImagingFactory* f = nullptr;
-  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&f))))
-    return false;
-  IWICStream* stream = nullptr;
-  IWICBitmapEncoder* enc = nullptr;
-  IWICBitmapFrameEncode* frame = nullptr;
-  WICPixelFormatGUID fmt = GUID_WICPixelFormat64bppRGBA;
-  bool ok = SUCCEEDED(f->CreateStream(&stream)) &&
-            SUCCEEDED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) &&
-            SUCCEEDED(f->CreateEncoder(GUID_ContainerFormatPng, nullptr, &enc)) &&
-            SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache)) &&
-            SUCCEEDED(enc->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-            SUCCEEDED(frame->SetSize(side, side)) && SUCCEEDED(frame->SetPixelFormat(&fmt)) &&
-            fmt == GUID_WICPixelFormat64bppRGBA;
-  const UINT rows = 128;
-  std::vector<BYTE> strip(static_cast<std::size_t>(side) * 8 * rows, 0x50);
-  for (UINT y0 = 0; ok && y0 < side; y0 += rows) {
-    const UINT n = side - y0 < rows ? side - y0 : rows;
-    ok = SUCCEEDED(frame->WritePixels(n, side * 8, side * 8 * n, strip.data()));
-  }
-  ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(enc->Commit());
-  for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(enc), static_cast<IUnknown*>(stream),
-                      static_cast<IUnknown*>(f)})
-    if (u) u->Release();
-  return ok;
+  return EncodeInStrips(path, GUID_ContainerFormatPng, GUID_WICPixelFormat64bppRGBA, 8, side, side,
+                        [](std::vector<BYTE>& strip, UINT, UINT) { std::fill(strip.begin(), strip.end(), BYTE{0x50}); });
 }
 
 // The child: loads one picture as VD does (scaled to twice a 1920 x 1080

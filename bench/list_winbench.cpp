@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "main/control_ids.h"
+#include "process_window.h"
 
 namespace {
 
@@ -21,16 +22,6 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
 
 constexpr int kFolders = 100, kPerFolder = 1000;
-
-HWND ProcessWindow(DWORD pid, const char* cls, const char* title) {
-  HWND w = nullptr;
-  while ((w = ::FindWindowExA(nullptr, w, cls, title)) != nullptr) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(w, &owner);
-    if (owner == pid) return w;
-  }
-  return nullptr;
-}
 
 ULONGLONG LastWrite(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d{};

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/skin_region.h"
+#include "process_window.h"
 #include "main/skin_form.h"
 
 namespace {
@@ -132,16 +133,6 @@ HWND PopupMenuShown() {
   HWND w = nullptr;
   while ((w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) != nullptr)
     if (::IsWindowVisible(w)) return w;
-  return nullptr;
-}
-
-HWND ProcessWindow(DWORD pid, const char* cls, const char* title) {
-  HWND w = nullptr;
-  while ((w = ::FindWindowExA(nullptr, w, cls, title)) != nullptr) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(w, &owner);
-    if (owner == pid) return w;
-  }
   return nullptr;
 }
 
