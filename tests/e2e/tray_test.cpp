@@ -173,8 +173,9 @@ TEST_F(TrayTest, MainWindowOpensOnDoubleClickIsShapedClosesAndDrags) {
   EXPECT_TRUE(::PtInRegion(rgn, 0, h / 2));
   ::DeleteObject(rgn);
 
-  // A drag on the bare surface moves the window by the mouse's way.
-  ::SetForegroundWindow(main);
+  // A drag on the bare surface moves the window by the mouse's way. The
+  // window is in front first: on a busy machine the first request can be lost.
+  WaitUntil([&] { return ::SetForegroundWindow(main) && ::GetForegroundWindow() == main; }, 3000, 100);
   const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // between the list and the buttons
   ::SetCursorPos(sx, sy);
   ::Sleep(200);
