@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "engine/settings_dialog.h"
-#include "main/app.h"
+#include "app/app_state.h"
 
 namespace {
 

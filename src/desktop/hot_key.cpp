@@ -7,21 +7,17 @@
 #include <algorithm>
 #include <string>
 
-#include "dialogs/dialogs.h"
-#include "dialogs/frm_menus.h"
-#include "dialogs/frm_settings.h"
+#include "app/app_state.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
-#include "forms/handles.h"
-#include "main/app.h"
-#include "main/frm_main.h"
-#include "main/wallpaper.h"
+#include "forms/forms.h"
 
 namespace {
 
 constexpr int kHotKeyId = 0;
 constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
 
+HotKeyHooks hooks;
 bool hotKeyRegistered = false;
 bool subclassed = false;
 
@@ -61,7 +57,7 @@ bool Register() {
   Choice c = StoredChoice();
   if (!vd::HotKeyChoiceValid(c.modifier, c.key)) return false;
   // A held key is one press, not a change per auto-repeat.
-  return ::RegisterHotKey(frmMain().Handle(), kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
+  return ::RegisterHotKey(hooks.window, kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
                           vd::HotKeyVirtualKey(c.key)) != 0;
 }
 
@@ -69,7 +65,7 @@ bool Register() {
 void SetChangeCaption(bool withKey) {
   std::string caption = "Change &Wallpaper";
   if (withKey) caption += "\t" + StoredName();
-  frmMenus().mnuChange.SetCaption(caption);
+  if (hooks.setChangeCaption) hooks.setChangeCaption(caption);
 }
 
 // True when the user wants to choose another key.
@@ -77,9 +73,9 @@ bool AskForAnotherKey() {
   const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
                            "Do you want to select another key?";
   // Asked from the open dialog's Apply, the dialog owns the question.
-  HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
+  HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
   if (forms::MsgBox(text, MB_YESNO | MB_ICONSTOP, "Error", owner) != IDYES) return false;
-  ShowSettingsDialog();
+  if (hooks.showSettings) hooks.showSettings();
   return true;
 }
 
@@ -98,8 +94,10 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+void SetHotKeyHooks(HotKeyHooks h) { hooks = std::move(h); }
+
 void SetupHotKey(bool release) {
-  HWND main = frmMain().Handle();
+  HWND main = hooks.window;
   if (release) {
     if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
     return;
@@ -111,12 +109,12 @@ void SetupHotKey(bool release) {
 }
 
 bool ApplyHotKey() {
-  HWND main = frmMain().Handle();
+  HWND main = hooks.window;
   if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
   hotKeyRegistered = Register();
   if (hotKeyRegistered) {
     SetChangeCaption(true);
-    HWND owner = frmSettings().Loaded() ? frmSettings().Handle() : nullptr;
+    HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
     forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
                   "Success!", owner);
     return false;
@@ -130,5 +128,5 @@ void OnHotKey(int /*id*/) {
   const bool repeat = pressedBefore && at - lastPressAt < RepeatGapMs();
   pressedBefore = true;
   lastPressAt = at;
-  if (!repeat) RequestNextWallpaper();
+  if (!repeat && hooks.pressed) hooks.pressed();
 }

@@ -4,12 +4,12 @@
 
 #include <cstring>
 
+#include "app/app_state.h"
 #include "forms/handles.h"
-#include "main/app.h"
-#include "main/frm_main.h"
 
 namespace {
 
+HWND iconWindow = nullptr;
 constexpr UINT kIconId = 1;
 constexpr int kEnabledIconResource = 1;
 constexpr int kDisabledIconResource = 2;
@@ -23,7 +23,7 @@ class TrayIcon {
   void Add(bool enabled) {
     data_ = {};
     data_.cbSize = sizeof data_;
-    data_.hWnd = frmMain().SysTrayPic.Handle();
+    data_.hWnd = iconWindow;
     data_.uID = kIconId;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = WM_MOUSEMOVE;  // arrives as SysTrayPic's mouse move
@@ -76,6 +76,8 @@ TrayIcon& Tray() {
 }  // namespace
 
 HICON TrayIconPicture(bool enabled) { return Tray().Picture(enabled); }
+
+void SetTrayIconWindow(HWND window) { iconWindow = window; }
 
 void AddTrayIcon() { Tray().Add(app().settings.cyclingEnabled != 0); }
 

@@ -16,3 +16,8 @@ bool ShowAboutBox() {
   a.Show();
   return a.Visible();
 }
+
+DialogHooks& dialogHooks() {
+  static DialogHooks hooks;
+  return hooks;
+}

@@ -6,3 +6,12 @@
 bool ShowSettingsDialog();
 // Shows the About box without waiting; false when it was not shown.
 bool ShowAboutBox();
+
+#include <functional>
+
+// What the dialogs ask of the main program's windows, given once at start.
+struct DialogHooks {
+  std::function<void()> reopenMainWindow;  // after Settings closes, when it was open
+  std::function<void()> checkSortMenus;    // the sort menus' check marks follow the setting
+};
+DialogHooks& dialogHooks();

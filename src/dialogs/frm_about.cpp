@@ -7,7 +7,7 @@
 
 #include "dialogs/dialog_ids.h"
 #include "engine/ports.h"
-#include "main/app.h"
+#include "app/app_state.h"
 #include "platform/process.h"
 #include "platform/registry_store.h"
 

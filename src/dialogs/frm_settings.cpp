@@ -7,16 +7,16 @@
 #include <cstring>
 #include <vector>
 
+#include "app/app_state.h"
+#include "app/list_store.h"
 #include "desktop/desktop_icons.h"
-#include "desktop/frm_trans_icon_ex.h"
 #include "desktop/hot_key.h"
 #include "dialogs/choose_colour.h"
 #include "dialogs/dialog_ids.h"
-#include "dialogs/frm_menus.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_trans_icon_ex.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
-#include "main/app.h"
-#include "main/list_store.h"
 #include "platform/registry_store.h"
 
 namespace {
@@ -325,8 +325,9 @@ void FrmSettings::cmdApply_Click() {
   actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
   // A new sort choice orders the list now, as the menus' entries do.
   actions.checkSortMenus = [&a, before = a.settings.sortingType] {
-    CheckSortMenus();
-    if (a.settings.sortingType != before) SortList();
+    if (dialogHooks().checkSortMenus) dialogHooks().checkSortMenus();
+    if (a.settings.sortingType != before)
+      a.commands.Submit({"Sort By", vdapp::CommandCore::Kind::Other, &vdapp::SortList});
   };
   actions.applyIconTextColours = [] { ApplyIconTextColours(); };
   actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
@@ -350,7 +351,7 @@ void FrmSettings::cmdSave_Click() {
 }
 
 void FrmSettings::cmdCancel_Click() {
-  if (app().mainWindowOpen) frmMenus().mnuOpen_Click();
+  if (app().mainWindowOpen && dialogHooks().reopenMainWindow) dialogHooks().reopenMainWindow();
   Unload();
   frmTransIconEx().Unload();
 }

@@ -39,8 +39,11 @@ void ShuffleRound::Reset(int count) {
 
 void ShuffleRound::Inserted(int index) {
   if (index < 0 || index > count_) index = count_;
-  for (int& p : pending_) {
-    if (p >= index) ++p;
+  // Appending (the common case, entry by entry for a long list) moves nothing.
+  if (index < count_) {
+    for (int& p : pending_) {
+      if (p >= index) ++p;
+    }
   }
   pending_.push_back(index);
   ++count_;

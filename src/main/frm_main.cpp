@@ -2,27 +2,26 @@
 
 #include <windows.h>
 
+#include "app/app_state.h"
+#include "app/list_store.h"
+#include "app/wallpaper_change.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/tray_icon.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/frm_menus.h"
-#include "dialogs/xfolder.h"
 #include "engine/command_text.h"
-#include "engine/compose.h"
 #include "engine/cycle_timer.h"
+#include "engine/file_dialog_names.h"
+#include "engine/folder_walk.h"
 #include "engine/paths.h"
-#include "engine/resample.h"
 #include "engine/skin_region.h"
-#include "engine/style_rule.h"
 #include "engine/tray_message.h"
 #include "forms/handles.h"
-#include "main/app.h"
 #include "main/control_ids.h"
+#include "main/vd_forms.h"
+#include "main/frm_menus.h"
 #include "main/frm_wait.h"
-#include "main/list_store.h"
 #include "main/skin_form.h"
 #include "main/startup.h"
-#include "main/wallpaper.h"
 
 namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};
@@ -54,9 +53,6 @@ vd::Image DrawSkin(UINT dpi) {
   return vd::DrawPanelSkin(at(kSkinWidth), at(kSkinHeight),
                            {at(kSkinRadius), at(kSkinBorder), kSkinKey, Rgb(kAccentColor), Rgb(kPanelColor)});
 }
-
-// The style rule measures the picture box, which adds a 2-pixel border on each side.
-int SuggestFor(int width, int height) { return vd::SuggestStyle(width + 4, height + 4, ScreenWidth(), ScreenHeight()); }
 
 // Draws a top-down BGRA picture at (x, y).
 void DrawImage(HDC dc, int x, int y, const vd::Image& image) {
@@ -130,6 +126,7 @@ forms::Form::WindowDesign FrmMain::Design() const {
 }
 
 void FrmMain::CreateControls() {
+  app().list.SetObserver(this);
   SetBackColor(kPanelColor);
   Text1.Create(*this, ids::Text1, "Text1", 0, 0, 10, 10, false);
   Text1.SetMaxSetTextBytes(kMaxCommandTextBytes);
@@ -161,60 +158,59 @@ void FrmMain::CreateControls() {
   repaintTimer_.Attach(*this, ids::frmMainRepaintTimer, 250);
 }
 
-void FrmMain::AppendEntry(const vd::ListEntry& e) {
-  entries.push_back(e);
-  imgList.AddItem(e.name);
-  shuffle.Inserted(static_cast<int>(entries.size()) - 1);
+void FrmMain::AddListItems(int first) {
+  HWND list = imgList.Handle();
+  const auto& entries = app().list.Entries();
+  if (!list || first < 0 || static_cast<std::size_t>(first) >= entries.size()) return;
+  const std::size_t n = entries.size() - static_cast<std::size_t>(first);
+  // Drawing off while many are added: one repaint at the end instead of one per entry.
+  if (n > 1) imgList.SetRedraw(false);
+  ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
+  // Straight to the list box's own procedure: the subclasses on it (mouse
+  // events, the tip) have no part in adding entries, and passing each of
+  // many thousand entries through them costs more than the list box does.
+  const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
+  for (std::size_t k = static_cast<std::size_t>(first); k < entries.size(); ++k)
+    ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[k].name.c_str()));
+  if (n > 1) imgList.SetRedraw(true);
 }
 
-void FrmMain::RemoveEntry(int index) {
-  if (index < 0 || index >= static_cast<int>(entries.size())) return;
-  entries.erase(entries.begin() + index);
-  imgList.RemoveItem(index);
-  shuffle.Removed(index);
-}
-
-void FrmMain::ClearEntries() {
-  entries.clear();
-  imgList.Clear();
-  shuffle.Reset(0);
-}
-
-void FrmMain::ReorderEntries(const std::vector<int>& order) {
-  const std::size_t n = entries.size();
-  if (order.size() != n) return;
-  std::vector<int> newIndexOf(n, -1);
-  for (std::size_t k = 0; k < n; ++k) {
-    const int from = order[k];
-    if (from < 0 || static_cast<std::size_t>(from) >= n || newIndexOf[static_cast<std::size_t>(from)] >= 0) return;
-    newIndexOf[static_cast<std::size_t>(from)] = static_cast<int>(k);
-  }
-  const int selected = SelectedIndex();
-  std::vector<vd::ListEntry> sorted;
-  sorted.reserve(n);
-  for (const int from : order) sorted.push_back(std::move(entries[static_cast<std::size_t>(from)]));
-  entries = std::move(sorted);
-  // Filled with drawing off: one repaint at the end instead of one per entry.
+void FrmMain::ListReplaced() {
   imgList.SetRedraw(false);
   imgList.Clear();
-  if (HWND list = imgList.Handle()) {
-    ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
-    // Straight to the list box's own procedure: the subclasses on it (mouse
-    // events, the tip) have no part in adding entries, and passing each of
-    // many thousand entries through them costs more than the list box does.
-    const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
-    for (const vd::ListEntry& e : entries)
-      ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
-  }
-  if (selected >= 0 && static_cast<std::size_t>(selected) < n)
-    SelectQuietly(newIndexOf[static_cast<std::size_t>(selected)]);
   imgList.SetRedraw(true);
-  shuffle.Moved(newIndexOf);
+  tipIndex_ = -2;
+  AddListItems(0);
 }
 
+void FrmMain::EntriesAppended(int first) { AddListItems(first); }
+
+void FrmMain::EntryRemoved(int index) {
+  imgList.RemoveItem(index);
+  tipIndex_ = -2;
+}
+
+void FrmMain::SelectionChanged(int index) { SelectQuietly(index); }
+
+void FrmMain::StyleChanged(int style) {
+  if (lstStyle.ListIndex() == style) return;
+  // The program's choice, not the user's pick, even when it closes a style
+  // list the user had open.
+  forms::ScopedFlag byProgram(styleSetByProgram_);
+  lstStyle.SetListIndex(style);
+}
+
+int FrmMain::SelectedIndex() const { return app().list.Selected(); }
+
 void FrmMain::Form_Load() {
+  if (app().previousInstance) EndProgram();
+  // Start-up is the first command: what the channel brings meanwhile waits
+  // until the list is loaded.
+  app().commands.Submit({"Start-up", vdapp::CommandCore::Kind::Other, [this] { Startup(); }});
+}
+
+void FrmMain::Startup() {
   AppState& a = app();
-  if (a.previousInstance) EndProgram();
   Hide();
   InitSettings();
   frmWait().SetStatus("Loading windows...");
@@ -228,13 +224,12 @@ void FrmMain::Form_Load() {
   Hide();
   Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
-  listLoaded_ = true;
-  RunHeldCommands();
   frmWait().Unload();
   setHandCursors();
+  SetTrayIconWindow(SysTrayPic.Handle());
   AddTrayIcon();
   CheckSortMenus();
-  if (a.settings.cyclingEnabled != 0) NextWallpaper();
+  if (a.settings.cyclingEnabled != 0) vdapp::RequestChange();
 }
 
 void FrmMain::HandleCommandLine() {
@@ -248,33 +243,30 @@ void FrmMain::HandleCommandLine() {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
     ::Sleep(100);
-    LoadList(std::string(), true);
+    vdapp::LoadList(std::string(), true);
   } else if (cmd.option == "-l") {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
     ::Sleep(500);
-    LoadList(arg, true);
+    vdapp::LoadList(arg, true);
   } else if (cmd.option == "-n") {
-    XFolder& folder = FolderLister();
-    folder.SetCurrentFolder(arg);
-    folder.SetRecurseSubDirectories(true);
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
-    LoadList(std::string(), true);
-    folder.ListFiles(false);
-    SaveList(std::string());
+    vdapp::LoadList(std::string(), true);
+    if (!arg.empty()) vdapp::AddFolder(arg, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+    vdapp::SaveList(std::string());
     app().mainWindowOpen = true;
     Show();
   } else if (cmd.option == "-i") {
-    LoadList(std::string(), true);
-    if (const auto entry = ListEntryFor(cmd.argument)) {
-      AppendEntry(*entry);
-      SaveList(a.paths.defaultListPath);
+    vdapp::LoadList(std::string(), true);
+    if (const auto entry = vdapp::ListEntryFor(cmd.argument)) {
+      a.list.Append(*entry);
+      vdapp::SaveList(a.paths.defaultListPath);
     }
   } else if (cmd.option.empty()) {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
-    LoadList(std::string(), true);
+    vdapp::LoadList(std::string(), true);
   }
 }
 
@@ -296,6 +288,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     // The logon ends, or a setup program asks VD to make way for a new
     // version: the list is saved already, so unload and end at once.
     if (wParam) {
+      vdapp::StopChanges();
       ShowDesktopIconsAtEnd();
       Unload();
       EndProgram();
@@ -370,60 +363,12 @@ void FrmMain::RepaintAfterTheDesktop() {
   repaintTimer_.Start(250);
 }
 
-void FrmMain::Text1_Change() {
-  heldCommands_.push_back(Text1.Text());
-  RunHeldCommands();
-}
-
-void FrmMain::RunHeldCommands() {
-  // Until start-up has loaded the list there is no list to add to and no path
-  // to save it at; and a command never runs inside another (loading a list
-  // lets messages run). Held commands run in the order they came.
-  if (!listLoaded_ || runningCommand_) return;
-  forms::ScopedFlag running(runningCommand_);
-  while (!heldCommands_.empty()) {
-    const std::string text = std::move(heldCommands_.front());
-    heldCommands_.pop_front();
-    RunCommand(text);
-  }
-}
-
-void FrmMain::RunCommand(const std::string& text) {
-  AppState& a = app();
-  const vd::CommandText cmd = vd::SplitCommandText(text);
-  if (cmd.option == "-l") {
-    if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
-  } else if (cmd.option == "-i") {
-    if (const auto entry = ListEntryFor(cmd.argument)) {
-      AppendEntry(*entry);
-      SaveList(a.paths.defaultListPath);
-    }
-  } else if (cmd.option == "-n") {
-    // A folder handed over from Explorer: added as at a fresh start with it,
-    // subfolders included. A folder that is not there does nothing, like a
-    // missing file for the other commands (no dialog pops up unasked).
-    auto attributes = a.fs.Attributes(cmd.argument);
-    if (cmd.argument.empty() || !attributes || (*attributes & vd::attr::Directory) == 0) return;
-    FrmWait& w = frmWait();
-    w.Load();  // its own text first, then ours, before it shows
-    w.SetStatus("Loading wallpapers list...");
-    w.ShowAndPaint();
-    forms::DoEvents();
-    XFolder& folder = FolderLister();
-    folder.SetCurrentFolder(cmd.argument);
-    folder.SetRecurseSubDirectories(true);
-    folder.ListFiles(false);
-    SaveList(a.paths.defaultListPath);
-    w.Unload();
-    a.mainWindowOpen = true;
-    Show();
-  }
-}
+void FrmMain::Text1_Change() { vdapp::RequestRelayedCommand(Text1.Text()); }
 
 void FrmMain::Timer1_Timer() {
   const vd::TickOutcome tick = vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());
   if (tick.changeWallpaper) {
-    NextWallpaper();
+    vdapp::RequestChange();
   } else if (app().settings.transparentIcons != 0) {
     ApplyIconTextColours();  // the shell may have redrawn the captions opaque
   }
@@ -478,13 +423,14 @@ void FrmMain::lstStyle_Click() {
   HideDropDown(lstStyle);
   int i = lstStyle.ListIndex();
   lblStyle.SetText(i >= 0 ? lstStyle.List(i) : std::string());
+  if (!styleSetByProgram_) app().list.SetStyle(i);
 }
 
 void FrmMain::lstStyle_LostFocus() {
   lstStyle.SetVisible(false);
   if (styleSetByProgram_) return;  // closed by the program: no pick was made
-  app().manualStyle = true;
-  PreviewSelectedEntry();
+  app().list.SetManualStyle(true);
+  vdapp::RequestPreview(false);
 }
 
 void FrmMain::CloseStyleList() {
@@ -492,75 +438,14 @@ void FrmMain::CloseStyleList() {
   HideDropDown(lstStyle);
 }
 
-int FrmMain::StyleFor(int width, int height) const {
-  const AppState& a = app();
-  const bool suggested = (a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0;
-  return suggested ? SuggestFor(width, height) : lstStyle.ListIndex();
+void FrmMain::PreviewPixelSize(int& width, int& height) const {
+  width = Scale(kPreviewWidth) - 2;
+  height = Scale(kPreviewHeight) - 2;
 }
 
-bool FrmMain::LoadBackPic(const std::string& path, std::optional<int> style) {
-  int decodedFor = -1;
-  backPic_ = platform::LoadPicture(path, [&](int width, int height) {
-    decodedFor = style ? *style : StyleFor(width, height);
-    return vd::PartNeeded(decodedFor, width, height, ScreenWidth(), ScreenHeight());
-  });
-  if (backPic_.pixels.Empty()) return false;
-  backPicPath_ = path;
-  backStyle_ = decodedFor;
-  backWidth_ = backPic_.originalWidth;
-  backHeight_ = backPic_.originalHeight;
-  return true;
-}
-
-int FrmMain::suggestStyle() const { return SuggestFor(backWidth_, backHeight_); }
-
-bool FrmMain::ComposeBackPic() {
-  const int style = lstStyle.ListIndex();
-  // Each style needs its own part of a big picture.
-  if (style != backStyle_ && !LoadBackPic(backPicPath_, style)) return false;
-  FullSizePic = vd::Image(ScreenWidth(), ScreenHeight());
-  vd::ComposeWallpaper(FullSizePic.View(), backPic_.pixels.View(), style, ::GetSysColor(COLOR_DESKTOP));
-  canvasKey_ = backPicPath_ + "|" + std::to_string(style);
-  backPic_ = {};  // the composition is all that is needed from here on
-  return true;
-}
-
-bool FrmMain::showThumbnail() {
-  AppState& a = app();
-  if (backPic_.pixels.Empty()) return false;
-  // A stored style outside the list (the system writes "22" for Span) leaves
-  // no style chosen: the suggested one stands in.
-  if ((a.settings.autoDecision != 0 && !a.manualStyle) || lstStyle.ListIndex() < 0) {
-    // The suggestion is the program's choice, not the user's pick, even when
-    // it closes a style list the user had open.
-    forms::ScopedFlag byProgram(styleSetByProgram_);
-    lstStyle.SetListIndex(suggestStyle());
-  }
-  if (!ComposeBackPic()) return false;
-  preview_ = vd::Image(Scale(kPreviewWidth) - 2, Scale(kPreviewHeight) - 2);
-  vd::ResampleInto(FullSizePic.View(), preview_.View());
+void FrmMain::SetPreview(vd::Image preview) {
+  preview_ = std::move(preview);
   imgPreview.Invalidate();
-  return true;
-}
-
-bool FrmMain::ComposeSelected() {
-  if (composing) return false;  // never inside a preview
-  forms::ScopedFlag busy(composing);
-  int i = SelectedIndex();
-  if (i < 0 || i >= static_cast<int>(entries.size())) return false;
-  const std::string path = entries[static_cast<std::size_t>(i)].FullPath();
-  if (!FullSizePic.Empty() && canvasKey_ == path + "|" + std::to_string(lstStyle.ListIndex())) return true;
-  if (!LoadBackPic(path)) return false;
-  if (lstStyle.ListIndex() < 0) {
-    forms::ScopedFlag byProgram(styleSetByProgram_);
-    lstStyle.SetListIndex(suggestStyle());
-  }
-  return ComposeBackPic();
-}
-
-void FrmMain::ReleaseCanvas() {
-  FullSizePic = {};
-  canvasKey_.clear();
 }
 
 void FrmMain::SelectQuietly(int index) {
@@ -711,10 +596,10 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
       Refresh();
       break;
     case vd::TrayAction::PopupMenu: {
-      // While a wallpaper is applied the window is disabled and the change
-      // command would be dropped; the enable/disable entry is the default then.
+      // While a change is under way another would join it; the
+      // enable/disable entry is the default then.
       FrmMenus& f = frmMenus();
-      f.PopupMenu(f.mnuSysTray, Enabled() ? &f.mnuChange : &f.mnuDisable);
+      f.PopupMenu(f.mnuSysTray, vdapp::ChangeUnderWay() ? &f.mnuDisable : &f.mnuChange);
       break;
     }
     case vd::TrayAction::None:
@@ -789,18 +674,18 @@ bool FrmMain::imgList_KeyDown(int key, int shift) {
   return false;
 }
 
-void FrmMain::imgList_Click() { PreviewSelectedEntry(true); }
+void FrmMain::imgList_Click() {
+  app().list.SelectedInView(imgList.ListIndex());
+  vdapp::RequestPreview(true);
+}
 
 void FrmMain::imgList_DblClick() {
   // A picture refused as too large or damaged says why instead of applying
   // another (once: the click before it may have said so already).
   const int pressed = imgList.PressedIndex();
-  if (pressed >= 0 && pressed < static_cast<int>(entries.size()) &&
-      ReportPictureProblem(entries[static_cast<std::size_t>(pressed)].FullPath()))
-    return;
-  frmWait().ShowAndPaint();
-  forms::DoEvents();
-  ApplyWallpaper();
+  if (pressed >= 0 && pressed < app().list.Count() && pressed != app().list.Selected())
+    app().list.SelectedInView(pressed);
+  vdapp::RequestApplySelected();
 }
 
 void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
@@ -809,8 +694,8 @@ void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
   int i = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
   if (i == tipIndex_) return;
   tipIndex_ = i;
-  if (i < 0 || i >= static_cast<int>(entries.size()))
+  if (!app().list.Has(i))
     SetToolTip(imgList, std::string());  // over no entry: no tip
   else
-    SetToolTip(imgList, " Location: " + entries[static_cast<std::size_t>(i)].FullPath() + " ");
+    SetToolTip(imgList, " Location: " + app().list.At(i).FullPath() + " ");
 }

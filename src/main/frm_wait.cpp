@@ -1,6 +1,7 @@
 #include "main/frm_wait.h"
 
-#include "main/app.h"
+#include "app/app_state.h"
+#include "main/vd_forms.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
 

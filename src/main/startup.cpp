@@ -2,12 +2,33 @@
 
 #include <windows.h>
 
+#include "app/app_state.h"
+#include "app/wallpaper_change.h"
 #include "desktop/hot_key.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/frm_settings.h"
 #include "engine/style_rule.h"
-#include "dialogs/frm_menus.h"
-#include "main/app.h"
 #include "main/frm_main.h"
+#include "main/frm_menus.h"
 #include "main/frm_wait.h"
+#include "main/vd_forms.h"
+
+namespace {
+
+// The lower layers reach the windows above them only through these.
+void ConnectHooks() {
+  HotKeyHooks keys;
+  keys.window = frmMain().Handle();
+  keys.setChangeCaption = [](const std::string& caption) { frmMenus().mnuChange.SetCaption(caption); };
+  keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
+  keys.showSettings = [] { ShowSettingsDialog(); };
+  keys.pressed = [] { vdapp::RequestChange(); };
+  SetHotKeyHooks(std::move(keys));
+  dialogHooks().reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
+  dialogHooks().checkSortMenus = [] { CheckSortMenus(); };
+}
+
+}  // namespace
 
 void ReadSettings() {
   AppState& a = app();
@@ -17,9 +38,10 @@ void ReadSettings() {
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   FrmMain& m = frmMain();
   vd::ListIndexSink lists;
-  lists.setStyleIndex = [&m](std::int16_t i) { m.lstStyle.SetListIndex(vd::StyleOfDesktopValue(i)); };
+  lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
+  ConnectHooks();
   SetupHotKey(false);
 }
 

@@ -7,7 +7,8 @@
 #include "engine/command_text.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
-#include "main/app.h"
+#include "app/app_state.h"
+#include "main/vd_forms.h"
 #include "main/frm_wait.h"
 #include "platform/picture_loader.h"
 #include "platform/process.h"
@@ -30,6 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&icc);
 
+  ConnectModelToForms();
   FrmWait& w = frmWait();
   w.Load();
   w.ShowNoActivate();

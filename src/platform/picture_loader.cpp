@@ -38,13 +38,15 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// One factory per thread (the UI thread and the picture worker), each made
+// in its own thread's apartment.
 IWICImagingFactory* Factory() {
-  static IWICImagingFactory* factory = [] {
+  thread_local IWICImagingFactory* factory = [] {
     IWICImagingFactory* f = nullptr;
     if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   reinterpret_cast<void**>(&f))))
       f = nullptr;
-    return f;  // kept for the whole run
+    return f;  // kept for the thread's life
   }();
   return factory;
 }
@@ -247,7 +249,8 @@ Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
   });
 }
 
-Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart) {
+Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart,
+                    const std::atomic<bool>* stop) {
   Picture out;
   IWICImagingFactory* factory = Factory();
   if (!factory || path.empty()) return out;
@@ -298,6 +301,7 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
     vd::AreaDownscaler scaler(width, height, outW, outH);
     std::vector<std::uint8_t> strip(static_cast<std::size_t>(stride) * kStripRows);
     for (int y = 0; y < height; y += kStripRows) {
+      if (stop && stop->load()) return out;
       int rows = height - y < kStripRows ? height - y : kStripRows;
       WICRect rect{left, top + y, width, rows};
       if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(stride) * rows, strip.data()))) return out;

@@ -2,6 +2,7 @@
 // has codecs for) to BGRA through WIC; of a GIF, its first frame alone.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,8 +26,10 @@ Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight);
 
 // Decodes only the part of the picture that choosePart names once the
 // picture's own size is known (clipped to the picture), scaled down while
-// decoding when the part has a maximum size.
-Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart);
+// decoding when the part has a maximum size. A set stop flag ends a decode
+// in strips at its next strip, with an empty Picture.
+Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart,
+                    const std::atomic<bool>* stop = nullptr);
 
 // Why the picture file cannot be used, in words for the user (too large,
 // damaged, not a picture, cannot be opened); empty when its header is sound

@@ -1,4 +1,4 @@
-#include "desktop/frm_trans_icon_ex.h"
+#include "dialogs/frm_trans_icon_ex.h"
 
 #include <commctrl.h>
 

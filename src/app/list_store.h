@@ -1,4 +1,5 @@
-// Loading and saving the wallpaper list, and previewing its selected entry.
+// The wallpaper list's files and the commands that change the list. Each
+// runs inside a command of the command core.
 #pragma once
 
 #include <optional>
@@ -6,15 +7,14 @@
 
 #include "engine/wallpaper_list.h"
 
+namespace vdapp {
+
 // Empty path means the default list file; the path used is written back.
 // SaveList is false when the file could not be written (the old one stays whole).
 void LoadList(std::string& path, bool clearFirst);
 bool SaveList(std::string& path);
 void LoadList(const std::string& path, bool clearFirst);
 bool SaveList(const std::string& path);
-// picked: the user chose the entry (a click); one that cannot be shown is
-// then not passed over, and a message box says why.
-void PreviewSelectedEntry(bool picked = false);
 
 // The entry for a picture in the form the list keeps it, the form the next
 // load accepts (vd::ListPathSpeller); nullopt when it names no normal file.
@@ -24,3 +24,13 @@ std::optional<vd::ListEntry> ListEntryFor(const std::string& path);
 // same picture selected and saves the default list file. A stored choice
 // that names neither leaves the list as it is.
 void SortList();
+
+// Appends every picture of folder (and of its subfolders with recurse) that
+// passes the filter, as the walk finds them.
+void AddFolder(const std::string& folder, bool recurse, const std::string& filter);
+
+// A command line handed over on the channel ("-i picture", "-n folder",
+// "-l list"), queued in the command core.
+void RequestRelayedCommand(const std::string& text);
+
+}  // namespace vdapp

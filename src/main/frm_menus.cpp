@@ -1,4 +1,4 @@
-#include "dialogs/frm_menus.h"
+#include "main/frm_menus.h"
 
 #include <windows.h>
 
@@ -7,19 +7,19 @@
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "desktop/tray_icon.h"
+#include "app/list_store.h"
+#include "app/wallpaper_change.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/file_dialogs.h"
-#include "dialogs/xfolder.h"
 #include "engine/file_dialog_names.h"
 #include "engine/paths.h"
 #include "engine/settings.h"
 #include "engine/wallpaper_list.h"
-#include "main/app.h"
+#include "app/app_state.h"
+#include "main/vd_forms.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
-#include "main/frm_wait.h"
-#include "main/list_store.h"
-#include "main/wallpaper.h"
+#include "main/xfolder.h"
 #include "platform/process.h"
 
 namespace {
@@ -28,6 +28,12 @@ const char kEnableCaption[] = "Enable Vexa Desktop";
 const char kDisableCaption[] = "Disable Vexa Desktop";
 
 std::string FilterText(const char* text, std::size_t sizeWithNul) { return std::string(text, sizeWithNul - 1); }
+
+// The menus' commands that change the list run in the command core, after
+// whatever came before them and never inside another command.
+void Submit(const char* name, std::function<void()> run) {
+  app().commands.Submit({name, vdapp::CommandCore::Kind::Other, std::move(run)});
+}
 }  // namespace
 
 FrmMenus& frmMenus() {
@@ -155,7 +161,7 @@ void FrmMenus::mnuOpen_Click() {
   m.Refresh();
 }
 
-void FrmMenus::mnuChange_Click() { RequestNextWallpaper(); }
+void FrmMenus::mnuChange_Click() { vdapp::RequestChange(); }
 
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
@@ -189,6 +195,8 @@ void FrmMenus::mnuExit_Click() {
       "Are you sure you want to exit?",
       MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle());
   if (answer != IDYES) return;
+  // A change under way stops; the desktop keeps the wallpaper it shows.
+  vdapp::StopChanges();
   RemoveTrayIcon();
   SetupHotKey(true);
   ShowDesktopIconsAtEnd();
@@ -199,30 +207,26 @@ void FrmMenus::mnuAbout_Click() { frmMain().Buttons_Click(3); }
 
 // ---- Image menu ------------------------------------------------------------
 
-void FrmMenus::mnuSet_Click() {
-  FrmMain& m = frmMain();
-  const int i = m.SelectedIndex();
-  if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
-  // A picture refused as too large or damaged says why instead of changing nothing.
-  if (ReportPictureProblem(m.entries[static_cast<std::size_t>(i)].FullPath())) return;
-  frmWait().ShowAndPaint();
-  forms::DoEvents();
-  ApplyWallpaper();
-}
+void FrmMenus::mnuSet_Click() { vdapp::RequestApplySelected(); }
 
 void FrmMenus::mnuDel_Click() {
-  FrmMain& m = frmMain();
-  const int i = m.SelectedIndex();
-  if (i < 0) return;  // offered only with an entry selected; a posted command may come without one
-  m.RemoveEntry(i);
-  SaveList(std::string());
+  AppState& a = app();
+  const int i = a.list.Selected();
+  if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
+  // The entry the user meant, even when a change selects another before this runs.
+  Submit("Remove", [i, path = a.list.At(i).FullPath()] {
+    AppState& a = app();
+    if (!a.list.Has(i) || a.list.At(i).FullPath() != path) return;
+    a.list.Remove(i);
+    vdapp::SaveList(std::string());
+  });
 }
 
 void FrmMenus::mnuEdit_Click() {
   FrmMain& m = frmMain();
-  const int i = m.SelectedIndex();
-  if (i < 0 || i >= static_cast<int>(m.entries.size())) return;
-  const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
+  const int i = app().list.Selected();
+  if (!app().list.Has(i)) return;
+  const std::string path = app().list.At(i).FullPath();
   // By its full path only: a program of that name in the current folder or
   // on the search path is never the editor.
   const std::string editor = platform::ImageEditorPath();
@@ -231,40 +235,49 @@ void FrmMenus::mnuEdit_Click() {
                 MB_OK | MB_ICONEXCLAMATION, "Edit Picture", m.Handle());
 }
 
-void FrmMenus::mnuPropImage_Click() { ShowImageInfo(); }
+void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
 
 // ---- Add and remove --------------------------------------------------------
 
 void FrmMenus::mnuAFiles_Click() {
-  FrmMain& m = frmMain();
-  for (const std::string& path :
-       ShowFileDialogFiles(m.Handle(), vd::PictureDialogFilter(vd::PictureExtensions()), "Select image ...", "OPEN")) {
-    if (const auto entry = ListEntryFor(path)) m.AppendEntry(*entry);
-  }
-  SaveList(std::string());
+  Submit("Add File", [] {
+    std::vector<vd::ListEntry> added;
+    for (const std::string& path : ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
+                                                       "Select image ...", "OPEN")) {
+      if (const auto entry = vdapp::ListEntryFor(path)) added.push_back(*entry);
+    }
+    app().list.Append(std::move(added));
+    vdapp::SaveList(std::string());
+  });
 }
 
 void FrmMenus::mnuAFolder_Click() {
-  XFolder& folder = FolderLister();
-  folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
-  folder.SetCurrentFolder(std::string());
-  folder.ListFiles(false);
-  SaveList(std::string());
+  Submit("Add Folder", [] {
+    XFolder& folder = FolderLister();
+    folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
+    folder.SetCurrentFolder(std::string());
+    folder.ListFiles(false);
+    vdapp::SaveList(std::string());
+  });
 }
 
 void FrmMenus::mnuSAll_Click() {
-  FrmMain& m = frmMain();
-  const std::size_t n = m.entries.size();
-  if (n > 0 && forms::MsgBox("Remove all " + std::to_string(n) + " pictures from the list?",
-                             MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, m.Handle()) != IDYES)
-    return;
-  m.ClearEntries();
-  SaveList(std::string());
+  Submit("Remove All Images", [] {
+    AppState& a = app();
+    const int n = a.list.Count();
+    if (n > 0 && forms::MsgBox("Remove all " + std::to_string(n) + " pictures from the list?",
+                               MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle()) != IDYES)
+      return;
+    a.list.Clear();
+    vdapp::SaveList(std::string());
+  });
 }
 
 // ---- List files ------------------------------------------------------------
 
-void FrmMenus::mnuListSave_Click() {
+void FrmMenus::mnuListSave_Click() { Submit("Save List", [this] { SaveListAs(); }); }
+
+void FrmMenus::SaveListAs() {
   FrmMain& m = frmMain();
   for (;;) {
     std::string name =
@@ -280,7 +293,7 @@ void FrmMenus::mnuListSave_Click() {
       if (answer != IDYES) return;
       ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only list is replaced too
     }
-    if (!SaveList(name))
+    if (!vdapp::SaveList(name))
       forms::MsgBox("The list could not be saved as\r\n" + name +
                         "\r\nThe file may be in use, or its folder may not exist. The list was not changed.",
                     MB_OK | MB_ICONEXCLAMATION, "Save List", m.Handle());
@@ -289,12 +302,13 @@ void FrmMenus::mnuListSave_Click() {
 }
 
 void FrmMenus::mnuListLoad_Click() {
-  FrmMain& m = frmMain();
-  const std::string name =
-      ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Open Wallpapers' List", "OPEN");
-  if (name.empty()) return;
-  LoadList(name, true);
-  SaveList(std::string());
+  Submit("Load List", [] {
+    const std::string name = ShowFileDialog(frmMain().Handle(), FilterText(kListFilter, sizeof kListFilter),
+                                            "Open Wallpapers' List", "OPEN");
+    if (name.empty()) return;
+    vdapp::LoadList(name, true);
+    vdapp::SaveList(std::string());
+  });
 }
 
 // ---- Sorting ---------------------------------------------------------------
@@ -304,7 +318,7 @@ void FrmMenus::mnuS_Click(int Index) {
   Label1.SetText(std::to_string(Index));
   WriteProgramValue("SortingType", Label1.Text());
   CheckSortMenus();
-  SortList();
+  Submit("Sort By", &vdapp::SortList);
 }
 
 void CheckSortMenus() {

@@ -1,23 +1,12 @@
-#include "main/app.h"
+#include "app/app_state.h"
 
 #include <windows.h>
 
-#include "main/frm_main.h"
-#include "main/frm_wait.h"
+#include "app/ui_port.h"
 
 AppState& app() {
   static AppState state;
   return state;
-}
-
-FrmWait& frmWait() {
-  static FrmWait form;
-  return form;
-}
-
-FrmMain& frmMain() {
-  static FrmMain form;
-  return form;
 }
 
 void WriteProgramValue(const std::string& name, const std::string& value) {
@@ -26,3 +15,14 @@ void WriteProgramValue(const std::string& name, const std::string& value) {
 }
 
 void EndProgram() { ::ExitProcess(0); }
+
+namespace vdapp {
+
+namespace {
+UiPort* port = nullptr;
+}  // namespace
+
+UiPort& ui() { return *port; }
+void SetUi(UiPort& p) { port = &p; }
+
+}  // namespace vdapp

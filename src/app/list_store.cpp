@@ -1,20 +1,22 @@
-#include "main/list_store.h"
+#include "app/list_store.h"
 
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/app_state.h"
+#include "app/ui_port.h"
+#include "engine/command_text.h"
+#include "engine/file_dialog_names.h"
+#include "engine/folder_walk.h"
 #include "engine/list_file.h"
 #include "engine/list_order.h"
 #include "engine/paths.h"
 #include "engine/settings.h"
 #include "engine/wallpaper_list.h"
-#include "forms/handles.h"
-#include "main/app.h"
-#include "main/frm_main.h"
-#include "main/frm_wait.h"
-#include "main/wallpaper.h"
 #include "platform/text.h"
+
+namespace vdapp {
 
 namespace {
 // Larger list files are refused rather than read into memory.
@@ -27,13 +29,12 @@ std::optional<std::string> ReadListFile(const std::string& path) {
   return bytes;
 }
 
-// No messages run meanwhile: a command arriving in the middle would save,
-// and so read and merge the file, a second time.
-std::vector<vd::ListEntry> EntriesOf(const std::string& bytes) {
+// yield: lets messages run every few hundred lines of a long list.
+std::vector<vd::ListEntry> EntriesOf(const std::string& bytes, const std::function<void()>& yield) {
   std::vector<vd::ListEntry> entries;
   vd::FilterListLines(
       vd::SplitListLines(bytes, &platform::LegacyAnsiToUtf8), app().fs,
-      [&entries](vd::ListEntry e) { entries.push_back(std::move(e)); }, nullptr);
+      [&entries](vd::ListEntry e) { entries.push_back(std::move(e)); }, yield);
   return entries;
 }
 
@@ -56,22 +57,46 @@ bool MayWriteDefaultList() {
       a.listNotSavedTold = true;
       // Told once the command at hand has finished: a message box here would
       // hold up the program that sent it.
-      frmMain().PostNotice(FrmMain::Notice::ListNotSaved);
+      ui().PostListNotSavedNotice();
     }
     return false;
   }
   if (!a.defaultListKnown) {
-    FrmMain& m = frmMain();
-    std::vector<vd::ListEntry> merged = EntriesOf(*bytes);
+    std::vector<vd::ListEntry> merged = EntriesOf(*bytes, nullptr);
     const int offset = static_cast<int>(merged.size());
-    const int selected = m.SelectedIndex();
-    merged.insert(merged.end(), m.entries.begin(), m.entries.end());
-    m.ClearEntries();
-    for (const vd::ListEntry& e : merged) m.AppendEntry(e);
-    if (selected >= 0) m.SelectQuietly(selected + offset);
+    const int selected = a.list.Selected();
+    merged.insert(merged.end(), a.list.Entries().begin(), a.list.Entries().end());
+    a.list.Replace(std::move(merged));
+    if (selected >= 0) a.list.Select(selected + offset);
   }
   a.defaultListKnown = true;
   return true;
+}
+
+void RunRelayedCommand(const std::string& text) {
+  AppState& a = app();
+  const vd::CommandText cmd = vd::SplitCommandText(text);
+  if (cmd.option == "-l") {
+    if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
+  } else if (cmd.option == "-i") {
+    if (const auto entry = ListEntryFor(cmd.argument)) {
+      a.list.Append(*entry);
+      SaveList(a.paths.defaultListPath);
+    }
+  } else if (cmd.option == "-n") {
+    // A folder handed over from Explorer: added as at a fresh start with it,
+    // subfolders included. A folder that is not there does nothing, like a
+    // missing file for the other commands (no dialog pops up unasked).
+    auto attributes = a.fs.Attributes(cmd.argument);
+    if (cmd.argument.empty() || !attributes || (*attributes & vd::attr::Directory) == 0) return;
+    ui().ShowProgress("Loading wallpapers list...");
+    ui().LetMessagesRun();
+    AddFolder(cmd.argument, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+    SaveList(a.paths.defaultListPath);
+    ui().CloseProgress();
+    a.mainWindowOpen = true;
+    ui().ShowMainWindow();
+  }
 }
 
 }  // namespace
@@ -90,16 +115,19 @@ void LoadList(std::string& path, bool clearFirst) {
   // default list file that mirrors it, stay as they are.
   auto bytes = ReadListFile(path);
   if (!bytes) return;
-  FrmMain& m = frmMain();
-  if (clearFirst) m.ClearEntries();
-  if (isDefault || clearFirst) a.defaultListKnown = true;
-  frmWait().ShowNoActivate();
-  std::vector<std::string> lines = vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8);
+  ui().ShowProgress(std::string());
+  // Read whole before the list changes: the list on screen stays as it was
+  // while the file is checked line by line.
+  std::vector<vd::ListEntry> entries = EntriesOf(*bytes, [] { ui().LetMessagesRun(); });
   bytes.reset();
-  vd::FilterListLines(
-      lines, a.fs, [&m](vd::ListEntry e) { m.AppendEntry(e); }, [] { forms::DoEvents(); });
+  if (clearFirst) {
+    a.list.Replace(std::move(entries));
+  } else {
+    a.list.Append(std::move(entries));
+  }
+  if (isDefault || clearFirst) a.defaultListKnown = true;
   SaveList(std::string());
-  frmWait().Unload();
+  ui().CloseProgress();
 }
 
 void LoadList(const std::string& path, bool clearFirst) {
@@ -112,7 +140,7 @@ bool SaveList(std::string& path) {
   if (path.empty()) path = a.paths.defaultListPath;
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
-  std::string text = vd::SerializeList(frmMain().entries);
+  std::string text = vd::SerializeList(a.list.Entries());
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
@@ -129,54 +157,35 @@ std::optional<vd::ListEntry> ListEntryFor(const std::string& path) {
 }
 
 void SortList() {
-  const int choice = vd::TextAsIndex(app().settings.sortingType);
+  AppState& a = app();
+  const int choice = vd::TextAsIndex(a.settings.sortingType);
   if (choice != static_cast<int>(vd::ListOrder::Location) && choice != static_cast<int>(vd::ListOrder::Name)) return;
-  FrmMain& m = frmMain();
-  m.ReorderEntries(vd::SortedOrder(m.entries, static_cast<vd::ListOrder>(choice)));
+  a.list.Reorder(vd::SortedOrder(a.list.Entries(), static_cast<vd::ListOrder>(choice)));
   SaveList(std::string());
 }
 
-namespace {
-
-// The path of the picked entry that could not be shown; empty otherwise.
-std::string PreviewOnce(bool picked) {
+void AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
   AppState& a = app();
-  FrmMain& m = frmMain();
-  // Every entry gets one chance: a list of which no picture loads ends the search.
-  for (int failures = 0;;) {
-    const int i = m.SelectedIndex();
-    const int count = static_cast<int>(m.entries.size());
-    if (i < 0 || i >= count) return {};
-    const std::string path = m.entries[static_cast<std::size_t>(i)].FullPath();
-    // Only a file that is really gone leaves the list; one held open by
-    // another program stays.
-    if (!vd::ListPathSpeller(a.fs).Spell(path)) {
-      m.RemoveEntry(i);
-      SaveList(std::string());
-      return {};
-    }
-    if (m.LoadBackPic(path) && m.showThumbnail()) return {};
-    if (picked) return path;
-    if ((count == 1 && i == 0) || ++failures >= count) return {};
-    m.SelectQuietly(i + 1 < count ? i + 1 : 0);
+  std::string folder = chosen;
+  // Spelled as the file system has it, so that the entries load back as added.
+  if (std::string spelled = vd::GetLongPath(a.fs, folder); !spelled.empty()) {
+    folder = spelled.size() == 2 ? spelled + '\\' : spelled;  // a root keeps its backslash
+  } else if (folder.size() > 3 && folder.back() == '\\') {
+    folder.pop_back();
   }
+  // The list shows what the walk found so far each time messages run.
+  std::vector<vd::ListEntry> found;
+  vd::WalkFolder(
+      a.fs, folder, recurse, filter, [&found](const vd::ListEntry& e) { found.push_back(e); },
+      [&] {
+        a.list.Append(std::exchange(found, {}));
+        ui().LetMessagesRun();
+      });
+  a.list.Append(std::move(found));
 }
 
-}  // namespace
-
-void PreviewSelectedEntry(bool picked) {
-  FrmMain& m = frmMain();
-  if (m.composing) {
-    m.previewWanted = true;
-    return;
-  }
-  std::string refused;
-  {
-    forms::ScopedFlag busy(m.composing);
-    do {
-      m.previewWanted = false;
-      refused = PreviewOnce(picked);
-    } while (m.previewWanted);
-  }
-  if (!refused.empty()) ReportPictureProblem(refused, true);
+void RequestRelayedCommand(const std::string& text) {
+  app().commands.Submit({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); }});
 }
+
+}  // namespace vdapp

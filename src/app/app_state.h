@@ -1,28 +1,29 @@
-// State that lives for the whole run of VD, and the forms it owns.
+// State that lives for the whole run of VD: the settings, the paths, the
+// wallpaper list and the command core. Owned by the UI thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/command_core.h"
+#include "app/wallpaper_model.h"
 #include "engine/settings.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
-
-class FrmWait;
-class FrmMain;
 
 struct AppState {
   vd::Settings settings;
   vd::StartupPaths paths;
   std::unique_ptr<vd::RegistryPort> registry;  // created by ReadSettings
   platform::FileSystem fs;
+  vdapp::WallpaperModel list;
+  vdapp::CommandCore commands;
   std::string commandLine;           // the arguments as the system passed them
   bool previousInstance = false;     // another VD was running when this one started
-  bool waitShownBefore = false;      // frmWait has been loaded once in this run
+  bool waitShownBefore = false;      // the progress form has been loaded once in this run
   std::int16_t cycleSeconds = 0;     // seconds since the last automatic change
   bool mainWindowOpen = false;       // the user opened the main window
-  bool manualStyle = false;          // the style was picked by hand for the entry on screen
   // The list on screen stands for the default list file: it was read, or had
   // nothing to lose, or the list was replaced by another list file.
   bool defaultListKnown = false;
@@ -31,8 +32,6 @@ struct AppState {
 };
 
 AppState& app();
-FrmWait& frmWait();
-FrmMain& frmMain();
 
 // Registry writes under the program key; failures are not reported.
 void WriteProgramValue(const std::string& name, const std::string& value);

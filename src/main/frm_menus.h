@@ -53,6 +53,7 @@ class FrmMenus : public forms::Form {
   void mnuListLoad_Click();
   void mnuS_Click(int Index);
   void DropQueuedTrayClicks();
+  void SaveListAs();
 
   forms::MenuTree tree_;
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped

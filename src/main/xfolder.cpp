@@ -1,13 +1,13 @@
-#include "dialogs/xfolder.h"
+#include "main/xfolder.h"
 
 #include <shlobj.h>
 
+#include "app/list_store.h"
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
-#include "engine/paths.h"
 #include "engine/wallpaper_list.h"
-#include "forms/forms.h"
-#include "main/app.h"
+#include "app/app_state.h"
+#include "main/vd_forms.h"
 #include "main/frm_main.h"
 
 XFolder& FolderLister() {
@@ -40,16 +40,6 @@ std::string XFolder::browseFolder() {
 void XFolder::ListFiles(bool clearAll) {
   if (currentFolder_.empty()) browseFolder();
   if (currentFolder_.empty()) return;
-  FrmMain& m = frmMain();
-  if (clearAll) m.ClearEntries();
-  std::string folder = currentFolder_;
-  // Spelled as the file system has it, so that the entries load back as added.
-  if (std::string spelled = vd::GetLongPath(app().fs, folder); !spelled.empty()) {
-    folder = spelled.size() == 2 ? spelled + '\\' : spelled;  // a root keeps its backslash
-  } else if (folder.size() > 3 && folder.back() == '\\') {
-    folder.pop_back();
-  }
-  vd::WalkFolder(
-      app().fs, folder, recurse_, filter_, [&m](const vd::ListEntry& e) { m.AppendEntry(e); },
-      [] { forms::DoEvents(); });
+  if (clearAll) app().list.Clear();
+  vdapp::AddFolder(currentFolder_, recurse_, filter_);
 }

@@ -1,0 +1,244 @@
+#include "app/picture_worker.h"
+
+#include <objbase.h>
+
+#include <utility>
+#include <vector>
+
+#include "engine/bitmap_file.h"
+#include "engine/calendar_page.h"
+#include "engine/compose.h"
+#include "engine/grey_filter.h"
+#include "engine/resample.h"
+#include "engine/style_rule.h"
+#include "platform/calendar_text.h"
+#include "platform/file_system.h"
+#include "platform/picture_loader.h"
+
+namespace vdapp {
+
+namespace {
+constexpr UINT kResultMessage = WM_APP + 1;
+const char kWindowClass[] = "VexaDesktop.PictureWorker";
+
+std::string CanvasKey(const PictureJob& job) {
+  return job.path + "|" + std::to_string(job.style) + "|" + std::to_string(job.screenWidth) + "x" +
+         std::to_string(job.screenHeight) + "|" + std::to_string(job.desktopColour);
+}
+}  // namespace
+
+PictureWorker& pictureWorker() {
+  static PictureWorker worker;
+  return worker;
+}
+
+PictureWorker::~PictureWorker() {
+  // Static destruction at the end of a run that did not end through Stop().
+  if (thread_) {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+      if (runningStop_) *runningStop_ = true;
+    }
+    wake_.notify_all();
+    ::CloseHandle(thread_);
+  }
+}
+
+void PictureWorker::Start() {
+  if (window_) return;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &PictureWorker::WindowProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = kWindowClass;
+  ::RegisterClassA(&wc);
+  window_ = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  thread_ = ::CreateThread(nullptr, 0, &PictureWorker::ThreadProc, this, 0, nullptr);
+}
+
+void PictureWorker::Submit(PictureJob job, Continuation then) {
+  if (stopped_) return;
+  Start();
+  const std::uint64_t ticket = nextTicket_++;
+  continuations_[ticket] = std::move(then);
+  std::vector<std::uint64_t> superseded;
+  {
+    std::lock_guard lock(mutex_);
+    if (job.purpose == PictureJob::Purpose::Preview) {
+      // Only the newest selection's preview is wanted.
+      for (auto it = queue_.begin(); it != queue_.end();) {
+        if (it->job.purpose == PictureJob::Purpose::Preview) {
+          superseded.push_back(it->ticket);
+          it = queue_.erase(it);
+        } else {
+          ++it;
+        }
+      }
+      if (runningPreview_ && runningStop_) *runningStop_ = true;
+    }
+    queue_.push_back({ticket, std::move(job)});
+  }
+  wake_.notify_one();
+  // A superseded preview still gets its answer, so that whoever waits for
+  // it is not left waiting; it is Stopped.
+  for (std::uint64_t t : superseded) {
+    {
+      std::lock_guard lock(mutex_);
+      done_[t] = PictureResult{};
+    }
+    ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(t), 0);
+  }
+}
+
+void PictureWorker::Stop(DWORD waitMs) {
+  stopped_ = true;
+  continuations_.clear();
+  if (!thread_) return;
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+    queue_.clear();
+    if (runningStop_) *runningStop_ = true;
+  }
+  wake_.notify_all();
+  ::WaitForSingleObject(thread_, waitMs);
+  ::CloseHandle(thread_);
+  thread_ = nullptr;
+}
+
+DWORD WINAPI PictureWorker::ThreadProc(void* self) {
+  static_cast<PictureWorker*>(self)->Run();
+  return 0;
+}
+
+void PictureWorker::Run() {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  for (;;) {
+    Queued item;
+    std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+      if (quit_) break;
+      item = std::move(queue_.front());
+      queue_.pop_front();
+      runningTicket_ = item.ticket;
+      runningPreview_ = item.job.purpose == PictureJob::Purpose::Preview;
+      runningStop_ = stop;
+    }
+    PictureResult result;
+    try {
+      result = Work(item.job, *stop);
+    } catch (...) {
+      // Out of memory for this picture: it is reported as not decoded.
+      result = PictureResult{};
+      result.outcome = PictureResult::Outcome::NotDecoded;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      runningTicket_ = 0;
+      runningPreview_ = false;
+      runningStop_.reset();
+      if (quit_) break;
+      done_[item.ticket] = std::move(result);
+    }
+    ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(item.ticket), 0);
+  }
+  canvas_ = {};
+  ::CoUninitialize();
+}
+
+PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>& stop) {
+  PictureResult result;
+  const std::string key = CanvasKey(job);
+  vd::Image canvas;
+  if (key == canvasKey_ && !canvas_.Empty()) {
+    canvas = std::move(canvas_);
+    result.style = cachedStyle_;
+    result.pictureWidth = cachedWidth_;
+    result.pictureHeight = cachedHeight_;
+  } else {
+    canvas_ = {};  // one screen-sized canvas at a time
+    canvasKey_.clear();
+    int style = job.style;
+    platform::Picture picture = platform::LoadPicture(
+        job.path,
+        [&](int width, int height) {
+          // The rule measures the picture box, which adds a 2-pixel border on each side.
+          if (style < 0) style = vd::SuggestStyle(width + 4, height + 4, job.screenWidth, job.screenHeight);
+          return vd::PartNeeded(style, width, height, job.screenWidth, job.screenHeight);
+        },
+        &stop);
+    if (stop) return result;
+    if (picture.pixels.Empty()) {
+      result.outcome = PictureResult::Outcome::NotDecoded;
+      return result;
+    }
+    result.style = style;
+    result.pictureWidth = picture.originalWidth;
+    result.pictureHeight = picture.originalHeight;
+    canvas = vd::Image(job.screenWidth, job.screenHeight);
+    vd::ComposeWallpaper(canvas.View(), picture.pixels.View(), style, job.desktopColour);
+  }
+  if (stop) return result;
+  if (job.previewWidth > 0 && job.previewHeight > 0) {
+    result.preview = vd::Image(job.previewWidth, job.previewHeight);
+    vd::ResampleInto(canvas.View(), result.preview.View());
+  }
+  if (job.purpose == PictureJob::Purpose::Preview) {
+    canvasKey_ = key;
+    canvas_ = std::move(canvas);
+    cachedStyle_ = result.style;
+    cachedWidth_ = result.pictureWidth;
+    cachedHeight_ = result.pictureHeight;
+    result.outcome = PictureResult::Outcome::Done;
+    return result;
+  }
+  if (job.blackAndWhite) vd::FilterBlackAndWhite(canvas.View());
+  if (stop) return result;
+  if (job.calendarPage) {
+    vd::Image page = platform::RenderCalendarPage();
+    if (!page.Empty()) vd::StampCalendarPage(canvas.View(), page.View());
+  }
+  std::vector<std::uint8_t> bmp = vd::EncodeBmp(canvas.View());
+  canvas = {};
+  if (stop) return result;
+  // Written beside and renamed over the old one: the system never sees half a bitmap.
+  result.outcome = platform::WriteFileReplacing(job.bitmapPath, bmp.data(), bmp.size())
+                       ? PictureResult::Outcome::Done
+                       : PictureResult::Outcome::NotWritten;
+  return result;
+}
+
+void PictureWorker::Deliver(std::uint64_t ticket) {
+  PictureResult result;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = done_.find(ticket);
+    if (it == done_.end()) return;
+    result = std::move(it->second);
+    done_.erase(it);
+  }
+  auto c = continuations_.find(ticket);
+  if (c == continuations_.end()) return;
+  Continuation then = std::move(c->second);
+  continuations_.erase(c);
+  if (then) then(result);
+}
+
+LRESULT CALLBACK PictureWorker::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kResultMessage) {
+    if (auto* self = reinterpret_cast<PictureWorker*>(::GetWindowLongPtrA(h, GWLP_USERDATA))) {
+      try {
+        self->Deliver(static_cast<std::uint64_t>(wParam));
+      } catch (...) {
+        // A continuation that failed leaves the program running.
+      }
+    }
+    return 0;
+  }
+  return ::DefWindowProcA(h, msg, wParam, lParam);
+}
+
+}  // namespace vdapp

@@ -1,0 +1,40 @@
+// What the model needs from the windows, without knowing them: the progress
+// form, message boxes, the preview. The main program implements it; every
+// call comes on the UI thread.
+#pragma once
+
+#include <string>
+
+#include "engine/image.h"
+
+namespace vdapp {
+
+class UiPort {
+ public:
+  virtual ~UiPort() = default;
+  // The progress form, up without taking the focus; an empty status keeps
+  // its own text ("Changing Wallpaper...").
+  virtual void ShowProgress(const std::string& status) = 0;
+  virtual void CloseProgress() = 0;
+  // Lets waiting messages run during a long command (painting, input); what
+  // they ask for waits in the command core.
+  virtual void LetMessagesRun() = 0;
+  // A message box over the main window when it is open; the button pressed.
+  virtual int Message(const std::string& text, unsigned flags, const std::string& title) = 0;
+  // The preview picture's size in pixels at the main window's DPI.
+  virtual void PreviewSize(int& width, int& height) = 0;
+  virtual void ShowPreview(vd::Image preview) = 0;
+  // Closes the style list if it is open, without taking that as a pick.
+  virtual void CloseStyleList() = 0;
+  // A new wallpaper is up: the desktop icons as the settings want them.
+  virtual void WallpaperShown() = 0;
+  virtual void ShowMainWindow() = 0;
+  // Tells the user, once the message at hand has been handled, that the
+  // default list file could not be read and changes stay unsaved.
+  virtual void PostListNotSavedNotice() = 0;
+};
+
+UiPort& ui();
+void SetUi(UiPort& port);
+
+}  // namespace vdapp

@@ -1,0 +1,42 @@
+// Changing the wallpaper and previewing entries: commands for the command
+// core whose pictures are made on the picture worker.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vdapp {
+
+// The next entry (in order or at random) becomes the wallpaper, with the
+// progress form up. For the cycle timer, start-up, the hot key and "Change
+// Wallpaper"; a request made while a change waits or runs joins that one.
+void RequestChange();
+// The selected entry in the selected style becomes the wallpaper (a
+// double-click, "Set as wallpaper"); a picture that cannot be used says why.
+void RequestApplySelected();
+// A change waits or runs.
+bool ChangeUnderWay();
+
+// Shows the selected entry in the preview. picked: the user chose it (a
+// click); one that cannot be shown then says why. A newer request
+// supersedes one still decoding.
+void RequestPreview(bool picked);
+// The message box with the selected picture's file name, size and suggested
+// style (a command: it waits for the preview of that picture).
+void RequestImageInfo();
+
+// Ends the picture work for the program's end; no change completes after it.
+void StopChanges();
+
+// Tells the user in a message box why the picture at path cannot be used
+// (too large, damaged, not a picture) and returns true; returns false, and
+// shows nothing, when its header is sound. decodeFailed: the picture was
+// tried and could not be decoded; when its header says nothing against it,
+// the box says it cannot be read. While a box about path is open, a second
+// report for it shows nothing and returns true.
+bool ReportPictureProblem(const std::string& path, bool decodeFailed = false);
+
+// The style names as the style list shows them.
+const char* StyleName(int style);
+
+}  // namespace vdapp
