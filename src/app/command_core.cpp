@@ -6,12 +6,17 @@
 namespace vdapp {
 
 bool CommandCore::Submit(Command command) {
+  if (!Enqueue(std::move(command))) return false;
+  RunQueue();
+  return true;
+}
+
+bool CommandCore::Enqueue(Command command) {
   if (shut_) return false;
   // One change answers every request for it made before it shows: a second
   // press of the hot key while one waits or runs adds nothing.
   if (command.kind == Kind::Change && ChangeWaitingOrRunning()) return false;
   queue_.push_back(std::move(command));
-  RunQueue();
   return true;
 }
 

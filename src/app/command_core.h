@@ -26,6 +26,11 @@ class CommandCore {
   // Queues the command and, unless one runs already, runs the queue. False
   // when it was merged into a change that waits or runs, or the core is shut.
   bool Submit(Command command);
+  // Queues the command without running anything now: for a sender that must
+  // get its answer at once (the channel). The owner calls RunWaiting() soon,
+  // from its message loop.
+  bool Enqueue(Command command);
+  void RunWaiting() { RunQueue(); }
 
   // Called by a running command whose work goes on after it returns (a
   // change on the worker thread): the core stays busy until Finish().

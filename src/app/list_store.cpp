@@ -184,8 +184,8 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
   a.list.Append(std::move(found));
 }
 
-void RequestRelayedCommand(const std::string& text) {
-  app().commands.Submit({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); }});
+void QueueRelayedCommand(const std::string& text) {
+  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); }});
 }
 
 }  // namespace vdapp

@@ -30,7 +30,9 @@ void SortList();
 void AddFolder(const std::string& folder, bool recurse, const std::string& filter);
 
 // A command line handed over on the channel ("-i picture", "-n folder",
-// "-l list"), queued in the command core.
-void RequestRelayedCommand(const std::string& text);
+// "-l list"), queued in the command core; it runs once runWaiting, which
+// the caller gets back to from its message loop, runs the queue. The sender
+// has its answer at once.
+void QueueRelayedCommand(const std::string& text);
 
 }  // namespace vdapp

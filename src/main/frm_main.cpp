@@ -34,6 +34,7 @@ constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
 // longer is no command and is refused before the edit control copies it.
 constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
 constexpr UINT kNoticeMessage = WM_APP + 0x4E;
+constexpr UINT kRunCommandsMessage = WM_APP + 0x4F;
 // The skin at 96 DPI: the panel with rounded corners and a border in the
 // accent colour, the window's whole content; magenta lies outside the window.
 constexpr int kSkinWidth = 440, kSkinHeight = 262, kSkinRadius = 16, kSkinBorder = 2;
@@ -296,6 +297,11 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     result = 0;
     return true;
   }
+  if (msg == kRunCommandsMessage) {
+    app().commands.RunWaiting();
+    result = 0;
+    return true;
+  }
   if (msg == kNoticeMessage) {
     if (static_cast<Notice>(wParam) == Notice::ListNotSaved) {
       forms::MsgBox("The wallpaper list file\r\n" + app().paths.defaultListPath +
@@ -363,7 +369,11 @@ void FrmMain::RepaintAfterTheDesktop() {
   repaintTimer_.Start(250);
 }
 
-void FrmMain::Text1_Change() { vdapp::RequestRelayedCommand(Text1.Text()); }
+void FrmMain::Text1_Change() {
+  // The sender is answered at once; the command runs once this message is over.
+  vdapp::QueueRelayedCommand(Text1.Text());
+  ::PostMessageA(Handle(), kRunCommandsMessage, 0, 0);
+}
 
 void FrmMain::Timer1_Timer() {
   const vd::TickOutcome tick = vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());

@@ -8,13 +8,12 @@
 
 namespace {
 
-// How long Pelorin waits for VD to take the text. VD answers at once unless
-// it is in the middle of a wallpaper change: decoding the largest picture it
-// accepts (2^28 pixels) took 9 to 16 s under Wine on a busy two-core machine
-// (BMP, JPEG, PNG), and a progressive JPEG takes about half as long again as
-// a baseline one. 60 s leaves room for a slower machine; past it VD is taken
+// How long Pelorin waits for VD to take the text. VD takes it at once and
+// runs it later, pictures are made off its UI thread, and its longest
+// stretch without messages (filling the list box with a 100,000-entry list)
+// is about a second under Wine. 10 s is the safety net: past it VD is taken
 // to hang.
-constexpr UINT kRelayTimeoutMs = 60000;
+constexpr UINT kRelayTimeoutMs = 10000;
 
 // The command line without the program name and the blanks after it.
 std::string OwnArguments() {

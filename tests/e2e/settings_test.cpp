@@ -332,19 +332,20 @@ TEST_F(SettingsTest, EachPressOrChangeCommandGivesOneChangeHowEverRepeatedOrHeld
   EXPECT_EQ(settled(), 2) << "a change command during a change gave a second change";
   EXPECT_LE(ColourDistance(shown().At(512, 384), 0x3060A0), 24);
 
-  // A change while the window's own file dialog is open leaves the window
-  // disabled under it.
+  // A press while the window's own file dialog is open waits for the dialog
+  // (never runs inside it) and leaves the window disabled under it.
   ::PostMessageA(main, WM_COMMAND, ids::mnuAFiles, 0);
   HWND open = WaitForDialog(vd.Pid(), "Select image ...");
   ASSERT_TRUE(open);
   ASSERT_FALSE(::IsWindowEnabled(main));
   ASSERT_TRUE(::DeleteFileA(BitmapPath().c_str()));
   PressKey(VK_F7);
-  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000));
-  ::Sleep(1000);
+  EXPECT_FALSE(WaitUntil([&] { return FileExists(BitmapPath()); }, 3000)) << "changed inside the dialog";
   EXPECT_FALSE(::IsWindowEnabled(main)) << "enabled under its open dialog";
   PressButton(open, IDCANCEL);
-  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 15000)) << "the press was lost";
+  EXPECT_EQ(settled(), 3);
+  EXPECT_TRUE(::IsWindowEnabled(main));
 }
 
 TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDefaults) {

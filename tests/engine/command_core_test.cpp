@@ -1,0 +1,172 @@
+#include "app/command_core.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/wallpaper_model.h"
+
+namespace {
+
+using Core = vdapp::CommandCore;
+
+struct Trace {
+  std::vector<std::string> log;
+  int depth = 0, deepest = 0;
+  // A command that records its start and end, running body in between.
+  Core::Command Make(const std::string& name, Core::Kind kind, std::function<void()> body = {}) {
+    return {name, kind, [this, name, body] {
+              log.push_back(name);
+              deepest = std::max(deepest, ++depth);
+              if (body) body();
+              --depth;
+            }};
+  }
+};
+
+TEST(CommandCoreTest, CommandsRunInArrivalOrderAndNeverInsideOneAnother) {
+  Core core;
+  Trace t;
+  // The first command pumps messages, as a dialog or a list load does: two
+  // commands arrive meanwhile, and one of them submits a third.
+  core.Submit(t.Make("load list", Core::Kind::Other, [&] {
+    core.Submit(t.Make("relay -l", Core::Kind::Other, [&] { core.Submit(t.Make("relay -i", Core::Kind::Other)); }));
+    core.Submit(t.Make("sort", Core::Kind::Other));
+    EXPECT_EQ(core.Waiting(), 2u);
+    EXPECT_EQ(core.Running(), "load list");
+  }));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"load list", "relay -l", "sort", "relay -i"}));
+  EXPECT_EQ(t.deepest, 1);
+  EXPECT_FALSE(core.Busy());
+  EXPECT_EQ(core.Running(), "");
+}
+
+TEST(CommandCoreTest, AChangeAskedForWhileOneWaitsOrRunsJoinsIt) {
+  Core core;
+  Trace t;
+  // A change held over its work on the worker: presses meanwhile join it.
+  EXPECT_TRUE(core.Submit(t.Make("change", Core::Kind::Change, [&] { core.HoldUntilFinished(); })));
+  EXPECT_TRUE(core.Busy());
+  EXPECT_FALSE(core.Submit(t.Make("hot key", Core::Kind::Change)));
+  EXPECT_TRUE(core.Submit(t.Make("relay", Core::Kind::Other)));
+  EXPECT_FALSE(core.Submit(t.Make("timer", Core::Kind::Change)));
+  EXPECT_EQ(t.log, std::vector<std::string>{"change"});
+  core.Finish();
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay"}));
+
+  // Queued behind another command, a change still takes in later requests;
+  // once it has run, the next request is a change of its own.
+  core.Submit(t.Make("dialog", Core::Kind::Other, [&] {
+    EXPECT_TRUE(core.Submit(t.Make("change 2", Core::Kind::Change)));
+    EXPECT_FALSE(core.Submit(t.Make("change 3", Core::Kind::Change)));
+  }));
+  EXPECT_TRUE(core.Submit(t.Make("change 4", Core::Kind::Change)));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay", "dialog", "change 2", "change 4"}));
+}
+
+TEST(CommandCoreTest, HeldCommandsFinishedFromAPumpedMessageLetTheNextRunOutsideThem) {
+  Core core;
+  Trace t;
+  std::function<void()> finishLater;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] {
+    core.HoldUntilFinished();
+    finishLater = [&] { core.Finish(); };
+  }));
+  core.Submit(t.Make("remove", Core::Kind::Other));
+  // Finish() called a second time, or with nothing held, does nothing.
+  finishLater();
+  core.Finish();
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "remove"}));
+  EXPECT_EQ(t.deepest, 1);
+
+  // A command that finishes its hold before returning (the worker failed at
+  // once) frees the core as soon as it returns.
+  core.Submit(t.Make("apply", Core::Kind::Other, [&] {
+    core.HoldUntilFinished();
+    core.Submit(t.Make("after", Core::Kind::Other));
+    core.Finish();
+    EXPECT_EQ(t.log.back(), "apply");  // not run inside
+  }));
+  EXPECT_EQ(t.log.back(), "after");
+  EXPECT_FALSE(core.Busy());
+}
+
+TEST(CommandCoreTest, AFailedCommandAndShuttingDownLeaveNothingBehind) {
+  Core core;
+  Trace t;
+  core.Submit(t.Make("throws", Core::Kind::Other, [&] {
+    core.HoldUntilFinished();
+    core.Submit(t.Make("next", Core::Kind::Other));
+    throw std::runtime_error("out of memory");
+  }));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"throws", "next"}));
+  EXPECT_FALSE(core.Busy());
+
+  core.Submit(t.Make("exit question", Core::Kind::Other, [&] {
+    core.Submit(t.Make("queued", Core::Kind::Change));
+    core.Shut();
+  }));
+  EXPECT_FALSE(core.Submit(t.Make("late", Core::Kind::Other)));
+  EXPECT_EQ(core.Waiting(), 0u);
+  EXPECT_EQ(t.log.back(), "exit question");
+}
+
+struct Recorder : vdapp::ListObserver {
+  std::vector<std::string> calls;
+  void ListReplaced() override { calls.push_back("replaced"); }
+  void EntriesAppended(int first) override { calls.push_back("appended " + std::to_string(first)); }
+  void EntryRemoved(int index) override { calls.push_back("removed " + std::to_string(index)); }
+  void SelectionChanged(int index) override { calls.push_back("selected " + std::to_string(index)); }
+  void StyleChanged(int style) override { calls.push_back("style " + std::to_string(style)); }
+};
+
+vd::ListEntry Entry(const std::string& name) { return {"C:\\P\\", name, ".jpg"}; }
+
+TEST(WallpaperModelTest, TheSelectionFollowsTheEntryThroughRemovalsAndReordering) {
+  vdapp::WallpaperModel m;
+  Recorder r;
+  m.SetObserver(&r);
+  m.Append(std::vector<vd::ListEntry>{Entry("c"), Entry("a"), Entry("d"), Entry("b")});
+  m.Select(2);  // "d"
+  m.Remove(0);
+  EXPECT_EQ(m.Selected(), 1);
+  EXPECT_EQ(m.At(m.Selected()).name, "d");
+  ASSERT_TRUE(m.Reorder({2, 0, 1}));  // b a d
+  EXPECT_EQ(m.At(m.Selected()).name, "d");
+  EXPECT_EQ(m.Selected(), 2);
+  EXPECT_FALSE(m.Reorder({0, 0, 1}));  // no permutation: nothing changes
+  m.Remove(2);
+  EXPECT_EQ(m.Selected(), -1);
+  m.SetStyle(7);
+  EXPECT_EQ(m.Style(), -1);
+  EXPECT_EQ(r.calls, (std::vector<std::string>{"appended 0", "selected 2", "removed 0", "replaced", "selected 2",
+                                               "removed 2", "style -1"}));
+}
+
+TEST(WallpaperModelTest, RandomOrderShowsEveryEntryOnceAcrossAppendsAndRemovals) {
+  vdapp::WallpaperModel m;
+  for (const char* n : {"a", "b", "c"}) m.Append(Entry(n));
+  std::vector<std::string> shown;
+  for (unsigned r = 0; r < 2; ++r) {
+    m.Select(m.NextIndex(true, r * 7919u));
+    shown.push_back(m.At(m.Selected()).name);
+  }
+  m.Append(Entry("d"));
+  // Removing one still to come takes it out of the round.
+  for (int i = 0; i < m.Count(); ++i) {
+    if (std::find(shown.begin(), shown.end(), m.At(i).name) == shown.end() && m.At(i).name != "d") {
+      m.Remove(i);
+      break;
+    }
+  }
+  m.Select(m.NextIndex(true, 12345u));
+  shown.push_back(m.At(m.Selected()).name);
+  EXPECT_EQ(shown.back(), "d");
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(std::unique(shown.begin(), shown.end()), shown.end());
+}
+
+}  // namespace
