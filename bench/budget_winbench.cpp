@@ -20,66 +20,11 @@
 #include "engine/picture_header.h"
 #include "platform/picture_loader.h"
 #include "support/byte_strings.h"
+#include "wic_pictures.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring Wide(const std::string& s) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
-  return w;
-}
-
-// Writes a picture through WIC's encoder for the container, in strips of 128
-// rows that fill() paints (the strip, its first row, its rows), so that the
-// writer itself stays small however large the picture.
-bool EncodeInStrips(const std::string& path, const GUID& container, WICPixelFormatGUID fmt, UINT bytesPerPixel,
-                    UINT w, UINT h, const std::function<void(std::vector<BYTE>&, UINT, UINT)>& fill) {
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IWICImagingFactory* f = nullptr;
-  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&f))))
-    return false;
-  const WICPixelFormatGUID wanted = fmt;
-  IWICStream* stream = nullptr;
-  IWICBitmapEncoder* enc = nullptr;
-  IWICBitmapFrameEncode* frame = nullptr;
-  bool ok = SUCCEEDED(f->CreateStream(&stream)) &&
-            SUCCEEDED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) &&
-            SUCCEEDED(f->CreateEncoder(container, nullptr, &enc)) &&
-            SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache)) &&
-            SUCCEEDED(enc->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-            SUCCEEDED(frame->SetSize(w, h)) && SUCCEEDED(frame->SetPixelFormat(&fmt)) && fmt == wanted;
-  const UINT rows = 128, stride = w * bytesPerPixel;
-  std::vector<BYTE> strip(static_cast<std::size_t>(stride) * rows);
-  for (UINT y0 = 0; ok && y0 < h; y0 += rows) {
-    const UINT n = h - y0 < rows ? h - y0 : rows;
-    fill(strip, y0, n);
-    ok = SUCCEEDED(frame->WritePixels(n, stride, stride * n, strip.data()));
-  }
-  ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(enc->Commit());
-  for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(enc), static_cast<IUnknown*>(stream),
-                      static_cast<IUnknown*>(f)})
-    if (u) u->Release();
-  return ok;
-}
-
-// A textured picture (so that it compresses like a photo).
-bool MakePicture(const std::string& path, const GUID& container, UINT w, UINT h) {
-  return EncodeInStrips(path, container, GUID_WICPixelFormat24bppBGR, 3, w, h,
-                        [w, h](std::vector<BYTE>& strip, UINT y0, UINT n) {
-                          for (UINT y = 0; y < n; ++y)
-                            for (UINT x = 0; x < w; ++x) {
-                              BYTE* p = &strip[(static_cast<std::size_t>(y) * w + x) * 3];
-                              const unsigned t = (x * 7919u + (y0 + y) * 104729u) ^ (x * (y0 + y));
-                              p[0] = static_cast<BYTE>(x * 255 / w + (t & 15));
-                              p[1] = static_cast<BYTE>((y0 + y) * 255 / h + ((t >> 4) & 15));
-                              p[2] = static_cast<BYTE>(((x + y0 + y) >> 6) + ((t >> 8) & 31));
-                            }
-                        });
-}
 
 // The kinds no WIC encoder writes are written by hand, flat (the decoders'
 // buffers do not depend on the content), in pieces so that the writer itself
@@ -285,12 +230,13 @@ int main(int argc, char** argv) {
     bool (*make)(const std::string& path, UINT side);
   };
   const Item items[] = {
-      {"plain.jpg", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatJpeg, s, s); }},
+      {"plain.jpg",
+       [](const std::string& p, UINT s) { return MakeTexturedPicture(p, GUID_ContainerFormatJpeg, s, s); }},
       {"progressive-cmyk.jpg", MakeProgressiveCmykJpeg},
-      {"rgb24.bmp", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatBmp, s, s); }},
+      {"rgb24.bmp", [](const std::string& p, UINT s) { return MakeTexturedPicture(p, GUID_ContainerFormatBmp, s, s); }},
       {"rgb32.bmp", [](const std::string& p, UINT s) { return MakeBmp(p, s, false); }},
       {"rle8.bmp", [](const std::string& p, UINT s) { return MakeBmp(p, s, true); }},
-      {"rgb24.png", [](const std::string& p, UINT s) { return MakePicture(p, GUID_ContainerFormatPng, s, s); }},
+      {"rgb24.png", [](const std::string& p, UINT s) { return MakeTexturedPicture(p, GUID_ContainerFormatPng, s, s); }},
       {"rgba64.png", MakePng64},
       {"frames8.gif", [](const std::string& p, UINT s) { return MakeGif(p, s, 8); }},
   };
