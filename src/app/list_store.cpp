@@ -1,5 +1,7 @@
 #include "app/list_store.h"
 
+#include <windows.h>
+
 #include <optional>
 #include <utility>
 #include <vector>
@@ -79,10 +81,7 @@ void RunRelayedCommand(const std::string& text) {
   if (cmd.option == "-l") {
     if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
   } else if (cmd.option == "-i") {
-    if (const auto entry = ListEntryFor(cmd.argument)) {
-      a.list.Append(*entry);
-      SaveList(a.paths.defaultListPath);
-    }
+    if (ListEntryFor(cmd.argument)) AddPictures({cmd.argument});
   } else if (cmd.option == "-n") {
     // A folder handed over from Explorer: added as at a fresh start with it,
     // subfolders included. A folder that is not there does nothing, like a
@@ -163,6 +162,34 @@ void SortList() {
   a.list.Reorder(vd::SortedOrder(a.list.Entries(), static_cast<vd::ListOrder>(choice)));
   SaveList(std::string());
 }
+
+void AddPictures(const std::vector<std::string>& paths) {
+  std::vector<vd::ListEntry> added;
+  for (const std::string& path : paths) {
+    if (const auto entry = ListEntryFor(path)) added.push_back(*entry);
+  }
+  app().list.Append(std::move(added));
+  SaveList(app().paths.defaultListPath);
+}
+
+void RemoveEntry(int index, const std::string& path) {
+  AppState& a = app();
+  if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
+  a.list.Remove(index);
+  SaveList(std::string());
+}
+
+void RemoveAll() {
+  AppState& a = app();
+  const int n = a.list.Count();
+  if (n > 0 && ui().Message("Remove all " + std::to_string(n) + " pictures from the list?", MB_YESNO | MB_ICONQUESTION,
+                            "Vexa Desktop") != IDYES)
+    return;
+  a.list.Clear();
+  SaveList(std::string());
+}
+
+void ClearList() { app().list.Clear(); }
 
 void AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
   AppState& a = app();

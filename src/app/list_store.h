@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/wallpaper_list.h"
 
@@ -24,6 +25,16 @@ std::optional<vd::ListEntry> ListEntryFor(const std::string& path);
 // same picture selected and saves the default list file. A stored choice
 // that names neither leaves the list as it is.
 void SortList();
+
+// Appends the pictures that exist (in the form ListEntryFor gives) and saves
+// the default list file.
+void AddPictures(const std::vector<std::string>& paths);
+// Removes the entry at index if it still names path, and saves the list.
+void RemoveEntry(int index, const std::string& path);
+// Empties the list after asking, and saves it.
+void RemoveAll();
+// Empties the list; saved with the next save.
+void ClearList();
 
 // Appends every picture of folder (and of its subfolders with recurse) that
 // passes the filter, as the walk finds them.

@@ -73,13 +73,7 @@ void ShowResult(int index, const std::string& path, PictureResult& r, bool style
 
 bool FileGone(const std::string& path) { return !vd::ListPathSpeller(app().fs).Spell(path); }
 
-// Drops the entry at index if it still names path, and saves the list.
-void ForgetEntry(int index, const std::string& path) {
-  AppState& a = app();
-  if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
-  a.list.Remove(index);
-  SaveList(std::string());
-}
+void ForgetEntry(int index, const std::string& path) { RemoveEntry(index, path); }
 
 void PointDesktopAt(int style) {
   AppState& a = app();

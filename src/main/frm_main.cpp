@@ -260,10 +260,7 @@ void FrmMain::HandleCommandLine() {
     Show();
   } else if (cmd.option == "-i") {
     vdapp::LoadList(std::string(), true);
-    if (const auto entry = vdapp::ListEntryFor(cmd.argument)) {
-      a.list.Append(*entry);
-      vdapp::SaveList(a.paths.defaultListPath);
-    }
+    if (vdapp::ListEntryFor(cmd.argument)) vdapp::AddPictures({cmd.argument});
   } else if (cmd.option.empty()) {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();

@@ -214,12 +214,7 @@ void FrmMenus::mnuDel_Click() {
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
   // The entry the user meant, even when a change selects another before this runs.
-  Submit("Remove", [i, path = a.list.At(i).FullPath()] {
-    AppState& a = app();
-    if (!a.list.Has(i) || a.list.At(i).FullPath() != path) return;
-    a.list.Remove(i);
-    vdapp::SaveList(std::string());
-  });
+  Submit("Remove", [i, path = a.list.At(i).FullPath()] { vdapp::RemoveEntry(i, path); });
 }
 
 void FrmMenus::mnuEdit_Click() {
@@ -241,13 +236,8 @@ void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
 
 void FrmMenus::mnuAFiles_Click() {
   Submit("Add File", [] {
-    std::vector<vd::ListEntry> added;
-    for (const std::string& path : ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
-                                                       "Select image ...", "OPEN")) {
-      if (const auto entry = vdapp::ListEntryFor(path)) added.push_back(*entry);
-    }
-    app().list.Append(std::move(added));
-    vdapp::SaveList(std::string());
+    vdapp::AddPictures(ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
+                                           "Select image ...", "OPEN"));
   });
 }
 
@@ -262,15 +252,7 @@ void FrmMenus::mnuAFolder_Click() {
 }
 
 void FrmMenus::mnuSAll_Click() {
-  Submit("Remove All Images", [] {
-    AppState& a = app();
-    const int n = a.list.Count();
-    if (n > 0 && forms::MsgBox("Remove all " + std::to_string(n) + " pictures from the list?",
-                               MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle()) != IDYES)
-      return;
-    a.list.Clear();
-    vdapp::SaveList(std::string());
-  });
+  Submit("Remove All Images", &vdapp::RemoveAll);
 }
 
 // ---- List files ------------------------------------------------------------

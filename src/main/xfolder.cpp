@@ -40,6 +40,6 @@ std::string XFolder::browseFolder() {
 void XFolder::ListFiles(bool clearAll) {
   if (currentFolder_.empty()) browseFolder();
   if (currentFolder_.empty()) return;
-  if (clearAll) app().list.Clear();
+  if (clearAll) vdapp::ClearList();
   vdapp::AddFolder(currentFolder_, recurse_, filter_);
 }
