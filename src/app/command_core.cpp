@@ -16,6 +16,10 @@ bool CommandCore::Enqueue(Command command) {
   // One change answers every request for it made before it shows: a second
   // press of the hot key while one waits or runs adds nothing.
   if (command.kind == Kind::Change && ChangeWaitingOrRunning()) return false;
+  // The monitors' last layout is the one that counts.
+  if (command.kind == Kind::Recompose &&
+      std::any_of(queue_.begin(), queue_.end(), [](const Command& c) { return c.kind == Kind::Recompose; }))
+    return false;
   queue_.push_back(std::move(command));
   return true;
 }

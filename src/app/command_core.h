@@ -14,7 +14,8 @@ namespace vdapp {
 class CommandCore {
  public:
   enum class Kind {
-    Change,  // a new wallpaper; merged with a change that waits or runs
+    Change,     // a new wallpaper; merged with a change that waits or runs
+    Recompose,  // the same pictures for a new layout of the monitors; merged with one that waits
     Other,
   };
   struct Command {

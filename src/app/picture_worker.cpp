@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "engine/calendar_page.h"
 #include "engine/compose.h"
 #include "engine/grey_filter.h"
+#include "engine/monitor_layout.h"
 #include "engine/resample.h"
 #include "engine/style_rule.h"
 #include "platform/calendar_text.h"
@@ -149,7 +151,92 @@ void PictureWorker::Run() {
   ::CoUninitialize();
 }
 
+namespace {
+
+// The picture decoded for a canvas of width x height; style -1 takes the
+// rule's suggestion for that size, and is set to the style used.
+platform::Picture Decode(const std::string& path, int& style, int width, int height, const std::atomic<bool>& stop) {
+  return platform::LoadPicture(
+      path,
+      [&](int w, int h) {
+        // The rule measures the picture box, which adds a 2-pixel border on each side.
+        if (style < 0) style = vd::SuggestStyle(w + 4, h + 4, width, height);
+        return vd::PartNeeded(style, w, h, width, height);
+      },
+      &stop);
+}
+
+}  // namespace
+
+PictureResult PictureWorker::WorkOnMonitors(const PictureJob& job, const std::atomic<bool>& stop) {
+  PictureResult result;
+  canvas_ = {};  // one canvas at a time
+  canvasKey_.clear();
+  vd::Image canvas(job.screenWidth, job.screenHeight);
+  if (canvas.Empty()) {
+    result.outcome = PictureResult::Outcome::NotWritten;
+    return result;
+  }
+  // What no monitor shows is the desktop colour.
+  {
+    const vd::ImageView v = canvas.View();
+    const std::uint8_t bgra[4] = {GetBValue(job.desktopColour), GetGValue(job.desktopColour),
+                                  GetRValue(job.desktopColour), 255};
+    for (int y = 0; y < v.height; ++y)
+      for (int x = 0; x < v.width; ++x) std::memcpy(v.Pixel(x, y), bgra, 4);
+  }
+  vd::ImageView primary;
+  for (std::size_t i = 0; i < job.parts.size(); ++i) {
+    const PictureJob::Part& part = job.parts[i];
+    const vd::ImageView area = vd::SubView(canvas.View(), part.rect);
+    if (part.primary) primary = area;
+    if (area.Empty()) continue;
+    int style = job.style;
+    // Straight into the one canvas, one picture at a time.
+    platform::Picture picture = Decode(part.path, style, area.width, area.height, stop);
+    if (stop) return result;
+    if (picture.pixels.Empty()) {
+      if (i == 0) {  // the selected entry: the change tries another
+        result.outcome = PictureResult::Outcome::NotDecoded;
+        return result;
+      }
+      continue;  // that monitor keeps the desktop colour
+    }
+    vd::ComposeWallpaper(area, picture.pixels.View(), style, job.desktopColour);
+    if (i == 0) {
+      result.style = style;
+      result.pictureWidth = picture.originalWidth;
+      result.pictureHeight = picture.originalHeight;
+      if (job.previewWidth > 0 && job.previewHeight > 0) {
+        result.preview = vd::Image(job.previewWidth, job.previewHeight);
+        vd::ResampleInto(area, result.preview.View());
+      }
+    }
+  }
+  return Finish(job, std::move(canvas), primary, std::move(result), stop);
+}
+
+PictureResult PictureWorker::Finish(const PictureJob& job, vd::Image canvas, vd::ImageView primary,
+                                    PictureResult result, const std::atomic<bool>& stop) {
+  if (job.blackAndWhite) vd::FilterBlackAndWhite(canvas.View());
+  if (stop) return result;
+  if (job.calendarPage && !primary.Empty()) {
+    vd::Image page = platform::RenderCalendarPage();
+    if (!page.Empty()) vd::StampCalendarPage(primary, page.View());
+  }
+  if (job.rollToOrigin) vd::RollToOrigin(canvas.View(), job.originX, job.originY);
+  std::vector<std::uint8_t> bmp = vd::EncodeBmp(canvas.View());
+  canvas = {};
+  if (stop) return result;
+  // Written beside and renamed over the old one: the system never sees half a bitmap.
+  result.outcome = platform::WriteFileReplacing(job.bitmapPath, bmp.data(), bmp.size())
+                       ? PictureResult::Outcome::Done
+                       : PictureResult::Outcome::NotWritten;
+  return result;
+}
+
 PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>& stop) {
+  if (job.purpose == PictureJob::Purpose::Wallpaper && job.parts.size() > 1) return WorkOnMonitors(job, stop);
   PictureResult result;
   const std::string key = CanvasKey(job);
   vd::Image canvas;
@@ -162,14 +249,7 @@ PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>
     canvas_ = {};  // one screen-sized canvas at a time
     canvasKey_.clear();
     int style = job.style;
-    platform::Picture picture = platform::LoadPicture(
-        job.path,
-        [&](int width, int height) {
-          // The rule measures the picture box, which adds a 2-pixel border on each side.
-          if (style < 0) style = vd::SuggestStyle(width + 4, height + 4, job.screenWidth, job.screenHeight);
-          return vd::PartNeeded(style, width, height, job.screenWidth, job.screenHeight);
-        },
-        &stop);
+    platform::Picture picture = Decode(job.path, style, job.screenWidth, job.screenHeight, stop);
     if (stop) return result;
     if (picture.pixels.Empty()) {
       result.outcome = PictureResult::Outcome::NotDecoded;
@@ -195,20 +275,8 @@ PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>
     result.outcome = PictureResult::Outcome::Done;
     return result;
   }
-  if (job.blackAndWhite) vd::FilterBlackAndWhite(canvas.View());
-  if (stop) return result;
-  if (job.calendarPage) {
-    vd::Image page = platform::RenderCalendarPage();
-    if (!page.Empty()) vd::StampCalendarPage(canvas.View(), page.View());
-  }
-  std::vector<std::uint8_t> bmp = vd::EncodeBmp(canvas.View());
-  canvas = {};
-  if (stop) return result;
-  // Written beside and renamed over the old one: the system never sees half a bitmap.
-  result.outcome = platform::WriteFileReplacing(job.bitmapPath, bmp.data(), bmp.size())
-                       ? PictureResult::Outcome::Done
-                       : PictureResult::Outcome::NotWritten;
-  return result;
+  const vd::ImageView whole = canvas.View();
+  return Finish(job, std::move(canvas), whole, std::move(result), stop);
 }
 
 void PictureWorker::Deliver(std::uint64_t ticket) {

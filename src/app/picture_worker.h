@@ -21,7 +21,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "engine/compose.h"
 #include "engine/image.h"
 
 namespace vdapp {
@@ -38,6 +40,20 @@ struct PictureJob {
   bool blackAndWhite = false;
   bool calendarPage = false;
   std::string bitmapPath;
+  // Several monitors: one bitmap of the virtual screen's size (screenWidth
+  // x screenHeight), each monitor's rectangle on it composed at that
+  // monitor's size with its own picture; the first part is the selected
+  // entry's. Empty for one monitor.
+  struct Part {
+    vd::Rect rect;
+    std::string path;
+    bool primary = false;
+  };
+  std::vector<Part> parts;
+  // No span position on the system: the bitmap is rolled so that it tiles
+  // from the primary monitor's top-left, which lies at origin on the bitmap.
+  bool rollToOrigin = false;
+  int originX = 0, originY = 0;
 };
 
 struct PictureResult {
@@ -74,6 +90,9 @@ class PictureWorker {
   void Run();
   static DWORD WINAPI ThreadProc(void* self);
   PictureResult Work(const PictureJob& job, const std::atomic<bool>& stop);
+  PictureResult WorkOnMonitors(const PictureJob& job, const std::atomic<bool>& stop);
+  PictureResult Finish(const PictureJob& job, vd::Image canvas, vd::ImageView primary, PictureResult result,
+                       const std::atomic<bool>& stop);
   void Deliver(std::uint64_t ticket);
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 

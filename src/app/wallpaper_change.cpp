@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <utility>
@@ -10,11 +11,13 @@
 #include "app/list_store.h"
 #include "app/picture_worker.h"
 #include "app/ui_port.h"
+#include "engine/monitor_layout.h"
 #include "engine/paths.h"
 #include "engine/picture_header.h"
 #include "engine/selection.h"
 #include "engine/settings.h"
 #include "engine/style_rule.h"
+#include "platform/monitors.h"
 #include "platform/picture_loader.h"
 
 namespace vdapp {
@@ -33,7 +36,13 @@ bool StyleSuggested() {
   return (a.settings.autoDecision != 0 && !a.list.ManualStyle()) || a.list.Style() < 0;
 }
 
-PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose) {
+// The pictures on the monitors since the last change, left to right then
+// top to bottom: what a new layout of the monitors shows again.
+std::vector<std::string> shownPaths;
+
+// others: the pictures for the second monitor on, in their order; none puts
+// path on every monitor.
+PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose, const std::vector<std::string>& others = {}) {
   const AppState& a = app();
   PictureJob job;
   job.purpose = purpose;
@@ -47,6 +56,21 @@ PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose) {
     job.blackAndWhite = a.settings.useGreyScale != 0;
     job.calendarPage = a.settings.showDate != 0;
     job.bitmapPath = a.paths.wallpaperBitmapPath;
+    // Several monitors: one bitmap over all of them, each composed at its own size.
+    const std::vector<vd::Monitor> monitors = platform::DisplayMonitors();
+    if (monitors.size() > 1) {
+      const vd::Rect screen = vd::VirtualScreen(monitors);
+      job.screenWidth = screen.width;
+      job.screenHeight = screen.height;
+      const std::vector<vd::Monitor> placed = vd::OnBitmap(monitors);
+      for (std::size_t i = 0; i < placed.size(); ++i) {
+        const std::string& picture = i == 0 || others.empty() ? path : others[(i - 1) % others.size()];
+        job.parts.push_back({placed[i].rect, picture, placed[i].primary});
+      }
+      job.rollToOrigin = !platform::SystemSpansWallpapers();
+      job.originX = -screen.x;
+      job.originY = -screen.y;
+    }
   }
   return job;
 }
@@ -75,13 +99,20 @@ bool FileGone(const std::string& path) { return !vd::ListPathSpeller(app().fs).S
 
 void ForgetEntry(int index, const std::string& path) { RemoveEntry(index, path); }
 
-void PointDesktopAt(int style) {
+// spanned: the bitmap covers every monitor. Shown with the span position, or
+// tiled from the primary monitor where the system has none.
+void PointDesktopAt(int style, bool spanned) {
   AppState& a = app();
+  std::string styleValue = std::to_string(vd::DesktopStyleValue(style)), tile = style == 1 ? "1" : "0";
+  if (spanned) {
+    const bool span = platform::SystemSpansWallpapers();
+    styleValue = span ? "22" : "0";
+    tile = span ? "0" : "1";
+  }
   if (a.registry) {
-    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle",
-                           std::to_string(vd::DesktopStyleValue(style)));
+    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "WallpaperStyle", styleValue);
     a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
-    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
+    a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", tile);
   }
   ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(a.paths.wallpaperBitmapPath.c_str()),
                           SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
@@ -91,6 +122,7 @@ void PointDesktopAt(int style) {
 struct Change {
   bool nextEntry = true;  // false: the selected entry, as chosen by hand
   int failures = 0;
+  std::vector<std::string> others;  // pictures of their own for the other monitors
 };
 
 void EndChange(bool attempted) {
@@ -112,9 +144,18 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
   ::GetLocalTime(&t);
   const double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
   std::mt19937 random(vd::RandomFromTimeOfDay(seconds));
-  const int k = a.list.NextIndex(a.settings.randomOrder != 0, random());
-  a.list.Select(k);
-  TryEntry(k, change);
+  // "A different picture on each monitor": the next entries, one per monitor.
+  const std::size_t monitors = a.settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
+  const std::vector<int> taken =
+      a.list.TakeNext(static_cast<int>(std::max<std::size_t>(monitors, 1)), a.settings.randomOrder != 0,
+                      [&random] { return static_cast<unsigned>(random()); });
+  if (taken.empty()) {
+    EndChange(false);
+    return;
+  }
+  change->others.clear();
+  for (std::size_t i = 1; i < taken.size(); ++i) change->others.push_back(a.list.At(taken[i]).FullPath());
+  TryEntry(taken.front(), change);
 }
 
 void TryEntry(int index, const std::shared_ptr<Change>& change) {
@@ -132,13 +173,17 @@ void TryEntry(int index, const std::shared_ptr<Change>& change) {
     return;
   }
   const bool suggested = StyleSuggested();
-  pictureWorker().Submit(JobFor(path, PictureJob::Purpose::Wallpaper), [=](PictureResult& r) {
+  const PictureJob job = JobFor(path, PictureJob::Purpose::Wallpaper, change->others);
+  const bool spanned = job.parts.size() > 1;
+  pictureWorker().Submit(job, [=](PictureResult& r) {
     AppState& a = app();
     switch (r.outcome) {
       case PictureResult::Outcome::Done:
         ShowResult(index, path, r, suggested);
         // The system is pointed at the bitmap only when it holds this wallpaper.
-        PointDesktopAt(r.style);
+        PointDesktopAt(r.style, spanned);
+        shownPaths = {path};
+        shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
         EndChange(true);
         return;
       case PictureResult::Outcome::NotDecoded:
@@ -227,6 +272,19 @@ void ShowImageInfoNow() {
   ui().Message(text, MB_OK | MB_ICONINFORMATION, e.name);
 }
 
+void RecomposeCommand() {
+  if (shownPaths.empty()) return;  // nothing shown yet
+  AppState& a = app();
+  const std::vector<std::string> others(shownPaths.begin() + 1, shownPaths.end());
+  const PictureJob job = JobFor(shownPaths.front(), PictureJob::Purpose::Wallpaper, others);
+  const bool spanned = job.parts.size() > 1;
+  a.commands.HoldUntilFinished();
+  pictureWorker().Submit(job, [spanned](PictureResult& r) {
+    if (r.outcome == PictureResult::Outcome::Done) PointDesktopAt(r.style, spanned);
+    app().commands.Finish();
+  });
+}
+
 }  // namespace
 
 const char* StyleName(int style) { return style >= 0 && style < 5 ? kStyleNames[style] : ""; }
@@ -235,6 +293,10 @@ void RequestChange() { app().commands.Submit({"Change Wallpaper", CommandCore::K
 
 void RequestApplySelected() {
   app().commands.Submit({"Set as wallpaper", CommandCore::Kind::Other, &ApplySelectedCommand});
+}
+
+void RequestRecompose() {
+  app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
 }
 
 bool ChangeUnderWay() { return app().commands.ChangeWaitingOrRunning(); }

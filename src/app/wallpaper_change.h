@@ -14,6 +14,10 @@ void RequestChange();
 // The selected entry in the selected style becomes the wallpaper (a
 // double-click, "Set as wallpaper"); a picture that cannot be used says why.
 void RequestApplySelected();
+// The monitors were added, removed or resized: the pictures on them are
+// composed again for the new layout, no new picture taken. A burst of such
+// requests gives one composition.
+void RequestRecompose();
 // A change waits or runs.
 bool ChangeUnderWay();
 

@@ -6,6 +6,7 @@ namespace vdapp {
 
 void WallpaperModel::Select(int index) {
   selected_ = Has(index) ? index : -1;
+  lastTaken_ = -1;
   if (observer_) observer_->SelectionChanged(selected_);
 }
 
@@ -29,6 +30,7 @@ void WallpaperModel::Remove(int index) {
   if (!Has(index)) return;
   entries_.erase(entries_.begin() + index);
   shuffle_.Removed(index);
+  lastTaken_ = -1;
   if (selected_ == index) {
     selected_ = -1;
   } else if (selected_ > index) {
@@ -42,6 +44,7 @@ void WallpaperModel::Clear() { Replace({}); }
 void WallpaperModel::Replace(std::vector<vd::ListEntry> entries) {
   entries_ = std::move(entries);
   selected_ = -1;
+  lastTaken_ = -1;
   shuffle_.Reset(Count());
   if (observer_) observer_->ListReplaced();
 }
@@ -61,6 +64,7 @@ bool WallpaperModel::Reorder(const std::vector<int>& order) {
   for (const int from : order) sorted.push_back(std::move(entries_[static_cast<std::size_t>(from)]));
   entries_ = std::move(sorted);
   if (selected_ >= 0) selected_ = newIndexOf[static_cast<std::size_t>(selected_)];
+  lastTaken_ = -1;
   shuffle_.Moved(newIndexOf);
   if (observer_) {
     observer_->ListReplaced();
@@ -69,8 +73,18 @@ bool WallpaperModel::Reorder(const std::vector<int>& order) {
   return true;
 }
 
-int WallpaperModel::NextIndex(bool randomOrder, unsigned randomValue) {
-  return randomOrder ? shuffle_.Next(selected_, Count(), randomValue) : vd::NextIndex(selected_, Count(), false, 0);
+std::vector<int> WallpaperModel::TakeNext(int count, bool randomOrder, const std::function<unsigned()>& random) {
+  std::vector<int> taken;
+  int current = Has(lastTaken_) ? lastTaken_ : selected_;
+  for (int i = 0; i < count && Count() > 0; ++i) {
+    current = randomOrder ? shuffle_.Next(current, Count(), random()) : vd::NextIndex(current, Count(), false, 0);
+    if (current < 0) break;
+    taken.push_back(current);
+  }
+  if (taken.empty()) return taken;
+  Select(taken.front());
+  lastTaken_ = taken.back();
+  return taken;
 }
 
 void WallpaperModel::SetStyle(int style) {

@@ -4,6 +4,7 @@
 // the commands.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/selection.h"
@@ -35,7 +36,10 @@ class WallpaperModel {
   // Selects an entry (or none) and shows it selected.
   void Select(int index);
   // The user selected it in the list already.
-  void SelectedInView(int index) { selected_ = Has(index) ? index : -1; }
+  void SelectedInView(int index) {
+    selected_ = Has(index) ? index : -1;
+    lastTaken_ = -1;
+  }
 
   void Append(const vd::ListEntry& entry);
   void Append(std::vector<vd::ListEntry> entries);
@@ -49,8 +53,10 @@ class WallpaperModel {
   // is no permutation.
   bool Reorder(const std::vector<int>& order);
 
-  // The next entry to show: in order, or the random round's next.
-  int NextIndex(bool randomOrder, unsigned randomValue);
+  // The next entries to show, one for each of count monitors: in order, or
+  // the random round's next ones (a list shorter than count repeats). The
+  // first becomes selected; the next call goes on after the last.
+  std::vector<int> TakeNext(int count, bool randomOrder, const std::function<unsigned()>& random);
 
   // The style the wallpaper is composed in (0..4), -1 for none chosen; byUser
   // when the user picked it for the entry on screen.
@@ -62,6 +68,7 @@ class WallpaperModel {
  private:
   std::vector<vd::ListEntry> entries_;
   int selected_ = -1;
+  int lastTaken_ = -1;  // the last entry TakeNext gave; -1 once the selection moved
   vd::ShuffleRound shuffle_;
   int style_ = -1;
   bool manualStyle_ = false;

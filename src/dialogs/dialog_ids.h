@@ -22,6 +22,8 @@ constexpr int sClicked = 323;
 constexpr int cmdSave = 324;
 constexpr int cmdCancel = 325;
 constexpr int cmdApply = 326;
+constexpr int Frame4 = 327;          // "Multiple monitors"
+constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitors(1) a different one
 
 // frmTransIconEx
 namespace example {

@@ -75,6 +75,7 @@ FrmSettings::FrmSettings() {
   for (int i = 0; i < 7; ++i) XPC[i].Click = [this, i] { XPC_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
+  for (auto& option : optMonitors) option.Click = [this] { optMonitors_Click(); };
   cmbKey.Click = [this] { cmbKey_Click(); };
   cmbMod.Click = [this] { cmbMod_Click(); };
   IconCol.Click = [this] { IconCol_Click(); };
@@ -100,7 +101,7 @@ forms::Form::WindowDesign FrmSettings::Design() const {
   d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   d.dialogKeys = true;
   d.width = 452;  // 6780 x 3930 twips
-  d.height = 262;
+  d.height = 314;
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   d.x = work.left + ((work.right - work.left) - forms::Scale(d.width)) / 2;
@@ -137,14 +138,18 @@ void FrmSettings::CreateControls() {
   SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
   sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
 
-  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 230, 60, 24);
-  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 230, 60, 24);
-  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 230, 60, 24);
+  Frame4.Create(*this, ids::Frame4, "Multiple monitors", 8, 226, 436, 44);
+  optMonitors[0].Create(*this, ids::optMonitorsBase, "The same picture on every monitor", 16, 246, 206, 18, true);
+  optMonitors[1].Create(*this, ids::optMonitorsBase + 1, "A different picture on each monitor", 228, 246, 212, 18, false);
+
+  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 282, 60, 24);
+  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 282, 60, 24);
+  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 282, 60, 24);
   // Tab follows the order of creation: the options top to bottom, the hot
-  // key, the sort order, then the buttons. Each group starts an arrow-key
-  // group of its own; the option buttons are one group.
-  const forms::Control* groupStarts[] = {&Frame3, &XPC[0], &Frame2, &cmbMod, &cmbKey,
-                                         &cmdHelpHotKey, &Frame1, &SType[0], &sClicked, &cmdSave};
+  // key, the sort order, the monitors, then the buttons. Each group starts
+  // an arrow-key group of its own; each set of option buttons is one group.
+  const forms::Control* groupStarts[] = {&Frame3,   &XPC[0],   &Frame2, &cmbMod,         &cmbKey, &cmdHelpHotKey,
+                                         &Frame1,   &SType[0], &sClicked, &Frame4, &optMonitors[0], &cmdSave};
   for (const forms::Control* c : groupStarts)
     ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
   SetDialogButtons(&cmdSave, &cmdCancel);
@@ -164,6 +169,7 @@ void FrmSettings::Form_Load() {
   lblP[1].SetEnabled(XPC[2].Value() != 0);
   IconCol.SetEnabled(XPC[2].Value() != 0);
   SType[v.sortingType].Select();
+  optMonitors[v.differentPictures != 0 ? 1 : 0].Select();
   sClicked.SetText(std::to_string(v.sortingType));
   FillHotKeyLists(v.hotModifier, v.hotCombi);
   cmdApply.SetEnabled(false);
@@ -227,6 +233,8 @@ void FrmSettings::XPC_Click(int index) {
 }
 
 void FrmSettings::chShowDate_Click() { cmdApply.SetEnabled(true); }
+
+void FrmSettings::optMonitors_Click() { cmdApply.SetEnabled(true); }
 
 void FrmSettings::SType_Click(int index) {
   cmdApply.SetEnabled(true);
@@ -319,6 +327,7 @@ void FrmSettings::cmdApply_Click() {
   v.hotCombi = std::max(cmbKey.ListIndex(), 0);
   const int sort = vd::TextAsIndex(sClicked.Text());
   v.sortingType = sort >= 0 && sort < vd::kSortChoices ? sort : 0;
+  v.differentPictures = optMonitors[1].Value();
 
   vd::SettingsApplyActions actions;
   anotherKeyWanted_ = false;

@@ -19,6 +19,8 @@ class FrmSettings : public forms::Form {
   forms::Button cmdHelpHotKey;
   forms::OptionButton SType[2];
   forms::Label sClicked;
+  forms::Frame Frame4;
+  forms::OptionButton optMonitors[2];
   forms::Button cmdSave, cmdCancel, cmdApply;
 
   void cmdApply_Click();
@@ -38,6 +40,7 @@ class FrmSettings : public forms::Form {
   void Form_MouseMove(const forms::MouseArgs& m);
   void XPC_Click(int index);
   void chShowDate_Click();
+  void optMonitors_Click();
   void SType_Click(int index);
   void cmbKey_Click();
   void cmbMod_Click();

@@ -103,6 +103,9 @@ void ReadSettingsFrom(RegistryPort& registry, Settings& s, const ListIndexSink& 
   readByte("Randomize", "1", s.randomOrder);
   s.hotModifier = read(kProgramKey, "Hot Modifier", "0");
   if (auto v = ToInt16(read(kProgramKey, "Hot Combi", "6"))) s.hotCombi = *v;
+  // Anything but "1" (absent, unknown, garbage) is the same picture everywhere.
+  const auto monitors = ToByte(read(kProgramKey, "Multiple Monitors", "0"));
+  s.multipleMonitors = monitors && *monitors == 1 ? 1 : 0;
 }
 
 std::string StripTrailingBackslashes(std::string text) {

@@ -34,6 +34,7 @@ struct Settings {
   std::uint8_t randomOrder = 0;
   std::string hotModifier;  // kept as text, used as a number
   std::int16_t hotCombi = 0;
+  std::uint8_t multipleMonitors = 0;  // 0: the same picture on every monitor; 1: a different one on each
 };
 
 // Whole-number conversions of stored texts. Accept optional blanks, a sign,

@@ -49,6 +49,7 @@ LoadedDialogValues DialogValuesFrom(const Settings& s) {
   const int sort = TextAsIndex(s.sortingType);
   v.sortingType = sort >= 0 && sort < kSortChoices ? sort : 0;
   out.sortRepaired = v.sortingType != sort;
+  v.differentPictures = s.multipleMonitors == 1 ? 1 : 0;
   return out;
 }
 
@@ -89,6 +90,8 @@ void ApplySettingsDialog(const SettingsDialogValues& v, bool hotKeyChanged, cons
   write("Recurse SubFolders", text(v.recurseSubFolders));
   write("Use GreyScale", text(v.useGreyScale));
   write("Randomize", text(v.randomOrder));
+  s.multipleMonitors = flag(v.differentPictures);
+  write("Multiple Monitors", text(v.differentPictures));
 
   s.hotModifier = std::to_string(v.hotModifier);
   s.hotCombi = static_cast<std::int16_t>(v.hotCombi);

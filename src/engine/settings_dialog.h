@@ -30,6 +30,7 @@ struct SettingsDialogValues {
   int hotModifier = kDefaultHotModifier;  // cmbMod
   int hotCombi = kDefaultHotCombi;        // cmbKey
   int sortingType = 0;                    // SType
+  int differentPictures = 0;              // optMonitors: 0 the same picture on every monitor, 1 a different one
 };
 
 // The dialog's selection for the stored settings. A stored index the lists

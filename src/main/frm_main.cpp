@@ -344,6 +344,11 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     default:
       break;
   }
+  if (msg == WM_DISPLAYCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA)) {
+    // A monitor came, went or changed its size: the pictures are laid out again.
+    vdapp::RequestRecompose();
+    return false;
+  }
   if (msg == WM_SETTINGCHANGE && Visible()) {
     // A new wallpaper was announced. The desktop repaints once the
     // announcement is over, and may draw over this window.

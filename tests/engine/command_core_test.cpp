@@ -150,10 +150,9 @@ TEST(WallpaperModelTest, RandomOrderShowsEveryEntryOnceAcrossAppendsAndRemovals)
   vdapp::WallpaperModel m;
   for (const char* n : {"a", "b", "c"}) m.Append(Entry(n));
   std::vector<std::string> shown;
-  for (unsigned r = 0; r < 2; ++r) {
-    m.Select(m.NextIndex(true, r * 7919u));
-    shown.push_back(m.At(m.Selected()).name);
-  }
+  unsigned r = 0;
+  auto random = [&r] { return (r += 7919u); };
+  for (int k : m.TakeNext(2, true, random)) shown.push_back(m.At(k).name);
   m.Append(Entry("d"));
   // Removing one still to come takes it out of the round.
   for (int i = 0; i < m.Count(); ++i) {
@@ -162,11 +161,35 @@ TEST(WallpaperModelTest, RandomOrderShowsEveryEntryOnceAcrossAppendsAndRemovals)
       break;
     }
   }
-  m.Select(m.NextIndex(true, 12345u));
-  shown.push_back(m.At(m.Selected()).name);
+  shown.push_back(m.At(m.TakeNext(1, true, random).front()).name);
   EXPECT_EQ(shown.back(), "d");
   std::sort(shown.begin(), shown.end());
   EXPECT_EQ(std::unique(shown.begin(), shown.end()), shown.end());
+}
+
+TEST(WallpaperModelTest, EachMonitorTakesTheNextEntryAndTheNextChangeGoesOnAfterThem) {
+  vdapp::WallpaperModel m;
+  for (const char* n : {"a", "b", "c"}) m.Append(Entry(n));
+  auto none = [] { return 0u; };
+  EXPECT_EQ(m.TakeNext(2, false, none), (std::vector<int>{0, 1}));
+  EXPECT_EQ(m.Selected(), 0) << "the first monitor's picture is the selected one";
+  EXPECT_EQ(m.TakeNext(2, false, none), (std::vector<int>{2, 0}));
+  EXPECT_EQ(m.TakeNext(1, false, none), (std::vector<int>{1}));
+  m.Select(2);  // picked by hand: the next change goes on from there
+  EXPECT_EQ(m.TakeNext(4, false, none), (std::vector<int>{0, 1, 2, 0})) << "fewer pictures than monitors repeat";
+  vdapp::WallpaperModel one;
+  one.Append(Entry("only"));
+  EXPECT_EQ(one.TakeNext(3, true, none), (std::vector<int>{0, 0, 0}));
+}
+
+TEST(CommandCoreTest, ABurstOfLayoutChangesGivesOneRecompositionAfterTheRunningOne) {
+  Core core;
+  Trace t;
+  core.Submit(t.Make("recompose", Core::Kind::Recompose, [&] { core.HoldUntilFinished(); }));
+  EXPECT_TRUE(core.Submit(t.Make("recompose 2", Core::Kind::Recompose)));
+  EXPECT_FALSE(core.Submit(t.Make("recompose 3", Core::Kind::Recompose)));
+  core.Finish();
+  EXPECT_EQ(t.log, (std::vector<std::string>{"recompose", "recompose 2"}));
 }
 
 }  // namespace

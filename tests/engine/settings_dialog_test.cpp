@@ -48,6 +48,7 @@ TEST(SettingsDialogApply, WritesEveryValueAndRunsTheActionsInOrder) {
   v.hotModifier = 2;
   v.hotCombi = 47;
   v.sortingType = 1;
+  v.differentPictures = 1;
 
   JournalRegistry reg;
   Settings s;
@@ -61,6 +62,7 @@ TEST(SettingsDialogApply, WritesEveryValueAndRunsTheActionsInOrder) {
       "HKCU Recurse SubFolders=0",
       "HKCU Use GreyScale=1",
       "HKCU Randomize=0",
+      "HKCU Multiple Monitors=1",
       "HKCU Hot Modifier=2",
       "HKCU Hot Combi=47",
       "ApplyHotKey",
@@ -83,6 +85,8 @@ TEST(SettingsDialogApply, WritesEveryValueAndRunsTheActionsInOrder) {
   EXPECT_EQ(s.hotModifier, "2");
   EXPECT_EQ(s.hotCombi, 47);
   EXPECT_EQ(s.sortingType, "1");
+  EXPECT_EQ(s.multipleMonitors, 1);
+  EXPECT_EQ(DialogValuesFrom(s).values.differentPictures, 1);
 }
 
 TEST(SettingsDialogApply, UnchangedHotKeyIsNotRegisteredAgainAndFailedWritesDoNotStopTheRest) {
@@ -95,7 +99,7 @@ TEST(SettingsDialogApply, UnchangedHotKeyIsNotRegisteredAgainAndFailedWritesDoNo
   EXPECT_EQ(reg.journal.front(), "HKCU ShowDate=0");
   EXPECT_EQ(reg.journal.back(), "ShowHideDesktopIcons");
   for (const std::string& entry : reg.journal) EXPECT_NE(entry, "ApplyHotKey");
-  EXPECT_EQ(reg.journal.size(), 14u);  // 12 values and 4 actions, less the failed start-up entry and the hot key
+  EXPECT_EQ(reg.journal.size(), 15u);  // 13 values and 4 actions, less the failed start-up entry and the hot key
 }
 
 TEST(SettingsDialogStartupEntry, OnWritesTheQuotedPathOffDeletesOnlyOurOwnEntry) {

@@ -69,7 +69,16 @@ TEST(ReadSettings, EmptyRegistryGivesEveryDefault) {
   EXPECT_EQ(s.randomOrder, 1);
   EXPECT_EQ(s.hotModifier, "0");
   EXPECT_EQ(s.hotCombi, 6);
+  EXPECT_EQ(s.multipleMonitors, 0);
   EXPECT_TRUE(reg.values.empty()) << "reading writes nothing";
+  // Only "1" asks for a picture of its own on each monitor.
+  for (const auto& [stored, different] : std::vector<std::pair<std::string, int>>{
+           {"1", 1}, {" 1.0 ", 1}, {"0", 0}, {"2", 0}, {"-1", 0}, {"yes", 0}, {std::string(300, '1'), 0}}) {
+    reg.WriteValue(Hive::CurrentUser, kProgramKey, "Multiple Monitors", stored);
+    s.multipleMonitors = 7;
+    ReadSettingsFrom(reg, s, {});
+    EXPECT_EQ(s.multipleMonitors, different) << stored;
+  }
 }
 
 TEST(ReadSettings, UnconvertibleTextsLeaveHoldersAndStartupEntryNeedsTheProgramName) {
