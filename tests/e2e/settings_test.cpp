@@ -535,7 +535,7 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
   // A drag on the dialog's bare background moves it like its title bar.
   RECT was{};
   ::GetWindowRect(dlg, &was);
-  POINT grab{Scaled(100), Scaled(240)};  // below the options, left of the buttons
+  POINT grab{Scaled(100), Scaled(294)};  // below the frames, left of the buttons
   ::ClientToScreen(dlg, &grab);
   Drag(grab, {grab.x + 60, grab.y + 40});
   RECT now{};
@@ -781,7 +781,8 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   const std::vector<int> order{ids::XPCBase,     ids::XPCBase + 1, ids::XPCBase + 2,   ids::IconCol,
                                ids::XPCBase + 3, ids::XPCBase + 4, ids::XPCBase + 5,   ids::XPCBase + 6,
                                ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmdHelpHotKey,
-                               ids::STypeBase,   ids::cmdSave,     ids::cmdCancel,     ids::XPCBase};
+                               ids::STypeBase,   ids::optMonitorsBase, ids::cmdSave,   ids::cmdCancel,
+                               ids::XPCBase};
   auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
   EXPECT_EQ(focusId(), order[0]) << "the focus starts on the first option";
   for (std::size_t i = 1; i < order.size(); ++i) {
