@@ -137,6 +137,9 @@ CONF
   fi
   export WINEPREFIX="$WINE_DUAL_PREFIX"
   _wine_prefix no
+  # Windows 10, as the setup program asks for: Wine says Windows 7 by
+  # default, which has no span position for a wallpaper over all monitors.
+  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
   _wine_start_server
 }
 
