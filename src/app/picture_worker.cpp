@@ -225,13 +225,17 @@ PictureResult PictureWorker::Finish(const PictureJob& job, vd::Image canvas, vd:
     if (!page.Empty()) vd::StampCalendarPage(primary, page.View());
   }
   if (job.rollToOrigin) vd::RollToOrigin(canvas.View(), job.originX, job.originY);
-  std::vector<std::uint8_t> bmp = vd::EncodeBmp(canvas.View());
-  canvas = {};
   if (stop) return result;
+  // The file is the header and the canvas's own rows, turned bottom-up in
+  // place: no second copy of a bitmap that may be 100 MB over three monitors.
+  const std::vector<std::uint8_t> header = vd::BmpHeader(canvas.Width(), canvas.Height());
+  vd::FlipRows(canvas.View());
   // Written beside and renamed over the old one: the system never sees half a bitmap.
-  result.outcome = platform::WriteFileReplacing(job.bitmapPath, bmp.data(), bmp.size())
-                       ? PictureResult::Outcome::Done
-                       : PictureResult::Outcome::NotWritten;
+  result.outcome =
+      !header.empty() && platform::WriteFileReplacing(job.bitmapPath, {{header.data(), header.size()},
+                                                                       {canvas.View().data, canvas.SizeBytes()}})
+          ? PictureResult::Outcome::Done
+          : PictureResult::Outcome::NotWritten;
   return result;
 }
 

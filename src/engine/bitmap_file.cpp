@@ -1,6 +1,6 @@
 #include "engine/bitmap_file.h"
 
-#include <array>
+#include <algorithm>
 #include <cstring>
 
 namespace vd {
@@ -26,13 +26,12 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeBmp(ConstImageView img) {
-  if (img.Empty()) return {};
-  const std::size_t rowBytes = 4 * static_cast<std::size_t>(img.width);  // already a multiple of 4
-  const std::uint64_t pixelBytes = static_cast<std::uint64_t>(rowBytes) * static_cast<std::uint64_t>(img.height);
+std::vector<std::uint8_t> BmpHeader(int width, int height) {
+  if (width <= 0 || height <= 0) return {};
+  const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);  // already a multiple of 4
+  const std::uint64_t pixelBytes = static_cast<std::uint64_t>(rowBytes) * static_cast<std::uint64_t>(height);
   if (pixelBytes + kHeaderSize > 0xFFFFFFFFu) return {};
-
-  std::array<std::uint8_t, kHeaderSize> header{};
+  std::vector<std::uint8_t> header(kHeaderSize);
   std::uint8_t* h = header.data();
   h[0] = 'B';
   h[1] = 'M';
@@ -40,8 +39,8 @@ std::vector<std::uint8_t> EncodeBmp(ConstImageView img) {
   Put32(h + 10, static_cast<std::uint32_t>(kHeaderSize));              // bfOffBits
   std::uint8_t* info = h + kFileHeaderSize;
   Put32(info + 0, static_cast<std::uint32_t>(kInfoHeaderSize));  // biSize
-  Put32(info + 4, static_cast<std::uint32_t>(img.width));        // biWidth
-  Put32(info + 8, static_cast<std::uint32_t>(img.height));       // biHeight > 0: bottom-up
+  Put32(info + 4, static_cast<std::uint32_t>(width));            // biWidth
+  Put32(info + 8, static_cast<std::uint32_t>(height));           // biHeight > 0: bottom-up
   Put16(info + 12, 1);                                           // biPlanes
   Put16(info + 14, 32);                                          // biBitCount
   Put32(info + 16, 0);                                           // biCompression = BI_RGB
@@ -49,10 +48,23 @@ std::vector<std::uint8_t> EncodeBmp(ConstImageView img) {
   Put32(info + 24, kPixelsPerMetre96Dpi);                        // biXPelsPerMeter
   Put32(info + 28, kPixelsPerMetre96Dpi);                        // biYPelsPerMeter
   // biClrUsed and biClrImportant stay 0.
+  return header;
+}
 
-  // Sized once, then filled: the header and each row go in with one copy.
-  std::vector<std::uint8_t> file(kHeaderSize + static_cast<std::size_t>(pixelBytes));
-  std::memcpy(file.data(), header.data(), kHeaderSize);
+void FlipRows(ImageView img) {
+  if (img.Empty()) return;
+  const std::size_t rowBytes = 4 * static_cast<std::size_t>(img.width);
+  for (int top = 0, bottom = img.height - 1; top < bottom; ++top, --bottom)
+    std::swap_ranges(img.Row(top), img.Row(top) + rowBytes, img.Row(bottom));
+}
+
+std::vector<std::uint8_t> EncodeBmp(ConstImageView img) {
+  if (img.Empty()) return {};
+  std::vector<std::uint8_t> file = BmpHeader(img.width, img.height);
+  if (file.empty()) return {};
+  const std::size_t rowBytes = 4 * static_cast<std::size_t>(img.width);
+  // Sized once, then filled: each row goes in with one copy.
+  file.resize(kHeaderSize + rowBytes * static_cast<std::size_t>(img.height));
   std::uint8_t* out = file.data() + kHeaderSize;
   for (int y = img.height - 1; y >= 0; --y, out += rowBytes) std::memcpy(out, img.Row(y), rowBytes);
   return file;

@@ -13,4 +13,11 @@ namespace vd {
 // Empty when img is empty or too large for the format (4 GiB).
 std::vector<std::uint8_t> EncodeBmp(ConstImageView img);
 
+// The same file without a second copy of the pixels: BmpHeader's bytes
+// followed by the image's rows once FlipRows has put them bottom-up in
+// place (a tightly packed image). The header is empty when the image is
+// empty or too large.
+std::vector<std::uint8_t> BmpHeader(int width, int height);
+void FlipRows(ImageView img);
+
 }  // namespace vd

@@ -108,6 +108,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+  return WriteFileReplacing(path, std::vector<FilePiece>{{data, size}});
+}
+
+bool WriteFileReplacing(const std::string& path, const std::vector<FilePiece>& pieces) {
   // A folder in the file's place is never renamed or replaced.
   const DWORD existing = ::GetFileAttributesA(path.c_str());
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY)) return false;
@@ -119,16 +123,18 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
     forms::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
     if (!f) return false;
-    const auto* p = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 26)), put = 0;
-      if (!::WriteFile(f.Get(), p + done, chunk, &put, nullptr) || put == 0) {
-        f.Reset();
-        ::DeleteFileA(temp.c_str());
-        return false;
+    for (const FilePiece& piece : pieces) {
+      const auto* p = static_cast<const char*>(piece.data);
+      std::size_t done = 0;
+      while (done < piece.size) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(piece.size - done, 1u << 26)), put = 0;
+        if (!::WriteFile(f.Get(), p + done, chunk, &put, nullptr) || put == 0) {
+          f.Reset();
+          ::DeleteFileA(temp.c_str());
+          return false;
+        }
+        done += put;
       }
-      done += put;
     }
     if (!::FlushFileBuffers(f.Get())) {
       f.Reset();

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/ports.h"
 
@@ -25,6 +26,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 // False, with nothing left behind, when it fails; a folder at path is never
 // touched.
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
+// The same for a file made of several pieces written one after another.
+struct FilePiece {
+  const void* data;
+  std::size_t size;
+};
+bool WriteFileReplacing(const std::string& path, const std::vector<FilePiece>& pieces);
 
 // Creates an empty file when none exists.
 bool CreateEmptyFile(const std::string& path);

@@ -71,6 +71,19 @@ TEST(BitmapFileTest, RowsAreStoredBottomUpAndRoundTrip) {
   }
 }
 
+TEST(BitmapFileTest, HeaderAndRowsFlippedInPlaceMakeTheSameFile) {
+  vd::Image img(3, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 3; ++x) *img.View().Pixel(x, y) = static_cast<std::uint8_t>(10 * y + x);
+  const std::vector<std::uint8_t> whole = vd::EncodeBmp(img.View());
+  std::vector<std::uint8_t> pieces = vd::BmpHeader(3, 5);
+  vd::FlipRows(img.View());
+  pieces.insert(pieces.end(), img.View().data, img.View().data + img.SizeBytes());
+  EXPECT_EQ(pieces, whole);
+  EXPECT_TRUE(vd::BmpHeader(0, 5).empty());
+  EXPECT_TRUE(vd::BmpHeader(65536, 65536).empty()) << "past the format's 4 GiB";
+}
+
 TEST(BitmapFileTest, ReadsViewsWithPaddedRows) {
   const Image big = Numbered(9, 6);
   const ConstImageView part{big.View().Pixel(2, 1), 3, 2, big.View().stride};
