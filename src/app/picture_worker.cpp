@@ -186,14 +186,26 @@ PictureResult PictureWorker::WorkOnMonitors(const PictureJob& job, const std::at
       for (int x = 0; x < v.width; ++x) std::memcpy(v.Pixel(x, y), bgra, 4);
   }
   vd::ImageView primary;
+  // Monitors of one size showing the same picture need it decoded once.
+  std::string decodedKey;
+  platform::Picture picture;
+  int decodedStyle = -1;
   for (std::size_t i = 0; i < job.parts.size(); ++i) {
     const PictureJob::Part& part = job.parts[i];
     const vd::ImageView area = vd::SubView(canvas.View(), part.rect);
     if (part.primary) primary = area;
     if (area.Empty()) continue;
     int style = job.style;
-    // Straight into the one canvas, one picture at a time.
-    platform::Picture picture = Decode(part.path, style, area.width, area.height, stop);
+    const std::string key = part.path + "|" + std::to_string(area.width) + "x" + std::to_string(area.height);
+    if (key == decodedKey) {
+      style = decodedStyle;
+    } else {
+      // Straight into the one canvas, one picture at a time.
+      picture = {};
+      picture = Decode(part.path, style, area.width, area.height, stop);
+      decodedKey = key;
+      decodedStyle = style;
+    }
     if (stop) return result;
     if (picture.pixels.Empty()) {
       if (i == 0) {  // the selected entry: the change tries another
