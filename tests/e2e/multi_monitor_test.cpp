@@ -262,6 +262,20 @@ TEST_F(MultiMonitorTest, LargerPrimaryWithASmallerMonitorLeftOfIt) {
   // The calendar page at the primary's top-right corner, nowhere else.
   EXPECT_GT(Unlike(*bmp, PageAt(2304), kBlack), 1000) << "the page on the primary monitor";
   EXPECT_EQ(Unlike(*bmp, PageAt(1024), kBlack), 0) << "no page on the left monitor";
+
+  // The monitors change while VD runs: the same two pictures are composed
+  // again for the new layout, in the same order left to right, and no new
+  // one is taken.
+  const int selected = ListBoxSelection(ImgList(vd));
+  ASSERT_TRUE(SetLayout(kXga, kXga, {1024, 0})) << "the monitors are " << Describe(Monitors());
+  std::optional<Bitmap> again;
+  EXPECT_TRUE(WaitUntil([&] { return (again = ReadBmp(BitmapPath())) && again->width == kPair.cx; }, 15000))
+      << "not composed again for the new layout";
+  ASSERT_TRUE(again);
+  ExpectAt(*again, {{(1024 - 64) / 2, (768 - 40) / 2}}, 0xFF0000, "the first picture, on the left");
+  ExpectAt(*again, {{1024 + (1024 - 64) / 2, (768 - 40) / 2}}, 0x00FF00, "the second picture, on the right");
+  EXPECT_EQ(ListBoxSelection(ImgList(vd)), selected) << "a new picture was taken";
+  EXPECT_EQ(Desktop("WallpaperStyle"), "22");
 }
 
 }  // namespace
