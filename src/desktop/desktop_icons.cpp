@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "engine/settings_dialog.h"
 #include "app/app_state.h"
+#include "engine/settings_dialog.h"
 
 namespace {
 

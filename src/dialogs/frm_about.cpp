@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "app/app_state.h"
 #include "dialogs/dialog_ids.h"
 #include "engine/ports.h"
-#include "app/app_state.h"
 #include "platform/process.h"
 #include "platform/registry_store.h"
 

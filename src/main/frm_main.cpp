@@ -17,11 +17,11 @@
 #include "engine/tray_message.h"
 #include "forms/handles.h"
 #include "main/control_ids.h"
-#include "main/vd_forms.h"
 #include "main/frm_menus.h"
 #include "main/frm_wait.h"
 #include "main/skin_form.h"
 #include "main/startup.h"
+#include "main/vd_forms.h"
 
 namespace {
 const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};

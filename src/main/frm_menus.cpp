@@ -4,21 +4,21 @@
 
 #include <commctrl.h>
 
+#include "app/app_state.h"
+#include "app/list_store.h"
+#include "app/wallpaper_change.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "desktop/tray_icon.h"
-#include "app/list_store.h"
-#include "app/wallpaper_change.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/file_dialogs.h"
 #include "engine/file_dialog_names.h"
 #include "engine/paths.h"
 #include "engine/settings.h"
 #include "engine/wallpaper_list.h"
-#include "app/app_state.h"
-#include "main/vd_forms.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
+#include "main/vd_forms.h"
 #include "main/xfolder.h"
 #include "platform/process.h"
 

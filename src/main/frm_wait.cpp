@@ -1,9 +1,9 @@
 #include "main/frm_wait.h"
 
 #include "app/app_state.h"
-#include "main/vd_forms.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
+#include "main/vd_forms.h"
 
 namespace {
 constexpr int kWidth = 300;

@@ -4,12 +4,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/app_state.h"
 #include "engine/command_text.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
-#include "app/app_state.h"
-#include "main/vd_forms.h"
 #include "main/frm_wait.h"
+#include "main/vd_forms.h"
 #include "platform/picture_loader.h"
 #include "platform/process.h"
 

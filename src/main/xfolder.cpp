@@ -2,13 +2,13 @@
 
 #include <shlobj.h>
 
+#include "app/app_state.h"
 #include "app/list_store.h"
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
 #include "engine/wallpaper_list.h"
-#include "app/app_state.h"
-#include "main/vd_forms.h"
 #include "main/frm_main.h"
+#include "main/vd_forms.h"
 
 XFolder& FolderLister() {
   static XFolder folder = [] {
