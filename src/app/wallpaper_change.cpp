@@ -97,8 +97,6 @@ void ShowResult(int index, const std::string& path, PictureResult& r, bool style
 
 bool FileGone(const std::string& path) { return !vd::ListPathSpeller(app().fs).Spell(path); }
 
-void ForgetEntry(int index, const std::string& path) { RemoveEntry(index, path); }
-
 // spanned: the bitmap covers every monitor. Shown with the span position, or
 // tiled from the primary monitor where the system has none.
 void PointDesktopAt(int style, bool spanned) {
@@ -164,7 +162,7 @@ void TryEntry(int index, const std::shared_ptr<Change>& change) {
   // An entry whose file has vanished leaves the list; then choose again.
   // Only a file that is really gone leaves: one held open by another program stays.
   if (FileGone(path)) {
-    ForgetEntry(index, path);
+    RemoveEntry(index, path);
     if (change->nextEntry) {
       TryNextEntry(change);
     } else {
@@ -188,7 +186,7 @@ void TryEntry(int index, const std::shared_ptr<Change>& change) {
         return;
       case PictureResult::Outcome::NotDecoded:
         if (FileGone(path)) {  // deleted while it waited for the worker
-          ForgetEntry(index, path);
+          RemoveEntry(index, path);
           if (change->nextEntry) {
             TryNextEntry(change);
             return;
@@ -246,7 +244,7 @@ void Preview(bool picked, std::function<void()> after) {
   }
   const std::string path = a.list.At(i).FullPath();
   if (FileGone(path)) {
-    a.commands.Submit({"Forget a missing picture", CommandCore::Kind::Other, [i, path] { ForgetEntry(i, path); }});
+    a.commands.Submit({"Forget a missing picture", CommandCore::Kind::Other, [i, path] { RemoveEntry(i, path); }});
     if (after) after();
     return;
   }
@@ -287,7 +285,7 @@ void RecomposeCommand() {
 
 }  // namespace
 
-const char* StyleName(int style) { return style >= 0 && style < 5 ? kStyleNames[style] : ""; }
+const char* StyleName(int style) { return style >= 0 && style < kStyleCount ? kStyleNames[style] : ""; }
 
 void RequestChange() { app().commands.Submit({"Change Wallpaper", CommandCore::Kind::Change, &ChangeCommand}); }
 

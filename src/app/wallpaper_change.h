@@ -40,7 +40,8 @@ void StopChanges();
 // report for it shows nothing and returns true.
 bool ReportPictureProblem(const std::string& path, bool decodeFailed = false);
 
-// The style names as the style list shows them.
+// The styles by number, named as the style list shows them ("" for none).
+inline constexpr int kStyleCount = 5;
 const char* StyleName(int style);
 
 }  // namespace vdapp

@@ -24,7 +24,6 @@
 #include "main/vd_forms.h"
 
 namespace {
-const char* const kStyleTexts[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};
 constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
 constexpr COLORREF kAccentColor = RGB(46, 104, 170);
@@ -147,7 +146,7 @@ void FrmMain::CreateControls() {
   for (const char* t : vd::kCycleTimeTexts) lstTime.AddItem(t);
   lstTime.FitHeightToItems();
   lstStyle.Create(*this, ids::lstStyle, 276, 30, 110, 56, false);
-  for (const char* t : kStyleTexts) lstStyle.AddItem(t);
+  for (int style = 0; style < vdapp::kStyleCount; ++style) lstStyle.AddItem(vdapp::StyleName(style));
   lstStyle.FitHeightToItems();
   imgMin.Create(*this, ids::imgMin, 394, 8, 18, 18);
   imgClose.Create(*this, ids::imgClose, 414, 8, 18, 18);
@@ -159,32 +158,32 @@ void FrmMain::CreateControls() {
   repaintTimer_.Attach(*this, ids::frmMainRepaintTimer, 250);
 }
 
-void FrmMain::AddListItems(int first) {
+void FrmMain::ShowListItems(int first, bool clearFirst) {
   HWND list = imgList.Handle();
+  if (!list) return;
   const auto& entries = app().list.Entries();
-  if (!list || first < 0 || static_cast<std::size_t>(first) >= entries.size()) return;
-  const std::size_t n = entries.size() - static_cast<std::size_t>(first);
-  // Drawing off while many are added: one repaint at the end instead of one per entry.
-  if (n > 1) imgList.SetRedraw(false);
-  ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
-  // Straight to the list box's own procedure: the subclasses on it (mouse
-  // events, the tip) have no part in adding entries, and passing each of
-  // many thousand entries through them costs more than the list box does.
-  const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
-  for (std::size_t k = static_cast<std::size_t>(first); k < entries.size(); ++k)
-    ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[k].name.c_str()));
-  if (n > 1) imgList.SetRedraw(true);
+  // Drawing off meanwhile: one repaint at the end instead of one per entry.
+  imgList.SetRedraw(false);
+  if (clearFirst) imgList.Clear();
+  if (first >= 0 && static_cast<std::size_t>(first) < entries.size()) {
+    const std::size_t n = entries.size() - static_cast<std::size_t>(first);
+    ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
+    // Straight to the list box's own procedure: the subclasses on it (mouse
+    // events, the tip) have no part in adding entries, and passing each of
+    // many thousand entries through them costs more than the list box does.
+    const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
+    for (std::size_t k = static_cast<std::size_t>(first); k < entries.size(); ++k)
+      ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[k].name.c_str()));
+  }
+  imgList.SetRedraw(true);
 }
 
 void FrmMain::ListReplaced() {
-  imgList.SetRedraw(false);
-  imgList.Clear();
-  imgList.SetRedraw(true);
   tipIndex_ = -2;
-  AddListItems(0);
+  ShowListItems(0, true);
 }
 
-void FrmMain::EntriesAppended(int first) { AddListItems(first); }
+void FrmMain::EntriesAppended(int first) { ShowListItems(first, false); }
 
 void FrmMain::EntryRemoved(int index) {
   imgList.RemoveItem(index);

@@ -60,8 +60,9 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
  private:
   void Startup();
   void HandleCommandLine();
-  // Adds the entries from first on to the list box, drawing once at the end.
-  void AddListItems(int first);
+  // Shows the entries from first on in the list box (emptied first on
+  // request), drawing once at the end.
+  void ShowListItems(int first, bool clearFirst);
   void PaintPreview(HDC dc, const RECT& rc);
   void PaintButton(int index, HDC dc, const RECT& rc);
   void Form_MouseMove(const forms::MouseArgs& m);
