@@ -2,7 +2,8 @@
 // load (time and the process's peak memory), kind by kind (the decoders'
 // needs differ: progressive and CMYK JPEG, 16-bit PNG, many-frame GIF, RLE
 // and 32-bit BMP), against a picture far beyond it that is refused from its
-// header. Each picture is loaded in a child process of its own so that each
+// header, and small files that claim more pixels than they can hold. Each
+// picture is loaded in a child process of its own so that each
 // peak is its own. Prints figures; never run as a test.
 // Usage: budget_winbench [folder for the pictures]
 #include <windows.h>
@@ -73,6 +74,33 @@ bool MakeProgressiveCmykJpeg(const std::string& path, UINT side) {
     out.Put(zeros.substr(0, n));
     left -= n;
   }
+  return out.Put("\xFF\xD9") && out.Ok();
+}
+
+// A small file that claims a huge picture: a JPEG frame header of side x side
+// (component 1 sampled as sampling says, the other components 1 x 1), then
+// only fileBytes of file in all, its scan all zero bits (DC difference 0,
+// end of block), as a hostile or cut-off file would be.
+bool MakeClaimingJpeg(const std::string& path, UINT side, bool progressive, int components, char sampling,
+                      std::size_t fileBytes) {
+  using bytes::Be16;
+  using bytes::Segment;
+  Output out(path);
+  std::string head = "\xFF\xD8";
+  if (components == 4) head += Segment(0xEE, std::string("Adobe\0\x64\0\0\0\0\0", 12));
+  head += Segment(0xDB, std::string(1, '\0') + std::string(64, '\x01'));
+  std::string sof = "\x08" + Be16(side) + Be16(side) + static_cast<char>(components);
+  for (char id = 1; id <= components; ++id) sof += std::string{id, id == 1 ? sampling : '\x11', '\0'};
+  head += Segment(progressive ? 0xC2 : 0xC0, sof);
+  const std::string oneCode = std::string("\x01", 1) + std::string(15, '\0') + std::string(1, '\0');  // "0" is 0
+  head += Segment(0xC4, std::string("\x00", 1) + oneCode);  // DC table 0
+  if (!progressive) head += Segment(0xC4, std::string("\x10", 1) + oneCode);  // AC table 0: "0" ends the block
+  std::string sos(1, static_cast<char>(components));
+  for (char id = 1; id <= components; ++id) sos += std::string{id, '\0'};
+  sos += progressive ? std::string("\x00\x00\x00", 3) : std::string("\x00\x3F\x00", 3);
+  head += Segment(0xDA, sos);
+  out.Put(head);
+  if (fileBytes > head.size() + 2) out.Put(std::string(fileBytes - head.size() - 2, '\0'));
   return out.Put("\xFF\xD9") && out.Ok();
 }
 
@@ -258,6 +286,23 @@ int main(int argc, char** argv) {
     }
     std::printf("  %s made in %.1f s\n", it.name, std::chrono::duration<double>(Clock::now() - t0).count());
     std::fflush(stdout);
+    RunChild(path);
+    ::DeleteFileA(path.c_str());
+  }
+  // Within the budget, but 48 KB cannot hold the blocks claimed: refused from
+  // the header and the file's size, before a decoder allocates the pixels.
+  std::printf("Small files claiming large pictures:\n");
+  const struct {
+    const char* name;
+    UINT side;
+    bool progressive;
+    int components;
+    char sampling;
+  } claims[] = {{"claims-16384.jpg", 16384, false, 3, '\x11'},
+                {"claims-10000-progressive-cmyk.jpg", 10000, true, 4, '\x22'}};
+  for (const auto& c : claims) {
+    const std::string path = folder + "\\" + c.name;
+    if (!MakeClaimingJpeg(path, c.side, c.progressive, c.components, c.sampling, 48 * 1024)) continue;
     RunChild(path);
     ::DeleteFileA(path.c_str());
   }

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   Write(pictures, "jpeg-progressive.jpg", Jpeg(0xC2, 6000, 4000, 200));
   Write(pictures, "jpeg-budget.jpg", Jpeg(0xC0, 16384, 16384, 16));
   Write(pictures, "jpeg-dnl.jpg", Jpeg(0xC0, 640, 0, 16));
+  Write(pictures, "jpeg-small.jpg", Jpeg(0xC0, 64, 48, 16));
   Write(pictures, "bmp-65535.bmp", Bmp(65535, 65535, 24, 0, 100));
   Write(pictures, "bmp-30000.bmp", Bmp(30000, 30000, 24, 0, 100));
   Write(pictures, "bmp-short.bmp", Bmp(4000, 3000, 24, 0, 5000));
@@ -71,7 +72,8 @@ int main(int argc, char** argv) {
   Write(pictures, "gif-late-frame.gif", Gif(8, 8, GifFrame(8, 8) + GifFrame(20000, 20000)));
   Write(pictures, "gif-small.gif", Gif(64, 48, GifFrame(64, 48)));
   Write(pictures, "png-30000.png", Png(30000, 30000));
-  Write(pictures, "png-small.png", Png(800, 600));
+  Write(pictures, "png-small.png", Png(16, 16));
+  Write(pictures, "png-claims.png", Png(800, 600));
   // A TIFF's first page: width, height, 8 bits a sample, 3 samples, 16 rows a strip.
   auto entry = [](unsigned tag, unsigned type, unsigned value) { return Le16(tag) + Le16(type) + Le32(1) + Le32(value); };
   Write(pictures, "tiff-small.tif",

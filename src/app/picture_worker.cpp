@@ -153,9 +153,11 @@ void PictureWorker::Run() {
 
 namespace {
 
-// The picture decoded for a canvas of width x height; style -1 takes the
-// rule's suggestion for that size, and is set to the style used.
-platform::Picture Decode(const std::string& path, int& style, int width, int height, const std::atomic<bool>& stop) {
+// The picture decoded for a canvas of width x height, any transparency laid
+// over the desktop colour; style -1 takes the rule's suggestion for that
+// size, and is set to the style used.
+platform::Picture Decode(const std::string& path, int& style, int width, int height, COLORREF desktopColour,
+                         const std::atomic<bool>& stop) {
   return platform::LoadPicture(
       path,
       [&](int w, int h) {
@@ -163,7 +165,15 @@ platform::Picture Decode(const std::string& path, int& style, int width, int hei
         if (style < 0) style = vd::SuggestStyle(w + 4, h + 4, width, height);
         return vd::PartNeeded(style, w, h, width, height);
       },
-      &stop);
+      desktopColour, &stop);
+}
+
+// The file as it is now: an editor's save changes its size or its time.
+std::string FileStamp(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return "?";
+  return std::to_string(data.nFileSizeHigh) + ":" + std::to_string(data.nFileSizeLow) + "@" +
+         std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" + std::to_string(data.ftLastWriteTime.dwLowDateTime);
 }
 
 }  // namespace
@@ -202,7 +212,7 @@ PictureResult PictureWorker::WorkOnMonitors(const PictureJob& job, const std::at
     } else {
       // Straight into the one canvas, one picture at a time.
       picture = {};
-      picture = Decode(part.path, style, area.width, area.height, stop);
+      picture = Decode(part.path, style, area.width, area.height, job.desktopColour, stop);
       decodedKey = key;
       decodedStyle = style;
     }
@@ -254,7 +264,8 @@ PictureResult PictureWorker::Finish(const PictureJob& job, vd::Image canvas, vd:
 PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>& stop) {
   if (job.purpose == PictureJob::Purpose::Wallpaper && job.parts.size() > 1) return WorkOnMonitors(job, stop);
   PictureResult result;
-  const std::string key = CanvasKey(job);
+  // Read here, on the worker thread: the path may be on a slow or offline drive.
+  const std::string key = CanvasKey(job) + "|" + FileStamp(job.path);
   vd::Image canvas;
   if (key == canvasKey_ && !canvas_.Empty()) {
     canvas = std::move(canvas_);
@@ -265,7 +276,7 @@ PictureResult PictureWorker::Work(const PictureJob& job, const std::atomic<bool>
     canvas_ = {};  // one screen-sized canvas at a time
     canvasKey_.clear();
     int style = job.style;
-    platform::Picture picture = Decode(job.path, style, job.screenWidth, job.screenHeight, stop);
+    platform::Picture picture = Decode(job.path, style, job.screenWidth, job.screenHeight, job.desktopColour, stop);
     if (stop) return result;
     if (picture.pixels.Empty()) {
       result.outcome = PictureResult::Outcome::NotDecoded;

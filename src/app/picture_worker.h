@@ -107,7 +107,8 @@ class PictureWorker {
   std::shared_ptr<std::atomic<bool>> runningStop_;
 
   // The worker thread's own: the last preview's full-size composition, so
-  // that applying the entry just previewed composes nothing again.
+  // that applying the entry just previewed composes nothing again. Its key
+  // holds the file's size and last-write time: an edited file is composed anew.
   std::string canvasKey_;
   vd::Image canvas_;
   int cachedStyle_ = -1, cachedWidth_ = 0, cachedHeight_ = 0;

@@ -77,6 +77,20 @@ int MulDivRound(int a, int b, int c) {
 
 }  // namespace
 
+void BlendOver(ImageView pixels, std::uint32_t colour) {
+  if (pixels.Empty()) return;
+  const unsigned under[3] = {(colour >> 16) & 0xFFu, (colour >> 8) & 0xFFu, colour & 0xFFu};  // B, G, R
+  for (int y = 0; y < pixels.height; ++y) {
+    std::uint8_t* p = pixels.Row(y);
+    for (int x = 0; x < pixels.width; ++x, p += 4) {
+      const unsigned a = p[3];
+      if (a == 255) continue;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * a + under[c] * (255 - a) + 127) / 255);
+      p[3] = 255;
+    }
+  }
+}
+
 Rect FillSource(int width, int height, int canvasWidth, int canvasHeight) {
   Rect r{0, 0, width, height};
   if (width < 1 || height < 1 || canvasWidth < 1 || canvasHeight < 1) return r;

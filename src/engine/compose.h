@@ -21,6 +21,13 @@ namespace vd {
 // pixels get the 4th byte 255: the canvas is opaque.
 void ComposeWallpaper(ImageView canvas, ConstImageView picture, int style, std::uint32_t backgroundColour = 0);
 
+// Lays every pixel over colour (0x00BBGGRR) by its own alpha, straight (not
+// premultiplied), and makes it opaque: alpha 255 keeps the pixel, 0 gives the
+// colour, rounded to the nearest. For pictures whose format has an alpha
+// channel, before any scaling, so that a transparent pixel's hidden colour
+// never bleeds into its neighbours.
+void BlendOver(ImageView pixels, std::uint32_t colour);
+
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
   bool operator==(const Rect&) const = default;

@@ -161,24 +161,32 @@ bool IsStartOfFrame(int marker) {
 PictureHeader JpegSized(Reader& r, std::uint64_t pos, int marker, std::uint32_t width, std::uint32_t height,
                         std::uint32_t components, std::uint32_t length) {
   if (components == 0 || length < 8 + 3 * components) return Unreadable(PictureFormat::Jpeg);
+  std::uint8_t c[3 * 255];
+  if (!r.Read(pos + 8, c, 3 * components)) return Unreadable(PictureFormat::Jpeg);
+  std::uint32_t hMax = 1, vMax = 1;
+  for (std::uint32_t i = 0; i < components; ++i) {
+    hMax = std::max<std::uint32_t>(hMax, c[3 * i + 1] >> 4);
+    vMax = std::max<std::uint32_t>(vMax, c[3 * i + 1] & 15);
+  }
+  // 8 x 8 blocks of a component, its sides scaled by its sampling factors.
+  auto blocksOf = [&](std::uint32_t i) {
+    const std::uint32_t h = std::max(1, c[3 * i + 1] >> 4), v = std::max(1, c[3 * i + 1] & 15);
+    return CeilDiv(CeilDiv(std::uint64_t{width} * h, hMax), 8) * CeilDiv(CeilDiv(std::uint64_t{height} * v, vMax), 8);
+  };
   std::uint64_t held = std::uint64_t{width} * height * components;
   const bool progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
   if (progressive) {
-    std::uint8_t c[3 * 255];
-    if (!r.Read(pos + 8, c, 3 * components)) return Unreadable(PictureFormat::Jpeg);
-    std::uint32_t hMax = 1, vMax = 1;
-    for (std::uint32_t i = 0; i < components; ++i) {
-      hMax = std::max<std::uint32_t>(hMax, c[3 * i + 1] >> 4);
-      vMax = std::max<std::uint32_t>(vMax, c[3 * i + 1] & 15);
-    }
-    for (std::uint32_t i = 0; i < components; ++i) {
-      const std::uint32_t h = std::max(1, c[3 * i + 1] >> 4), v = std::max(1, c[3 * i + 1] & 15);
-      const std::uint64_t blocks = CeilDiv(CeilDiv(std::uint64_t{width} * h, hMax), 8) *
-                                   CeilDiv(CeilDiv(std::uint64_t{height} * v, vMax), 8);
-      held += blocks * 64 * 2;
-    }
+    for (std::uint32_t i = 0; i < components; ++i) held += blocksOf(i) * 64 * 2;
   }
-  return Sized(PictureFormat::Jpeg, width, height, 0, held);
+  PictureHeader out = Sized(PictureFormat::Jpeg, width, height, 0, held);
+  // Huffman coding spends at least one bit on every block of the first
+  // component (its DC difference, in a progressive file too), so a file with
+  // fewer bits than those blocks claims pixels it does not hold; decoders
+  // would allocate them all before finding out.
+  const bool huffmanDct = marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+  if (out.verdict == PictureVerdict::Accepted && huffmanDct && r.Size() < CeilDiv(blocksOf(0), 8))
+    out.verdict = PictureVerdict::Truncated;
+  return out;
 }
 
 PictureHeader ReadJpeg(Reader& r) {
@@ -269,6 +277,27 @@ PictureHeader ReadGif(Reader& r) {
   return out;
 }
 
+// Deflate's best case: a 258-byte match coded in 2 bits, about 1032 : 1.
+constexpr std::uint64_t kDeflateMaxRatio = 1032;
+// PNG files have a few chunks; beyond this many the file's size stands for the data.
+constexpr int kMaxPngChunks = 4096;
+
+// The bytes of a PNG's compressed data: its IDAT chunks from pos on (only
+// what the file holds of them), and, when the walk ends before IEND (too
+// many chunks, or damage), every byte after where it ended.
+std::uint64_t PngDataBytes(Reader& r, std::uint64_t pos) {
+  std::uint64_t data = 0;
+  for (int chunk = 0; chunk < kMaxPngChunks; ++chunk) {
+    std::uint8_t c[8];
+    if (!r.Read(pos, c, 8)) break;
+    if (std::memcmp(c + 4, "IEND", 4) == 0) return data;
+    const std::uint64_t length = Be32(c);
+    if (std::memcmp(c + 4, "IDAT", 4) == 0) data += std::min(length, r.Size() - pos - 8);
+    pos += 12 + length;
+  }
+  return data + (r.Size() > pos ? r.Size() - pos : 0);
+}
+
 PictureHeader ReadPng(Reader& r) {
   std::uint8_t h[24];
   if (!r.Read(0, h, 24) || Be32(h + 8) != 13 || std::memcmp(h + 12, "IHDR", 4) != 0)
@@ -295,7 +324,13 @@ PictureHeader ReadPng(Reader& r) {
   // Decoders hold the whole picture, grey with alpha and transparent ones as RGBA.
   const std::uint32_t channels = colour == 2 ? 3 : colour == 4 || colour == 6 ? 4 : 1;
   const std::uint32_t bits = transparency || colour == 4 ? 4 * depth : channels * depth;
-  return Sized(PictureFormat::Png, width, height, 0, RowsBytes(width, height, bits));
+  PictureHeader out = Sized(PictureFormat::Png, width, height, 0, RowsBytes(width, height, bits));
+  if (out.verdict != PictureVerdict::Accepted) return out;
+  // Deflate shrinks nothing more than about 1032 : 1, so the compressed data
+  // bounds the scanlines (each with its filter byte) it can hold.
+  const std::uint64_t raw = RowsBytes(width, height, std::uint64_t{channels} * depth) + height;
+  if (PngDataBytes(r, pos) * kDeflateMaxRatio < raw) out.verdict = PictureVerdict::Truncated;
+  return out;
 }
 
 // The first page of a TIFF file. Decoders work a strip or a tile at a time

@@ -1,6 +1,7 @@
 #include "engine/style_rule.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace vd {
@@ -26,10 +27,18 @@ int SuggestStyle(int boxWidthPx, int boxHeightPx, int screenWidthPx, int screenH
   const double h = static_cast<double>(ph);
   if (kFrameWidth / w > 1.9 || kFrameHeight / h > 1.9) return kStyleTiled;
   const double shape = h / w;
-  if (shape > 0.645 && shape < 0.86) return kStyleStretched;
+  const int pictureWidth = boxWidthPx - 4, pictureHeight = boxHeightPx - 4;
+  if (shape > 0.645 && shape < 0.86) {
+    // Stretching distorts a picture by as much as its shape differs from the
+    // screen's; beyond 2 % circles visibly become ellipses, so the picture is
+    // scaled keeping its proportions and the small excess cut instead.
+    if (pictureWidth <= 0 || pictureHeight <= 0) return kStyleStretched;
+    const double pictureShape = static_cast<double>(pictureWidth) / pictureHeight;
+    const double screenShape = static_cast<double>(screenWidthPx) / screenHeightPx;
+    return std::abs(pictureShape / screenShape - 1.0) <= 0.02 ? kStyleStretched : kStyleFill;
+  }
   // Centred, a picture larger than the screen would show only its middle:
   // fitted, it shows whole and undistorted, as a smaller one does centred.
-  const int pictureWidth = boxWidthPx - 4, pictureHeight = boxHeightPx - 4;
   if (pictureWidth > screenWidthPx || pictureHeight > screenHeightPx) return kStyleFit;
   return kStyleCentered;
 }

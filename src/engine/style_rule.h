@@ -24,9 +24,10 @@ int StyleOfDesktopValue(int value);
 // The style for a picture shown in a picture box of boxWidthPx x boxHeightPx
 // (the picture plus a 2-pixel border on each side) on a screen of the given
 // size: Tiled when it covers less than about half the screen's width or
-// height, Stretched when its shape is close to the screen's, else Centered,
-// or Fit when the picture itself (the box without its border) is wider or
-// taller than the screen. Fill is never suggested.
+// height; when its shape is about the screen's, Stretched if the picture's
+// own width/height (the box without its border) is within 2 % of the
+// screen's, else Fill (proportions kept, the excess cut equally); else
+// Centered, or Fit when the picture itself is wider or taller than the screen.
 int SuggestStyle(int boxWidthPx, int boxHeightPx, int screenWidthPx, int screenHeightPx);
 
 // The three lines of the picture's Properties box: file name, the picture's

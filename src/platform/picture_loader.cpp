@@ -230,6 +230,33 @@ int OrientationOf(const std::string& path) {
   return vd::ReadOrientation(source);
 }
 
+// Whether the decoded pixels carry an alpha worth honouring: formats with an
+// alpha channel, and palettes with a transparent colour. A bitmap's fourth
+// byte is left out: many writers leave it 0 in opaque pictures, and the
+// system's own desktop ignores it.
+bool HasAlpha(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const vd::PictureHeader& header) {
+  if (header.format == vd::PictureFormat::Bmp) return false;
+  WICPixelFormatGUID format{};
+  if (FAILED(frame->GetPixelFormat(&format))) return false;
+  static const GUID* const kAlphaFormats[] = {
+      &GUID_WICPixelFormat32bppBGRA,      &GUID_WICPixelFormat32bppRGBA,        &GUID_WICPixelFormat32bppPBGRA,
+      &GUID_WICPixelFormat32bppPRGBA,     &GUID_WICPixelFormat64bppRGBA,        &GUID_WICPixelFormat64bppBGRA,
+      &GUID_WICPixelFormat64bppPRGBA,     &GUID_WICPixelFormat64bppPBGRA,       &GUID_WICPixelFormat64bppRGBAHalf,
+      &GUID_WICPixelFormat128bppRGBAFloat, &GUID_WICPixelFormat128bppPRGBAFloat, &GUID_WICPixelFormat16bppBGRA5551,
+      &GUID_WICPixelFormat40bppCMYKAlpha, &GUID_WICPixelFormat80bppCMYKAlpha};
+  for (const GUID* alpha : kAlphaFormats)
+    if (IsEqualGUID(format, *alpha)) return true;
+  const bool indexed = IsEqualGUID(format, GUID_WICPixelFormat1bppIndexed) ||
+                       IsEqualGUID(format, GUID_WICPixelFormat2bppIndexed) ||
+                       IsEqualGUID(format, GUID_WICPixelFormat4bppIndexed) ||
+                       IsEqualGUID(format, GUID_WICPixelFormat8bppIndexed);
+  if (!indexed) return false;
+  ComPtr<IWICPalette> palette;
+  BOOL alpha = FALSE;
+  return SUCCEEDED(factory->CreatePalette(palette.Put())) && SUCCEEDED(frame->CopyPalette(palette.Get())) &&
+         SUCCEEDED(palette->HasAlpha(&alpha)) && alpha;
+}
+
 }  // namespace
 
 std::string PictureProblem(const std::string& path) {
@@ -238,19 +265,22 @@ std::string PictureProblem(const std::string& path) {
   return vd::PictureProblemText(*header, path);
 }
 
-Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
-  return LoadPicture(path, [&](int width, int height) {
-    vd::PicturePart whole;
-    whole.width = width;
-    whole.height = height;
-    whole.maxWidth = maxWidth;
-    whole.maxHeight = maxHeight;
-    return whole;
-  });
+Picture LoadPicture(const std::string& path, int maxWidth, int maxHeight, std::uint32_t background) {
+  return LoadPicture(
+      path,
+      [&](int width, int height) {
+        vd::PicturePart whole;
+        whole.width = width;
+        whole.height = height;
+        whole.maxWidth = maxWidth;
+        whole.maxHeight = maxHeight;
+        return whole;
+      },
+      background);
 }
 
 Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart(int width, int height)>& choosePart,
-                    const std::atomic<bool>* stop) {
+                    std::uint32_t background, const std::atomic<bool>* stop) {
   Picture out;
   IWICImagingFactory* factory = Factory();
   if (!factory || path.empty()) return out;
@@ -262,6 +292,7 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
   if (FAILED(OpenDecoder(factory, path, *header, decoder.Put()))) return out;
   ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, frame.Put()))) return out;
+  const bool blend = HasAlpha(factory, frame.Get(), *header);
   ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
       FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -295,6 +326,7 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
     WICRect rect{left, top, width, height};
     if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(img.SizeBytes()), img.View().data)))
       return out;
+    if (blend) vd::BlendOver(img.View(), background);
     out.pixels = std::move(img);
   } else {
     // Decode in strips and average them down, never holding the whole picture.
@@ -305,6 +337,7 @@ Picture LoadPicture(const std::string& path, const std::function<vd::PicturePart
       int rows = height - y < kStripRows ? height - y : kStripRows;
       WICRect rect{left, top + y, width, rows};
       if (FAILED(converter->CopyPixels(&rect, stride, static_cast<UINT>(stride) * rows, strip.data()))) return out;
+      if (blend) vd::BlendOver(vd::ImageView{strip.data(), width, rows, static_cast<std::ptrdiff_t>(stride)}, background);
       scaler.PushRows(vd::ConstImageView(strip.data(), width, rows, stride));
     }
     if (!scaler.Done()) return out;

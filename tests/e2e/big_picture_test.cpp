@@ -4,6 +4,7 @@
 #include "harness.h"
 #include "main/control_ids.h"
 #include "pictures.h"
+#include "ui.h"
 
 namespace e2e {
 namespace {
@@ -63,7 +64,7 @@ TEST_F(BigPictureTest, SuggestedStyleComesFromTheWholePicture) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
   const std::string panorama = Temp() / "panorama.bmp", photo = Temp() / "photo.bmp";
   ASSERT_TRUE(MakeSolidPicture(panorama, 4000, 1000, "bmp", 0x336699));  // too wide to centre whole: Fit
-  ASSERT_TRUE(MakeSolidPicture(photo, 4000, 3000, "bmp", 0x996633));     // suggests Stretched
+  ASSERT_TRUE(MakeSolidPicture(photo, 4000, 3000, "bmp", 0x996633));     // 4:3 like the screen: Stretched
   WriteFileText(DefaultListPath(), panorama + "\r\n" + photo + "\r\n" + panorama + "\r\n");
   Process vd = StartVd();
   HWND main = MainWindow(vd);
@@ -74,6 +75,72 @@ TEST_F(BigPictureTest, SuggestedStyleComesFromTheWholePicture) {
     EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == i && ControlText(main, ids::lblStyle) == expected; }, 10000))
         << i << ": " << ControlText(main, ids::lblStyle);
   }
+}
+
+// A 3:2 photo: a white circle (radius 1500) in the middle of navy; green
+// bands 60 columns wide at the edges of the part that Fill shows on a 4:3
+// screen (columns 333 to 5665), red in the parts it cuts.
+std::uint32_t RoundPhoto(int x, int y) {
+  if (x < 333 || x >= 5666) return 0xFF0000;
+  if (x < 393 || x >= 5606) return 0x00FF00;
+  const int dx = x - 3000, dy = y - 2000;
+  return dx * dx + dy * dy <= 1500 * 1500 ? 0xFFFFFF : 0x203060;
+}
+
+TEST_F(BigPictureTest, AutomaticStyleFillsAPhotoOfAnotherShapeKeepingItsCirclesRound) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  const std::string photo = Temp() / "photo.jpg";
+  ASSERT_TRUE(MakePicture(photo, 6000, 4000, "jpg", &RoundPhoto));
+  WriteFileText(DefaultListPath(), photo + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  ::DeleteFileA(BitmapPath().c_str());
+  DoubleClickListItem(list, 0);
+  std::optional<Bitmap> bmp;
+  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 20000, 50));
+  WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
+  EXPECT_EQ(ControlText(main, ids::lblStyle), "Fill");
+  EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle") == "10"; }, 5000));
+  // What the desktop shows (the main window is hidden), as the saved bitmap has it.
+  const RECT screen{0, 0, 1024, 768};
+  std::vector<std::uint32_t> shown;
+  WaitUntil([&] { return ColourDistance((shown = CaptureScreen(screen))[384 * 1024 + 512], 0xFFFFFF) <= 40; }, 5000);
+  auto at = [&](int x, int y) { return shown[static_cast<std::size_t>(y) * 1024 + x]; };
+  for (int x = 0; x < 1024; x += 7)
+    for (int y = 0; y < 768; y += 7) ASSERT_LE(ColourDistance(at(x, y), bmp->At(x, y)), 8) << x << "," << y;
+
+  // Scaled by 768 / 4000 both ways: the circle is 576 pixels across and as high.
+  int across = 0, high = 0;
+  for (int x = 0; x < 1024; ++x) across += ColourDistance(at(x, 384), 0xFFFFFF) <= 80;
+  for (int y = 0; y < 768; ++y) high += ColourDistance(at(512, y), 0xFFFFFF) <= 80;
+  EXPECT_NEAR(across, 576, 3);
+  EXPECT_NEAR(across, high, 2) << "the circle stays round";
+  // The cut is equal: the green bands show, 11 or 12 columns each, and no red.
+  int greenLeft = 0, greenRight = 0, red = 0;
+  for (int x = 0; x < 40; ++x) {
+    greenLeft += ColourDistance(at(x, 100), 0x00FF00) <= 80;
+    greenRight += ColourDistance(at(1023 - x, 100), 0x00FF00) <= 80;
+  }
+  for (int y = 0; y < 768; ++y)
+    for (int x : {0, 1, 1022, 1023}) red += ColourDistance(at(x, y), 0xFF0000) <= 100;
+  EXPECT_NEAR(greenLeft, 11.5, 2);
+  EXPECT_NEAR(greenLeft, greenRight, 1);
+  EXPECT_EQ(red, 0) << "the parts cut away do not show";
+  // No bars: the top and bottom rows are the photo's navy, not the desktop's colour.
+  for (int x : {100, 512, 900})
+    for (int y : {0, 2, 765, 767}) EXPECT_LE(ColourDistance(at(x, y), 0x203060), 40) << x << "," << y;
+
+  // Properties names the style suggested.
+  ASSERT_TRUE(ChooseFromImageMenu(list, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND box = WaitForDialog(vd.Pid(), "photo");
+  ASSERT_TRUE(box);
+  const std::string text = MessageBoxText(box);
+  EXPECT_NE(text.find("6000x4000"), std::string::npos) << text;
+  EXPECT_NE(text.find("Suggested Style : Fill"), std::string::npos) << text;
+  PressButton(box, IDOK);
 }
 
 }  // namespace

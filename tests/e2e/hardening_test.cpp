@@ -111,6 +111,9 @@ TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy)
       {"screen.gif", GifClaiming(30000, 30000), "is too large to be used as a wallpaper: 30000 x 30000 pixels."},
       {"png.jpg", PngClaiming(30000, 30000), "is too large to be used as a wallpaper: 30000 x 30000 pixels."},
       {"tiff.jpg", std::string("II*\0\x08\0\0\0", 8) + std::string(100, '\0'), "is not a picture that can be read"},
+      // Within the pixel budget, but too small to hold the blocks or rows claimed.
+      {"claims.jpg", JpegClaiming(16384, 16384), "is damaged: the file is shorter than the picture it describes."},
+      {"claims.png", PngClaiming(16000, 16000), "is damaged: the file is shorter than the picture it describes."},
   };
   std::vector<std::string> paths;
   for (const Hostile& h : hostile) {
@@ -148,7 +151,7 @@ TEST_F(HardeningTest, HostilePicturesNeverReachTheDecoderAndADoubleClickSaysWhy)
   EXPECT_EQ(ListBoxItems(list).size(), paths.size()) << "refused pictures stay listed";
 
   // The good one still applies.
-  DoubleClickListItem(list, 6);
+  DoubleClickListItem(list, static_cast<int>(hostile.size()));
   EXPECT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
   // The system is pointed at the bitmap once it is written.
   EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper") == BitmapPath(); }, 5000));

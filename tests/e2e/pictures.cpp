@@ -69,6 +69,44 @@ bool MakePicture(const std::string& path, int width, int height, const std::stri
   return ok;
 }
 
+bool MakeAlphaPng(const std::string& path, int width, int height, std::uint32_t (*argb)(int x, int y)) {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  IWICImagingFactory* factory = nullptr;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
+    return false;
+  std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t c = argb(x, y);
+      std::uint8_t* p = &bgra[(static_cast<std::size_t>(y) * width + x) * 4];
+      p[0] = c & 255;
+      p[1] = (c >> 8) & 255;
+      p[2] = (c >> 16) & 255;
+      p[3] = (c >> 24) & 255;
+    }
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  const UINT stride = static_cast<UINT>(width) * 4;
+  bool ok = SUCCEEDED(factory->CreateStream(&stream)) &&
+            SUCCEEDED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) &&
+            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+            SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+            SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+            SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)));
+  if (ok) {
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    ok = SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGRA &&
+         SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(bgra.size()), bgra.data())) &&
+         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  }
+  for (IUnknown* u : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(encoder), static_cast<IUnknown*>(stream),
+                      static_cast<IUnknown*>(factory)})
+    if (u) u->Release();
+  return ok;
+}
+
 namespace {
 std::uint32_t solidColour = 0;
 std::uint32_t Solid(int, int) { return solidColour; }

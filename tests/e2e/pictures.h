@@ -16,6 +16,8 @@ namespace e2e {
 bool MakePicture(const std::string& path, int width, int height, const std::string& format,
                  std::uint32_t (*colour)(int x, int y));
 bool MakeSolidPicture(const std::string& path, int width, int height, const std::string& format, std::uint32_t rgb);
+// A PNG with an alpha channel; pixel (x, y) is argb(x, y) (0xAARRGGBB, not premultiplied).
+bool MakeAlphaPng(const std::string& path, int width, int height, std::uint32_t (*argb)(int x, int y));
 // A JPEG of one colour of any size, encoded in strips so that even a huge one
 // needs little memory; progressive is left to the encoder's default.
 bool MakeLargeJpeg(const std::string& path, int width, int height, std::uint32_t rgb);

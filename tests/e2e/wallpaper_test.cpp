@@ -287,6 +287,109 @@ TEST_F(WallpaperTest, VanishedAndUnreadablePicturesAreHandledWhenReached) {
   EXPECT_TRUE(vd.Running());
 }
 
+// Left half wholly transparent (white underneath), right half red at 40 % opacity.
+std::uint32_t TransparentAndSixtyPercentRed(int x, int) { return x < 100 ? 0x00FFFFFFu : 0x66FF0000u; }
+// Every pixel transparent, green underneath.
+std::uint32_t AllTransparent(int, int) { return 0x0000FF00u; }
+
+TEST_F(WallpaperTest, TransparencyIsLaidOverTheDesktopColourInThePreviewAndEveryStyle) {
+  const COLORREF sys = ::GetSysColor(COLOR_DESKTOP);  // 0x00BBGGRR
+  const std::uint32_t desk = ((sys & 0xFF) << 16) | (sys & 0xFF00) | ((sys >> 16) & 0xFF);
+  // 102 / 255 of red over 153 / 255 of the desktop.
+  auto over = [](std::uint32_t under, int shift, int top) {
+    return static_cast<std::uint32_t>((top * 102 + static_cast<int>((under >> shift) & 255) * 153 + 127) / 255) << shift;
+  };
+  const std::uint32_t blended = over(desk, 16, 255) | over(desk, 8, 0) | over(desk, 0, 0);
+  const std::string dir = Temp() / "alpha";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeAlphaPng(dir + "\\a half.png", 200, 100, &TransparentAndSixtyPercentRed));
+  ASSERT_TRUE(MakeAlphaPng(dir + "\\b none.png", 40, 30, &AllTransparent));
+
+  // The preview, Stretched: both halves, and nothing but the desktop colour.
+  FixedStyle(2);
+  {
+    Process vd = StartVd("-n " + dir);
+    HWND main = MainWindow(vd);
+    ASSERT_TRUE(IsVisible(main));
+    HWND list = ImgList(vd);
+    ASSERT_EQ(ListBoxItems(list), (std::vector<std::string>{"a half", "b none"}));
+    RECT preview{};
+    ::GetWindowRect(::GetDlgItem(main, ids::imgPreview), &preview);
+    const int w = preview.right - preview.left, h = preview.bottom - preview.top, y = preview.top + h / 2;
+    ClickListItem(list, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(preview.left + w / 4, y), desk) <= 8 &&
+                                       ColourDistance(ScreenPixel(preview.left + 3 * w / 4, y), blended) <= 8; }, 5000))
+        << std::hex << ScreenPixel(preview.left + w / 4, y) << " " << ScreenPixel(preview.left + 3 * w / 4, y);
+    ClickListItem(list, 1);
+    EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(preview.left + w / 4, y), desk) <= 8 &&
+                                       ColourDistance(ScreenPixel(preview.left + w / 2, y), desk) <= 8; }, 5000))
+        << std::hex << ScreenPixel(preview.left + w / 2, y);
+  }
+
+  // The wallpaper in each style; the half picture lies at (412, 334) centred.
+  struct Case {
+    int style, entry;
+    std::vector<std::pair<POINT, std::uint32_t>> points;
+  };
+  const Case cases[] = {
+      {0, 0, {{{462, 384}, desk}, {{562, 384}, blended}, {{5, 5}, 0x000000}}},
+      {1, 0, {{{50, 50}, desk}, {{150, 50}, blended}, {{250, 150}, desk}, {{1000, 750}, blended}}},
+      {2, 0, {{{100, 384}, desk}, {{900, 384}, blended}, {{5, 5}, desk}, {{1018, 762}, blended}}},
+      {6, 0, {{{100, 384}, desk}, {{900, 384}, blended}, {{900, 50}, desk}}},  // Fit
+      {2, 1, {{{5, 5}, desk}, {{512, 384}, desk}, {{1018, 762}, desk}}},      // an alpha of zero throughout
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("style " + std::to_string(c.style) + ", entry " + std::to_string(c.entry));
+    KillStrayPrograms();
+    FixedStyle(c.style);
+    Process vd = StartVd();
+    auto bmp = ApplyByDoubleClick(vd, c.entry);
+    ASSERT_TRUE(bmp);
+    for (const auto& [pt, colour] : c.points) {
+      EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8)
+          << "saved at " << pt.x << "," << pt.y << ": " << std::hex << bmp->At(pt.x, pt.y);
+      std::uint32_t shown = 0;
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
+    }
+  }
+}
+
+TEST_F(WallpaperTest, AnEditedPictureIsPreviewedAndAppliedAsEdited) {
+  FixedStyle(2);
+  const std::string dir = Temp() / "edit", pic = dir + "\\sketch.bmp", saved = dir + "\\sketch.tmp";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(pic, 64, 48, "bmp", 0xFF0000));
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(IsVisible(main));
+  HWND list = ImgList(vd);
+  RECT preview{};
+  ::GetWindowRect(::GetDlgItem(main, ids::imgPreview), &preview);
+  const int px = (preview.left + preview.right) / 2, py = (preview.top + preview.bottom) / 2;
+  auto previewShows = [&](std::uint32_t colour) {
+    return WaitUntil([&] { return ColourDistance(ScreenPixel(px, py), colour) <= 8; }, 5000);
+  };
+  ClickListItem(list, 0);
+  ASSERT_TRUE(previewShows(0xFF0000)) << std::hex << ScreenPixel(px, py);
+
+  // An editor saves other pixels of the same size beside it and renames them over it.
+  ASSERT_TRUE(MakeSolidPicture(saved, 64, 48, "bmp", 0x00FF00));
+  ASSERT_TRUE(::MoveFileExA(saved.c_str(), pic.c_str(), MOVEFILE_REPLACE_EXISTING));
+  ClickListItem(list, 0);
+  EXPECT_TRUE(previewShows(0x00FF00)) << "a new click previews the new pixels: " << std::hex << ScreenPixel(px, py);
+
+  // Saved once more in place; Enter (the command it gives) applies what the file now holds.
+  ASSERT_TRUE(MakeSolidPicture(pic, 64, 48, "bmp", 0x0000FF));
+  ::DeleteFileA(BitmapPath().c_str());
+  ::PostMessageA(main, WM_COMMAND, ids::mnuSet, 0);
+  std::optional<Bitmap> bmp;
+  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50));
+  EXPECT_EQ(bmp->At(5, 5), 0x0000FFu);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == 0x0000FFu; }, 5000)) << "the desktop shows the new pixels";
+  EXPECT_TRUE(previewShows(0x0000FF)) << "and so does the preview";
+}
+
 }  // namespace
 }  // namespace e2e
 

@@ -261,6 +261,37 @@ TEST(ComposeTest, PartNeededByFillIsTheShownPartAndComposesLikeTheWholePicture) 
   }
 }
 
+TEST(ComposeTest, BlendOverLaysEachPixelOnTheColourByItsAlpha) {
+  // Desktop colour 0x00BBGGRR = R 0x20, G 0x80, B 0xF0.
+  const std::uint32_t colour = 0x00F08020;
+  Canvas c(4, 2);
+  const Bgra given[2][4] = {{{10, 20, 30, 255}, {10, 20, 255, 0}, {0, 0, 255, 102}, {200, 100, 50, 128}},
+                            {{0, 0, 0, 0}, {255, 255, 255, 1}, {255, 255, 255, 254}, {0, 0, 0, 0}}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x)
+      for (int i = 0; i < 4; ++i) c.View().Pixel(x, y)[i] = static_cast<std::uint8_t>(given[y][x][static_cast<std::size_t>(i)]);
+  BlendOver(c.View(), colour);
+  // Straight alpha: (pixel * a + colour * (255 - a)) / 255, rounded; every result opaque.
+  EXPECT_EQ(c.At(0, 0), (Bgra{10, 20, 30, 255})) << "opaque pixels are kept";
+  EXPECT_EQ(c.At(1, 0), (Bgra{0xF0, 0x80, 0x20, 255})) << "a transparent pixel is the colour, whatever lies under it";
+  EXPECT_EQ(c.At(2, 0), (Bgra{144, 77, 121, 255})) << "red at 40 % opacity";
+  EXPECT_EQ(c.At(3, 0), (Bgra{220, 114, 41, 255}));
+  EXPECT_EQ(c.At(0, 1), (Bgra{0xF0, 0x80, 0x20, 255}));
+  EXPECT_EQ(c.At(1, 1), (Bgra{240, 128, 33, 255}));
+  EXPECT_EQ(c.At(2, 1), (Bgra{255, 255, 254, 255}));
+  c.ExpectPaddingUntouched();
+
+  // A picture transparent throughout composes to the colour in every style.
+  Image clear(3, 2);
+  BlendOver(clear.View(), colour);
+  for (int style : {kStyleCentered, kStyleTiled, kStyleStretched, kStyleFill, kStyleFit}) {
+    Canvas canvas(3, 2);
+    ComposeWallpaper(canvas.View(), clear.View(), style, colour);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) EXPECT_EQ(canvas.At(x, y), (Bgra{0xF0, 0x80, 0x20, 255})) << style;
+  }
+}
+
 TEST(StyleValueTest, EveryStyleIsReadBackFromTheValueWrittenForIt) {
   for (int style = 0; style <= kStyleFit; ++style) EXPECT_EQ(StyleOfDesktopValue(DesktopStyleValue(style)), style);
   EXPECT_EQ(DesktopStyleValue(kStyleFill), 10);

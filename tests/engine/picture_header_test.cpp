@@ -42,9 +42,20 @@ std::string GifFrame(unsigned left, unsigned top, unsigned width, unsigned heigh
 }
 const std::string kGifExtension = std::string("!\xF9\x04\x01\x0A\x00\x00\x00", 8);
 
-std::string Png(unsigned width, unsigned height, char depth = 8, char colour = 6, const std::string& chunks = "") {
+// A PNG chunk (its CRC left 0: the reader does not check it).
+std::string Chunk(const char* type, const std::string& data) {
+  return Be32(static_cast<unsigned>(data.size())) + type + data + Be32(0);
+}
+std::string Png(unsigned width, unsigned height, char depth = 8, char colour = 6, const std::string& chunks = "",
+                std::size_t idatBytes = 4096) {
   return std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) + depth + colour +
-         std::string("\0\0\0", 3) + Be32(0) + chunks + Be32(0) + "IDAT" + std::string(40, '\0');
+         std::string("\0\0\0", 3) + Be32(0) + chunks + Chunk("IDAT", std::string(idatBytes, '\0')) + Chunk("IEND", "");
+}
+
+// The head of a PNG whose data chunk claims 2 GB: a source of a given file
+// size supplies as much of it as the file holds.
+std::string PngHead(unsigned width, unsigned height, char depth, char colour, const std::string& chunks = "") {
+  return Png(width, height, depth, colour, chunks, 0).substr(0, 33 + chunks.size()) + Be32(0x7FFFFFFF) + "IDAT";
 }
 
 PictureHeader Read(const std::string& bytes) {
@@ -52,9 +63,14 @@ PictureHeader Read(const std::string& bytes) {
   return ReadPictureHeader(source);
 }
 
+// The bytes, then zeros up to fileSize (0: the bytes alone).
+PictureHeader ReadSized(const std::string& bytes, std::uint64_t fileSize);
+// Large enough to hold the pixels any accepted header claims.
+constexpr std::uint64_t kRoomyFile = std::uint64_t{1} << 30;
+
 void ExpectHeader(const std::string& bytes, PictureFormat format, PictureVerdict verdict, std::uint32_t width,
-                  std::uint32_t height) {
-  const PictureHeader h = Read(bytes);
+                  std::uint32_t height, std::uint64_t fileSize = 0) {
+  const PictureHeader h = ReadSized(bytes, fileSize);
   EXPECT_EQ(h.format, format);
   EXPECT_EQ(h.verdict, verdict);
   EXPECT_EQ(h.width, width);
@@ -63,8 +79,8 @@ void ExpectHeader(const std::string& bytes, PictureFormat format, PictureVerdict
 
 TEST(PictureHeaderTest, JpegSizeComesFromTheFrameHeaderWhereverItIs) {
   const auto j = PictureFormat::Jpeg;
-  ExpectHeader(kSoi + kApp0 + kDqt + Sof(0xC0, 640, 480) + kSos, j, PictureVerdict::Accepted, 640, 480);
-  ExpectHeader(kSoi + Sof(0xC2, 6000, 4000) + kSos, j, PictureVerdict::Accepted, 6000, 4000);  // progressive
+  ExpectHeader(kSoi + kApp0 + kDqt + Sof(0xC0, 640, 480) + kSos, j, PictureVerdict::Accepted, 640, 480, kRoomyFile);
+  ExpectHeader(kSoi + Sof(0xC2, 6000, 4000) + kSos, j, PictureVerdict::Accepted, 6000, 4000, kRoomyFile);  // progressive
   // Many APP segments (an ICC profile in pieces), fill bytes and junk before a marker.
   std::string many = kSoi;
   for (int i = 0; i < 300; ++i) many += Segment(0xE2, std::string(1000, 'p'));
@@ -75,9 +91,9 @@ TEST(PictureHeaderTest, JpegSizeComesFromTheFrameHeaderWhereverItIs) {
 
   ExpectHeader(kSoi + kApp0 + Sof(0xC0, 65500, 65500) + kSos, j, PictureVerdict::TooLarge, 65500, 65500);
   ExpectHeader(kSoi + Sof(0xC0, 20000, 20000) + kSos, j, PictureVerdict::TooLarge, 20000, 20000);
-  ExpectHeader(kSoi + Sof(0xC0, 16384, 16384) + kSos, j, PictureVerdict::Accepted, 16384, 16384);  // the budget
+  ExpectHeader(kSoi + Sof(0xC0, 16384, 16384) + kSos, j, PictureVerdict::Accepted, 16384, 16384, kRoomyFile);  // the budget
   ExpectHeader(kSoi + Sof(0xC0, 16384, 16385) + kSos, j, PictureVerdict::TooLarge, 16384, 16385);
-  ExpectHeader(kSoi + Sof(0xC0, 65535, 4096) + kSos, j, PictureVerdict::Accepted, 65535, 4096);  // a panorama
+  ExpectHeader(kSoi + Sof(0xC0, 65535, 4096) + kSos, j, PictureVerdict::Accepted, 65535, 4096, kRoomyFile);  // a panorama
 
   for (const std::string& bad : {kSoi + kApp0 + kSos,                          // scan before any frame header
                                  kSoi + kApp0,                                  // ends before it
@@ -190,6 +206,11 @@ TEST(PictureHeaderTest, ReadsOnlyTheHeaderOfAHugeFile) {
   EXPECT_LE(bmp.bytes, 4096u);
 }
 
+PictureHeader ReadSized(const std::string& bytes, std::uint64_t fileSize) {
+  CountingSource source(bytes, fileSize ? fileSize : bytes.size());
+  return ReadPictureHeader(source);
+}
+
 std::string Tiff(bool littleEndian, unsigned width, unsigned height, unsigned samples, unsigned rowsPerStrip) {
   auto u16 = [&](unsigned v) { return littleEndian ? Le16(v) : Be16(v); };
   auto u32 = [&](unsigned v) { return littleEndian ? Le32(v) : Be32(v); };
@@ -213,7 +234,7 @@ TEST(PictureHeaderTest, MemoryTheDecoderNeedsIsBoundedByKind) {
     const char* kind;
     std::string bytes;
     PictureVerdict verdict;
-    std::uint64_t fileSize = 0;  // a bitmap's file counts; 0: the bytes given
+    std::uint64_t fileSize = kRoomyFile;  // the file's size counts for bitmaps, JPEG and PNG
   };
   const Case cases[] = {
       {"plain JPEG (3 bytes a pixel)", Frame(0xC0, 16384, "\x22\x11\x11"), PictureVerdict::Accepted},
@@ -223,12 +244,12 @@ TEST(PictureHeaderTest, MemoryTheDecoderNeedsIsBoundedByKind) {
       {"progressive CMYK JPEG, smaller", Frame(0xC2, 9000, flat), PictureVerdict::Accepted},
       {"progressive 4:2:0 JPEG (6)", Frame(0xC2, 16384, "\x22\x11\x11"), PictureVerdict::TooLarge},
       {"progressive grey JPEG (3)", Frame(0xC2, 16384, "\x11"), PictureVerdict::Accepted},
-      {"16-bit RGBA PNG (8)", Png(16384, 16384, 16, 6), PictureVerdict::TooLarge},
-      {"16-bit grey PNG (2)", Png(16384, 16384, 16, 0), PictureVerdict::Accepted},
-      {"8-bit RGB PNG (3)", Png(16384, 16384, 8, 2), PictureVerdict::Accepted},
-      {"8-bit RGB PNG with transparency (4)", Png(16384, 16384, 8, 2, Be32(6) + "tRNS" + std::string(10, '\0')),
+      {"16-bit RGBA PNG (8)", PngHead(16384, 16384, 16, 6), PictureVerdict::TooLarge},
+      {"16-bit grey PNG (2)", PngHead(16384, 16384, 16, 0), PictureVerdict::Accepted},
+      {"8-bit RGB PNG (3)", PngHead(16384, 16384, 8, 2), PictureVerdict::Accepted},
+      {"8-bit RGB PNG with transparency (4)", PngHead(16384, 16384, 8, 2, Be32(6) + "tRNS" + std::string(10, '\0')),
        PictureVerdict::TooLarge},
-      {"palette PNG (1)", Png(16384, 16384, 8, 3), PictureVerdict::Accepted},
+      {"palette PNG (1)", PngHead(16384, 16384, 8, 3), PictureVerdict::Accepted},
       {"8-frame GIF: the first frame only", Gif(16384, 16384, eightFrames), PictureVerdict::Accepted},
       {"24-bit BMP", Bmp(16384, 16384, 24, 0, ""), PictureVerdict::Accepted, 54 + 49152ull * 16384},
       {"32-bit BMP", Bmp(16384, 16384, 32, 0, ""), PictureVerdict::TooLarge, 54 + 65536ull * 16384},
@@ -239,7 +260,7 @@ TEST(PictureHeaderTest, MemoryTheDecoderNeedsIsBoundedByKind) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
-    CountingSource source(c.bytes, c.fileSize ? c.fileSize : c.bytes.size());
+    CountingSource source(c.bytes, c.fileSize);
     const PictureHeader h = ReadPictureHeader(source);
     EXPECT_EQ(h.verdict, c.verdict) << h.decodeBytes;
     EXPECT_EQ(h.verdict == PictureVerdict::TooLarge, h.decodeBytes > kDecodeMemoryBudget);
@@ -255,6 +276,54 @@ TEST(PictureHeaderTest, MemoryTheDecoderNeedsIsBoundedByKind) {
   for (const std::string& lie : {Png(64, 64, 16, 3), Png(64, 64, 4, 2), Png(64, 64, 8, 5), Png(64, 64, 3, 0),
                                  Png(64, 64, 8, 6).replace(28, 1, "\x02")})
     EXPECT_EQ(Read(lie).verdict, PictureVerdict::Unreadable);
+}
+
+TEST(PictureHeaderTest, SmallFilesCannotClaimTheBlocksOrScanlinesOfHugePictures) {
+  const auto jpeg = PictureFormat::Jpeg;
+  const auto cut = PictureVerdict::Truncated;
+  // Huffman coding spends a bit on each 8 x 8 block of the first component:
+  // 16384 x 16384 is 2048 x 2048 blocks, 524,288 bytes at least.
+  const std::string plain = Frame(0xC0, 16384, "\x11\x11\x11");
+  ExpectHeader(plain, jpeg, cut, 16384, 16384, 48 * 1024);
+  ExpectHeader(plain, jpeg, cut, 16384, 16384, 524287);
+  ExpectHeader(plain, jpeg, PictureVerdict::Accepted, 16384, 16384, 524288);
+  // A first component sampled at half the others' rate has a quarter of the blocks.
+  const std::string halfFirst = Frame(0xC0, 16384, "\x11\x22\x22");
+  ExpectHeader(halfFirst, jpeg, cut, 16384, 16384, 131071);
+  ExpectHeader(halfFirst, jpeg, PictureVerdict::Accepted, 16384, 16384, 131072);
+  ExpectHeader(Frame(0xC1, 16384, "\x11"), jpeg, cut, 16384, 16384, 524287);  // extended Huffman
+  // Progressive files code every block's DC first: the 48 KB CMYK one
+  // claiming 10000 x 10000 (its first component 2 x 2, so within the memory
+  // estimate) needs 1250 x 1250 bits.
+  const std::string cmyk = Frame(0xC2, 10000, "\x22\x11\x11\x11");
+  ExpectHeader(cmyk, jpeg, cut, 10000, 10000, 48 * 1024);
+  ExpectHeader(cmyk, jpeg, cut, 10000, 10000, 195312);
+  ExpectHeader(cmyk, jpeg, PictureVerdict::Accepted, 10000, 10000, 195313);
+  // Arithmetic coding has no such floor; too large stays too large, however small.
+  ExpectHeader(Frame(0xC9, 16384, "\x11"), jpeg, PictureVerdict::Accepted, 16384, 16384, 48 * 1024);
+  ExpectHeader(Frame(0xC0, 20000, "\x11"), jpeg, PictureVerdict::TooLarge, 20000, 20000, 1000);
+  EXPECT_EQ(PictureProblemText(ReadSized(plain, 48 * 1024), "C:\\claims.jpg"),
+            "The picture\r\nC:\\claims.jpg\r\nis damaged: the file is shorter than the picture it describes.");
+
+  // Deflate shrinks at most 1032 : 1: 16384 rows of 1 + 3 x 16384 bytes are
+  // 805,322,752 bytes, which need 780,352 bytes of compressed data.
+  const auto png = PictureFormat::Png;
+  ExpectHeader(Png(16384, 16384, 8, 2, "", 780351), png, cut, 16384, 16384);
+  ExpectHeader(Png(16384, 16384, 8, 2, "", 780352), png, PictureVerdict::Accepted, 16384, 16384);
+  // Only the data chunks count, however many there are; a text chunk does not.
+  const std::string head = Png(16384, 16384, 8, 2, "", 0).substr(0, 33);
+  const std::string half = Chunk("IDAT", std::string(390176, '\0'));
+  const std::string shortHalf = Chunk("IDAT", std::string(390175, '\0'));
+  const std::string text = Chunk("tEXt", std::string(500000, 't'));
+  ExpectHeader(head + half + text + shortHalf + Chunk("IEND", ""), png, cut, 16384, 16384);
+  ExpectHeader(head + half + text + half + Chunk("IEND", ""), png, PictureVerdict::Accepted, 16384, 16384);
+  // A data chunk that claims more than the file holds counts what it holds.
+  ExpectHeader(head + Be32(780352) + "IDAT" + std::string(1000, '\0'), png, cut, 16384, 16384);
+  // Palette pictures have a byte a pixel; 16-bit grey two.
+  ExpectHeader(Png(8000, 8000, 8, 3, "", 62000), png, cut, 8000, 8000);
+  ExpectHeader(Png(8000, 8000, 8, 3, "", 62100), png, PictureVerdict::Accepted, 8000, 8000);
+  ExpectHeader(Png(8000, 8000, 16, 0, "", 124000), png, cut, 8000, 8000);
+  ExpectHeader(Png(8000, 8000, 16, 0, "", 124100), png, PictureVerdict::Accepted, 8000, 8000);
 }
 
 TEST(PictureHeaderTest, ProblemTextsNameThePathAndTheReason) {

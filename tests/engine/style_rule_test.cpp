@@ -21,8 +21,8 @@ TEST(StyleRuleTest, SuggestsByCoverageAndShape) {
       {1024, 405, 1024, 768, kStyleCentered},
       // Shape thresholds: ph/pw 1353/2100 < 0.645 < 1355/2100, 1804/2100 < 0.86 = 1806/2100.
       {1024, 660, 1024, 768, kStyleCentered},
-      {1024, 661, 1024, 768, kStyleStretched},
-      {1024, 880, 1024, 768, kStyleStretched},
+      {1024, 661, 1024, 768, kStyleFill},  // in the band, but 1020 x 657 is far wider than 4:3
+      {1024, 880, 1024, 768, kStyleFill},
       {1024, 881, 1024, 768, kStyleFit},  // 877 rows do not fit on 768
       // Centred only while the picture (the box less 4) fits: else fitted.
       {700, 772, 1024, 768, kStyleCentered},
@@ -35,6 +35,18 @@ TEST(StyleRuleTest, SuggestsByCoverageAndShape) {
       {20000, 15000, 1024, 768, kStyleStretched},
       {20000, 20000, 1024, 768, kStyleFit},
       {1920, 1080, 1920, 1080, kStyleStretched},  // the screen's own shape
+      {6004, 4004, 1024, 768, kStyleFill},        // a 3:2 photo on a 4:3 screen keeps its circles round
+      {4004, 3004, 1024, 768, kStyleStretched},   // a 4:3 photo looks the same stretched
+      // Stretched only while the picture's shape is within 2 % of the screen's,
+      // wider or narrower, on a landscape and a portrait screen.
+      {1359 + 4, 1000 + 4, 1024, 768, kStyleStretched},  // 1.9 % wider
+      {1361 + 4, 1000 + 4, 1024, 768, kStyleFill},       // 2.1 % wider
+      {1307 + 4, 1000 + 4, 1024, 768, kStyleStretched},  // 2.0 % narrower, just within
+      {1306 + 4, 1000 + 4, 1024, 768, kStyleFill},       // 2.05 % narrower
+      {1000 + 4, 1359 + 4, 768, 1024, kStyleStretched},
+      {1000 + 4, 1361 + 4, 768, 1024, kStyleFill},
+      {1000 + 4, 1308 + 4, 768, 1024, kStyleStretched},
+      {1000 + 4, 1307 + 4, 768, 1024, kStyleFill},
       // Nothing to measure.
       {0, 0, 1024, 768, kStyleTiled},
       {1024, 0, 1024, 768, kStyleTiled},
