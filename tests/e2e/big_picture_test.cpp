@@ -104,13 +104,18 @@ TEST_F(BigPictureTest, AutomaticStyleFillsAPhotoOfAnotherShapeKeepingItsCirclesR
   WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 5000);
   EXPECT_EQ(ControlText(main, ids::lblStyle), "Fill");
   EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle") == "10"; }, 5000));
-  // What the desktop shows (the main window is hidden), as the saved bitmap has it.
+  // What the desktop shows (the main window is hidden), as the saved bitmap
+  // has it; Wine's taskbar may cover the bottom left corner.
   const RECT screen{0, 0, 1024, 768};
   std::vector<std::uint32_t> shown;
   WaitUntil([&] { return ColourDistance((shown = CaptureScreen(screen))[384 * 1024 + 512], 0xFFFFFF) <= 40; }, 5000);
   auto at = [&](int x, int y) { return shown[static_cast<std::size_t>(y) * 1024 + x]; };
-  for (int x = 0; x < 1024; x += 7)
-    for (int y = 0; y < 768; y += 7) ASSERT_LE(ColourDistance(at(x, y), bmp->At(x, y)), 8) << x << "," << y;
+  for (int x = 0; x < 1024; x += 7) {
+    for (int y = 0; y < 768; y += 7) {
+      if (x < 240 && y > 720) continue;
+      ASSERT_LE(ColourDistance(at(x, y), bmp->At(x, y)), 8) << x << "," << y;
+    }
+  }
 
   // Scaled by 768 / 4000 both ways: the circle is 576 pixels across and as high.
   int across = 0, high = 0;
@@ -125,12 +130,12 @@ TEST_F(BigPictureTest, AutomaticStyleFillsAPhotoOfAnotherShapeKeepingItsCirclesR
     greenRight += ColourDistance(at(1023 - x, 100), 0x00FF00) <= 80;
   }
   for (int y = 0; y < 768; ++y)
-    for (int x : {0, 1, 1022, 1023}) red += ColourDistance(at(x, y), 0xFF0000) <= 100;
+    for (int x : {0, 1, 1022, 1023}) red += (x > 240 || y < 720) && ColourDistance(at(x, y), 0xFF0000) <= 100;
   EXPECT_NEAR(greenLeft, 11.5, 2);
   EXPECT_NEAR(greenLeft, greenRight, 1);
   EXPECT_EQ(red, 0) << "the parts cut away do not show";
   // No bars: the top and bottom rows are the photo's navy, not the desktop's colour.
-  for (int x : {100, 512, 900})
+  for (int x : {300, 512, 900})
     for (int y : {0, 2, 765, 767}) EXPECT_LE(ColourDistance(at(x, y), 0x203060), 40) << x << "," << y;
 
   // Properties names the style suggested.

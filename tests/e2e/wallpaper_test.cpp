@@ -333,7 +333,7 @@ TEST_F(WallpaperTest, TransparencyIsLaidOverTheDesktopColourInThePreviewAndEvery
   };
   const Case cases[] = {
       {0, 0, {{{462, 384}, desk}, {{562, 384}, blended}, {{5, 5}, 0x000000}}},
-      {1, 0, {{{50, 50}, desk}, {{150, 50}, blended}, {{250, 150}, desk}, {{1000, 750}, blended}}},
+      {1, 0, {{{50, 50}, desk}, {{150, 50}, blended}, {{250, 150}, desk}, {{950, 650}, blended}}},
       {2, 0, {{{100, 384}, desk}, {{900, 384}, blended}, {{5, 5}, desk}, {{1018, 762}, blended}}},
       {6, 0, {{{100, 384}, desk}, {{900, 384}, blended}, {{900, 50}, desk}}},  // Fit
       {2, 1, {{{5, 5}, desk}, {{512, 384}, desk}, {{1018, 762}, desk}}},      // an alpha of zero throughout
