@@ -328,7 +328,8 @@ PictureHeader ReadPng(Reader& r) {
   if (out.verdict != PictureVerdict::Accepted) return out;
   // Deflate shrinks nothing more than about 1032 : 1, so the compressed data
   // bounds the scanlines (each with its filter byte) it can hold.
-  const std::uint64_t raw = RowsBytes(width, height, std::uint64_t{channels} * depth) + height;
+  const std::uint32_t samples = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;  // as stored
+  const std::uint64_t raw = RowsBytes(width, height, std::uint64_t{samples} * depth) + height;
   if (PngDataBytes(r, pos) * kDeflateMaxRatio < raw) out.verdict = PictureVerdict::Truncated;
   return out;
 }

@@ -319,11 +319,14 @@ TEST(PictureHeaderTest, SmallFilesCannotClaimTheBlocksOrScanlinesOfHugePictures)
   ExpectHeader(head + half + text + half + Chunk("IEND", ""), png, PictureVerdict::Accepted, 16384, 16384);
   // A data chunk that claims more than the file holds counts what it holds.
   ExpectHeader(head + Be32(780352) + "IDAT" + std::string(1000, '\0'), png, cut, 16384, 16384);
-  // Palette pictures have a byte a pixel; 16-bit grey two.
+  // Rows as stored: palette pictures have a byte a pixel; 16-bit grey and
+  // 8-bit grey with alpha two.
   ExpectHeader(Png(8000, 8000, 8, 3, "", 62000), png, cut, 8000, 8000);
   ExpectHeader(Png(8000, 8000, 8, 3, "", 62100), png, PictureVerdict::Accepted, 8000, 8000);
   ExpectHeader(Png(8000, 8000, 16, 0, "", 124000), png, cut, 8000, 8000);
   ExpectHeader(Png(8000, 8000, 16, 0, "", 124100), png, PictureVerdict::Accepted, 8000, 8000);
+  ExpectHeader(Png(8000, 8000, 8, 4, "", 124000), png, cut, 8000, 8000);
+  ExpectHeader(Png(8000, 8000, 8, 4, "", 124100), png, PictureVerdict::Accepted, 8000, 8000);
 }
 
 TEST(PictureHeaderTest, ProblemTextsNameThePathAndTheReason) {
