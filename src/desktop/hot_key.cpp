@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 
 #include "app/app_state.h"
@@ -21,19 +20,26 @@ HotKeyHooks hooks;
 bool hotKeyRegistered = false;
 bool subclassed = false;
 
-// Presses that follow one another closer than a held key's auto-repeat are
-// one press: the repeats of a held key where MOD_NOREPEAT is not honoured
-// (Windows before 7, Wine), and a hasty double press.
-bool pressedBefore = false;
-DWORD lastPressAt = 0;  // message time of the last press, taken or not
+// A held key is one press. Where MOD_NOREPEAT is not honoured (Windows
+// before 7, Wine) the key's auto-repeats arrive as presses too: a press is a
+// repeat while the key has stayed down since the press taken last. While it
+// is down, a timer watches for it to come up.
+constexpr UINT_PTR kKeyUpTimerId = 0x484B;
+constexpr UINT kKeyUpPollMs = 25;
+// A press that waited in the queue longer than this while the key was still
+// down from the last one taken cannot be told from a repeat; it counts as one.
+constexpr DWORD kStalePressMs = 250;
+UINT heldKey = 0;  // the virtual key of the press taken last, while it has not come up
 
-// The longest gap between a held key's repeats: the keyboard's delay before
-// the first repeat (250-1000 ms), or its slowest repeat period (400 ms).
-DWORD RepeatGapMs() {
-  int delay = 1;
-  ::SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
-  const DWORD first = static_cast<DWORD>(std::clamp(delay, 0, 3) + 1) * 250;
-  return std::max<DWORD>(first, 400) + 100;
+bool KeyDown(UINT vk) { return (::GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; }
+
+void StopWatchingKey() {
+  if (heldKey && hooks.window) ::KillTimer(hooks.window, kKeyUpTimerId);
+  heldKey = 0;
+}
+
+void WatchKeyUp() {
+  if (heldKey && !KeyDown(heldKey)) StopWatchingKey();
 }
 
 struct Choice {
@@ -88,6 +94,10 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
     }
     return 1;
   }
+  if (msg == WM_TIMER && wParam == kKeyUpTimerId) {
+    WatchKeyUp();
+    return 0;
+  }
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, &HotKeyWindowProc, kSubclassId);
   return ::DefSubclassProc(h, msg, wParam, lParam);
 }
@@ -124,9 +134,14 @@ bool ApplyHotKey() {
 }
 
 void OnHotKey(int /*id*/) {
-  const DWORD at = static_cast<DWORD>(::GetMessageTime());
-  const bool repeat = pressedBefore && at - lastPressAt < RepeatGapMs();
-  pressedBefore = true;
-  lastPressAt = at;
-  if (!repeat && hooks.pressed) hooks.pressed();
+  const UINT vk = vd::HotKeyVirtualKey(StoredChoice().key);
+  if (heldKey == vk) {
+    // Not seen coming up since the last press: a repeat while it is still
+    // down, and so is one that waited in the queue for longer than a poll.
+    const DWORD waited = ::GetTickCount() - static_cast<DWORD>(::GetMessageTime());
+    if (KeyDown(vk) || waited > kStalePressMs) return;
+  }
+  StopWatchingKey();
+  if (KeyDown(vk) && hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
+  if (hooks.pressed) hooks.pressed();
 }
