@@ -22,16 +22,17 @@ bool subclassed = false;
 
 // A held key is one press. Where MOD_NOREPEAT is not honoured (Windows
 // before 7, Wine) the key's auto-repeats arrive as presses too: a press is a
-// repeat while the key has stayed down since the press taken last. While it
-// is down, a timer watches for it to come up.
+// repeat until the key taken last has been seen up. While it is down, a timer
+// watches for it to come up, and counts it up once it has stayed up for a
+// moment: a bounce, or a key state read back wrong for an instant (as Wine's
+// can be when the X server resynchronises it), then makes no press of the
+// next repeat.
 constexpr UINT_PTR kKeyUpTimerId = 0x484B;
 constexpr UINT kKeyUpPollMs = 25;
-// A press that waited in the queue longer than this while the key was still
-// down from the last one taken cannot be told from a repeat; it counts as one.
-constexpr DWORD kStalePressMs = 250;
-UINT heldKey = 0;  // the virtual key of the press taken last, while it has not come up
-
-bool KeyDown(UINT vk) { return (::GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; }
+constexpr DWORD kReleasedAfterMs = 100;
+UINT heldKey = 0;   // the virtual key of the press taken last, until it has come up
+bool seenUp = false;
+DWORD upSince = 0;  // tick count at which it was first seen up
 
 void StopWatchingKey() {
   if (heldKey && hooks.window) ::KillTimer(hooks.window, kKeyUpTimerId);
@@ -39,7 +40,18 @@ void StopWatchingKey() {
 }
 
 void WatchKeyUp() {
-  if (heldKey && !KeyDown(heldKey)) StopWatchingKey();
+  if (!heldKey) return;
+  if (::GetAsyncKeyState(static_cast<int>(heldKey)) & 0x8000) {
+    seenUp = false;
+    return;
+  }
+  const DWORD now = ::GetTickCount();
+  if (!seenUp) {
+    seenUp = true;
+    upSince = now;
+  } else if (now - upSince >= kReleasedAfterMs) {
+    StopWatchingKey();
+  }
 }
 
 struct Choice {
@@ -135,13 +147,9 @@ bool ApplyHotKey() {
 
 void OnHotKey(int /*id*/) {
   const UINT vk = vd::HotKeyVirtualKey(StoredChoice().key);
-  if (heldKey == vk) {
-    // Not seen coming up since the last press: a repeat while it is still
-    // down, and so is one that waited in the queue for longer than a poll.
-    const DWORD waited = ::GetTickCount() - static_cast<DWORD>(::GetMessageTime());
-    if (KeyDown(vk) || waited > kStalePressMs) return;
-  }
+  if (heldKey == vk) return;  // not up since the press taken last: a repeat
   StopWatchingKey();
-  if (KeyDown(vk) && hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
+  seenUp = false;
+  if (hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
   if (hooks.pressed) hooks.pressed();
 }
