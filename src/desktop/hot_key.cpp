@@ -24,12 +24,13 @@ bool subclassed = false;
 // before 7, Wine) the key's auto-repeats arrive as presses too: a press is a
 // repeat until the key taken last has been seen up. While it is down, a timer
 // watches for it to come up, and counts it up once it has stayed up for a
-// moment: a bounce, or a key state read back wrong for an instant (as Wine's
-// can be when the X server resynchronises it), then makes no press of the
-// next repeat.
+// fifth of a second: a bounce, or a key state read back wrong for a moment
+// (Wine's, for keys sent with SendInput, can read up between two repeats),
+// then makes no press of the next repeat. A deliberate second press comes
+// later than that after the first one's release.
 constexpr UINT_PTR kKeyUpTimerId = 0x484B;
 constexpr UINT kKeyUpPollMs = 25;
-constexpr DWORD kReleasedAfterMs = 100;
+constexpr DWORD kReleasedAfterMs = 200;
 UINT heldKey = 0;   // the virtual key of the press taken last, until it has come up
 bool seenUp = false;
 DWORD upSince = 0;  // tick count at which it was first seen up

@@ -108,9 +108,10 @@ TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c"}; }, 5000));
   EXPECT_EQ(ReadFileText(DefaultListPath()), c + "\r\n");
 
-  // Nothing selected now: the first entry is Remove All Images, which asks first.
-  ASSERT_EQ(ListBoxSelection(list), -1);
-  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));
+  // The entry that took its place is selected: the first entry would remove
+  // it, the second is Remove All Images, which asks first.
+  ASSERT_EQ(ListBoxSelection(list), 0);
+  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND ask = WaitForDialog(vd.Pid(), kMainTitle);
   ASSERT_TRUE(ask);
   PressButton(ask, IDYES);
