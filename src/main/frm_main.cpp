@@ -197,13 +197,15 @@ void FrmMain::EntryRemoved(int index) {
 void FrmMain::SelectionChanged(int index) { SelectQuietly(index); }
 
 void FrmMain::StyleChanged(int style) {
+  if (lstStyle.ListIndex() == style) {
+    // Already there, maybe where the user moved in the open list: only the label follows.
+    lblStyle.SetText(style >= 0 ? lstStyle.List(style) : std::string());
+    return;
+  }
   // The program's choice, not the user's pick, even when it closes a style
-  // list the user had open (and had moved to this very entry).
+  // list the user had open.
   forms::ScopedFlag byProgram(styleSetByProgram_);
-  if (lstStyle.ListIndex() != style)
-    lstStyle.SetListIndex(style);
-  else
-    lstStyle_SelectionMoved();
+  lstStyle.SetListIndex(style);
 }
 
 int FrmMain::SelectedIndex() const { return app().list.Selected(); }
