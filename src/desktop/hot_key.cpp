@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 
 #include "app/app_state.h"
@@ -21,19 +20,39 @@ HotKeyHooks hooks;
 bool hotKeyRegistered = false;
 bool subclassed = false;
 
-// Presses that follow one another closer than a held key's auto-repeat are
-// one press: the repeats of a held key where MOD_NOREPEAT is not honoured
-// (Windows before 7, Wine), and a hasty double press.
-bool pressedBefore = false;
-DWORD lastPressAt = 0;  // message time of the last press, taken or not
+// A held key is one press. Where MOD_NOREPEAT is not honoured (Windows
+// before 7, Wine) the key's auto-repeats arrive as presses too: a press is a
+// repeat until the key taken last has been seen up. While it is down, a timer
+// watches for it to come up, and counts it up once it has stayed up for a
+// fifth of a second: a bounce, or a key state read back wrong for a moment
+// (Wine's, for keys sent with SendInput, can read up between two repeats),
+// then makes no press of the next repeat. A deliberate second press comes
+// later than that after the first one's release.
+constexpr UINT_PTR kKeyUpTimerId = 0x484B;
+constexpr UINT kKeyUpPollMs = 25;
+constexpr DWORD kReleasedAfterMs = 200;
+UINT heldKey = 0;   // the virtual key of the press taken last, until it has come up
+bool seenUp = false;
+DWORD upSince = 0;  // tick count at which it was first seen up
 
-// The longest gap between a held key's repeats: the keyboard's delay before
-// the first repeat (250-1000 ms), or its slowest repeat period (400 ms).
-DWORD RepeatGapMs() {
-  int delay = 1;
-  ::SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
-  const DWORD first = static_cast<DWORD>(std::clamp(delay, 0, 3) + 1) * 250;
-  return std::max<DWORD>(first, 400) + 100;
+void StopWatchingKey() {
+  if (heldKey && hooks.window) ::KillTimer(hooks.window, kKeyUpTimerId);
+  heldKey = 0;
+}
+
+void WatchKeyUp() {
+  if (!heldKey) return;
+  if (::GetAsyncKeyState(static_cast<int>(heldKey)) & 0x8000) {
+    seenUp = false;
+    return;
+  }
+  const DWORD now = ::GetTickCount();
+  if (!seenUp) {
+    seenUp = true;
+    upSince = now;
+  } else if (now - upSince >= kReleasedAfterMs) {
+    StopWatchingKey();
+  }
 }
 
 struct Choice {
@@ -88,6 +107,10 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
     }
     return 1;
   }
+  if (msg == WM_TIMER && wParam == kKeyUpTimerId) {
+    WatchKeyUp();
+    return 0;
+  }
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, &HotKeyWindowProc, kSubclassId);
   return ::DefSubclassProc(h, msg, wParam, lParam);
 }
@@ -124,9 +147,10 @@ bool ApplyHotKey() {
 }
 
 void OnHotKey(int /*id*/) {
-  const DWORD at = static_cast<DWORD>(::GetMessageTime());
-  const bool repeat = pressedBefore && at - lastPressAt < RepeatGapMs();
-  pressedBefore = true;
-  lastPressAt = at;
-  if (!repeat && hooks.pressed) hooks.pressed();
+  const UINT vk = vd::HotKeyVirtualKey(StoredChoice().key);
+  if (heldKey == vk) return;  // not up since the press taken last: a repeat
+  StopWatchingKey();
+  seenUp = false;
+  if (hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
+  if (hooks.pressed) hooks.pressed();
 }

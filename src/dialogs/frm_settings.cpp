@@ -303,7 +303,7 @@ void FrmSettings::lblExample_Click() {
 
 void FrmSettings::cmdHelpHotKey_Click() {
   const vd::Settings& s = app().settings;
-  forms::MsgBox("You can select a Hot Key using which you can change thw wallpaper at amy time\r\n"
+  forms::MsgBox("You can select a Hot Key using which you can change the wallpaper at any time\r\n"
                 "Your current Hot Key is '" +
                     vd::HotKeyName(vd::TextAsIndex(s.hotModifier), s.hotCombi) + "'",
                 MB_OK | MB_ICONINFORMATION, forms::kProgramTitle, Handle());

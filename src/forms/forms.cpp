@@ -116,8 +116,19 @@ UINT WindowDpi(HWND window) {
 bool HandleDialogKeys(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   Form* form = FormOf(msg.hwnd);
-  if (!form || !form->dialogKeys_ || !form->hwnd_) return false;
-  return ::IsDialogMessageA(form->hwnd_, &msg) != FALSE;
+  if (!form || !form->hwnd_) return false;
+  if (form->dialogKeys_) return ::IsDialogMessageA(form->hwnd_, &msg) != FALSE;
+  // Any other form takes only Tab and Shift+Tab: its controls keep Enter,
+  // Esc and the arrows for themselves.
+  if (msg.wParam != VK_TAB || (::GetKeyState(VK_CONTROL) & 0x8000) || (::GetKeyState(VK_MENU) & 0x8000)) return false;
+  if (msg.message == WM_KEYDOWN) {
+    HWND focus = ::GetFocus();
+    const bool back = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if (HWND next = ::GetNextDlgTabItem(form->hwnd_, focus && ::IsChild(form->hwnd_, focus) ? focus : nullptr, back))
+      ::SetFocus(next);
+    return true;
+  }
+  return msg.message == WM_CHAR || msg.message == WM_KEYUP;
 }
 
 void DoEvents() {
@@ -723,23 +734,6 @@ bool Form::HandleDialogMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
       result = 0;
       return true;
     }
-    case WM_ACTIVATE: {
-      // As a dialog does: the focus goes back where it was when the window
-      // comes back, and starts on the first control.
-      HWND focus = ::GetFocus();
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
-        return false;
-      }
-      if (HIWORD(wParam)) return false;  // minimised
-      HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(hwnd_, lastFocus_) ? lastFocus_ : nullptr;
-      if (!target && firstFocus_ && firstFocus_->hwnd_) target = firstFocus_->hwnd_;
-      if (!target) target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-      if (!target) return false;
-      ::SetFocus(target);
-      result = 0;
-      return true;
-    }
     default:
       return false;
   }
@@ -787,11 +781,36 @@ LRESULT CALLBACK Form::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
   }
 }
 
+bool Form::CanTakeFocus(HWND w) const {
+  return w && ::IsWindow(w) && ::IsChild(hwnd_, w) && ::IsWindowVisible(w) && ::IsWindowEnabled(w);
+}
+
+bool Form::RestoreFocus() {
+  // As the dialog manager does for every form: the keyboard goes back to the
+  // control that had it before another window (a dialog, a message box) was
+  // active, else to the first control Tab reaches.
+  HWND target = CanTakeFocus(lastFocus_) ? lastFocus_ : nullptr;
+  if (!target && firstFocus_ && CanTakeFocus(firstFocus_->hwnd_)) target = firstFocus_->hwnd_;
+  if (!target) target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (!CanTakeFocus(target)) return false;
+  ::SetFocus(target);
+  return true;
+}
+
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  // Noted before the form's own handler, which may hide the control that has it.
+  if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+    HWND focus = ::GetFocus();
+    if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+  }
   if (OnMessage(msg, wParam, lParam, result)) return result;
   if (dialogKeys_ && HandleDialogMessage(msg, wParam, lParam, result)) return result;
   switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam)) break;  // leaving, or minimised
+      if (RestoreFocus()) return 0;
+      break;  // no control to take it: the form itself has it
     case WM_DPICHANGED:
       // Moved to a monitor of another scale: everything again at the new DPI.
       RelayoutForDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

@@ -320,6 +320,8 @@ class Form {
   void Register(Timer* t) { timers_[t->id_] = t; }
   bool HandleDialogMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void ShowDefaultButton(HWND focus);
+  bool CanTakeFocus(HWND w) const;
+  bool RestoreFocus();
   void RelayoutForDpi(UINT dpi, const RECT* suggested);
   friend bool HandleDialogKeys(MSG& msg);
 

@@ -93,6 +93,44 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 
+// Owns one reference to a COM object.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { Reset(); }
+  ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      p_ = std::exchange(o.p_, nullptr);
+    }
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+
+  T* Get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For functions that hand out a new reference.
+  void** PutVoid() {
+    Reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  T** Put() {
+    Reset();
+    return &p_;
+  }
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
 // Selects an object into a DC for the guard's lifetime.
 class ScopedSelect {
  public:

@@ -82,7 +82,11 @@ FrmMain::FrmMain() {
   lstTime.Click = [this] { lstTime_Click(); };
   lstTime.LostFocus = [this] { lstTime.SetVisible(false); };
   lblStyle.MouseUp = [this](const forms::MouseArgs& m) { lblStyle_MouseUp(m); };
-  lstStyle.Click = [this] { lstStyle_Click(); };
+  // Moving through the open list (arrow keys, a press being dragged) picks
+  // nothing; a click on an entry or Enter does.
+  lstStyle.Click = [this] { lstStyle_SelectionMoved(); };
+  lstStyle.MouseUp = [this](const forms::MouseArgs& m) { lstStyle_MouseUp(m); };
+  lstStyle.KeyDown = [this](int key, int shift) { return lstStyle_KeyDown(key, shift); };
   lstStyle.LostFocus = [this] { lstStyle_LostFocus(); };
   imgList.Click = [this] { imgList_Click(); };
   imgList.DblClick = [this] { imgList_DblClick(); };
@@ -193,7 +197,11 @@ void FrmMain::EntryRemoved(int index) {
 void FrmMain::SelectionChanged(int index) { SelectQuietly(index); }
 
 void FrmMain::StyleChanged(int style) {
-  if (lstStyle.ListIndex() == style) return;
+  if (lstStyle.ListIndex() == style) {
+    // Already there, maybe where the user moved in the open list: only the label follows.
+    lblStyle.SetText(style >= 0 ? lstStyle.List(style) : std::string());
+    return;
+  }
   // The program's choice, not the user's pick, even when it closes a style
   // list the user had open.
   forms::ScopedFlag byProgram(styleSetByProgram_);
@@ -425,23 +433,60 @@ void FrmMain::lstTime_Click() {
 
 void FrmMain::lblStyle_MouseUp(const forms::MouseArgs& m) {
   if (m.button != forms::kLeftButton) return;
+  ShowChosenStyleInList();
   lstStyle.SetVisible(true);
   lstStyle.BringToFront();
   lstStyle.SetFocus();
 }
 
-void FrmMain::lstStyle_Click() {
+void FrmMain::ShowChosenStyleInList() {
+  if (lstStyle.Handle())
+    ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, static_cast<WPARAM>(app().list.Style()), 0);
+}
+
+void FrmMain::lstStyle_SelectionMoved() {
+  if (!styleSetByProgram_) return;  // the user browsing the open list
   HideDropDown(lstStyle);
-  int i = lstStyle.ListIndex();
+  const int i = lstStyle.ListIndex();
   lblStyle.SetText(i >= 0 ? lstStyle.List(i) : std::string());
-  if (!styleSetByProgram_) app().list.SetStyle(i);
+}
+
+void FrmMain::lstStyle_MouseUp(const forms::MouseArgs& m) {
+  if (m.button != forms::kLeftButton || !lstStyle.Visible()) return;
+  const LRESULT hit = ::SendMessageA(lstStyle.Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(m.x, m.y));
+  if (HIWORD(hit)) return;  // released outside the entries
+  ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, LOWORD(hit), 0);
+  lstStyle_Click();
+}
+
+bool FrmMain::lstStyle_KeyDown(int key, int shift) {
+  if (shift != 0) return false;
+  if (key == VK_RETURN) {
+    lstStyle_Click();
+    return true;
+  }
+  if (key == VK_ESCAPE) {
+    HideDropDown(lstStyle);
+    return true;
+  }
+  return false;
+}
+
+void FrmMain::lstStyle_Click() {
+  const int i = lstStyle.ListIndex();
+  if (i < 0) return;
+  // The model first: closing the list afterwards puts back the style it holds.
+  app().list.SetStyle(i);
+  app().list.SetManualStyle(true);
+  lblStyle.SetText(lstStyle.List(i));
+  HideDropDown(lstStyle);
+  vdapp::RequestPreview(false);
 }
 
 void FrmMain::lstStyle_LostFocus() {
+  // Closing the list without a pick changes nothing; it opens on the chosen style next time.
   lstStyle.SetVisible(false);
-  if (styleSetByProgram_) return;  // closed by the program: no pick was made
-  app().list.SetManualStyle(true);
-  vdapp::RequestPreview(false);
+  ShowChosenStyleInList();
 }
 
 void FrmMain::CloseStyleList() {
@@ -525,10 +570,10 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
   lastMouseY_ = m.y;
   // Dragging the bare window moves it, as if its caption had been grabbed.
   if (m.button == forms::kLeftButton) DragWindow(Handle());
-  ResetHoverPictures();
+  ResetHoverPictures(true);
 }
 
-void FrmMain::ResetHoverPictures() {
+void FrmMain::ResetHoverPictures(bool keepKeyboard) {
   if (hoveredButton_ >= 0) {
     int old = hoveredButton_;
     hoveredButton_ = -1;
@@ -539,11 +584,19 @@ void FrmMain::ResetHoverPictures() {
     imgMin.Invalidate();
     imgClose.Invalidate();
   }
-  lstStyle.SetVisible(false);
-  lstTime.SetVisible(false);
+  if (keepKeyboard) {
+    // The keyboard goes on in the image list, not in a hidden drop-down.
+    HideDropDown(lstStyle);
+    HideDropDown(lstTime);
+  } else {
+    lstStyle.SetVisible(false);
+    lstTime.SetVisible(false);
+  }
 }
 
-void FrmMain::Form_LostFocus() { ResetHoverPictures(); }
+// Another window becomes active: focus moves nowhere here; the forms layer
+// gives it back to the control that had it when this window is active again.
+void FrmMain::Form_LostFocus() { ResetHoverPictures(false); }
 
 void FrmMain::PaintSkin(HDC dc) { DrawImage(dc, 0, 0, skin_); }
 

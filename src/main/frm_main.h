@@ -67,7 +67,7 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void PaintButton(int index, HDC dc, const RECT& rc);
   void Form_MouseMove(const forms::MouseArgs& m);
   void Form_LostFocus();
-  void ResetHoverPictures();
+  void ResetHoverPictures(bool keepKeyboard);
   void PaintSkin(HDC dc);
   void PaintCtrl(int index, HDC dc, const RECT& rc);
   void imgMin_MouseMove();
@@ -89,8 +89,13 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void lblTime_MouseUp(const forms::MouseArgs& m);
   void HideDropDown(forms::ListBox& list);
   void lstTime_Click();
+  // The user's pick of the entry selected in the style list.
   void lstStyle_Click();
+  void lstStyle_SelectionMoved();
+  void lstStyle_MouseUp(const forms::MouseArgs& m);
+  bool lstStyle_KeyDown(int key, int shift);
   void lstStyle_LostFocus();
+  void ShowChosenStyleInList();
   void lblStyle_MouseUp(const forms::MouseArgs& m);
 
   vd::Image preview_;

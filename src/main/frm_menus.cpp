@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/list_store.h"
 #include "app/wallpaper_change.h"
@@ -214,7 +216,19 @@ void FrmMenus::mnuDel_Click() {
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
   // The entry the user meant, even when a change selects another before this runs.
-  Submit("Remove", [i, path = a.list.At(i).FullPath()] { vdapp::RemoveEntry(i, path); });
+  Submit("Remove", [i, path = a.list.At(i).FullPath()] {
+    vdapp::WallpaperModel& list = app().list;
+    const int before = list.Count();
+    vdapp::RemoveEntry(i, path);
+    if (list.Count() == before) return;  // gone or moved already: the selection is someone else's
+    // The entry that took its place, or the new last one, is selected and shown.
+    list.Select(std::min(i, list.Count() - 1));
+    if (list.Selected() >= 0) {
+      vdapp::RequestPreview(false);
+    } else {
+      frmMain().SetPreview(vd::Image());
+    }
+  });
 }
 
 void FrmMenus::mnuEdit_Click() {
@@ -237,7 +251,7 @@ void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
 void FrmMenus::mnuAFiles_Click() {
   Submit("Add File", [] {
     vdapp::AddPictures(ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
-                                           "Select image ...", "OPEN"));
+                                           "Select image ...", "OPEN", DialogPlace::Pictures));
   });
 }
 
@@ -263,7 +277,8 @@ void FrmMenus::SaveListAs() {
   FrmMain& m = frmMain();
   for (;;) {
     std::string name =
-        ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save");
+        ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save",
+                       DialogPlace::Lists);
     Label1.SetText(name);
     if (name.empty()) return;
     name = vd::WithListFileExtension(name);
@@ -286,7 +301,7 @@ void FrmMenus::SaveListAs() {
 void FrmMenus::mnuListLoad_Click() {
   Submit("Load List", [] {
     const std::string name = ShowFileDialog(frmMain().Handle(), FilterText(kListFilter, sizeof kListFilter),
-                                            "Open Wallpapers' List", "OPEN");
+                                            "Open Wallpapers' List", "OPEN", DialogPlace::Lists);
     if (name.empty()) return;
     vdapp::LoadList(name, true);
     vdapp::SaveList(std::string());

@@ -1,9 +1,8 @@
 #include "main/xfolder.h"
 
-#include <shlobj.h>
-
 #include "app/app_state.h"
 #include "app/list_store.h"
+#include "dialogs/file_dialogs.h"
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
 #include "engine/wallpaper_list.h"
@@ -23,18 +22,8 @@ XFolder& FolderLister() {
 void XFolder::SetFilter(const std::string& f) { filter_ = vd::StripFilterStars(f); }
 
 std::string XFolder::browseFolder() {
-  BROWSEINFOA bi{};
-  bi.hwndOwner = owner_ ? owner_ : frmMain().Handle();
-  bi.lpszTitle = dialogTitle_.c_str();
-  bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
-  std::string chosen;
-  if (PIDLIST_ABSOLUTE item = ::SHBrowseForFolderA(&bi)) {
-    char path[MAX_PATH * 4] = {};
-    if (::SHGetPathFromIDListA(item, path)) chosen = path;
-    ::CoTaskMemFree(item);
-  }
-  currentFolder_ = chosen;
-  return chosen;
+  currentFolder_ = ShowFolderDialog(owner_ ? owner_ : frmMain().Handle(), dialogTitle_);
+  return currentFolder_;
 }
 
 void XFolder::ListFiles(bool clearAll) {

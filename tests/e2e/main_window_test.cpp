@@ -342,5 +342,136 @@ TEST_F(MainWindowTest, ListKeysApplyRemoveAndOpenTheImageMenuAtTheEntry) {
   EXPECT_NE(stored->find("green"), std::string::npos) << *stored;
 }
 
+
+TEST_F(MainWindowTest, LeavingTheStylePickerPicksNothingAndOnlyAClickOrEnterOnAnEntryHolds) {
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "1");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\a small.bmp", 300, 200, "bmp", 0x0000FF));  // suggests Tiled
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\b screen.bmp", 800, 600, "bmp", 0xFF0000));  // suggests Stretched
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  HWND list = ::GetDlgItem(main, ids::imgList), styles = ::GetDlgItem(main, ids::lstStyle);
+  auto style = [&] { return ControlText(main, ids::lblStyle); };
+  auto desktop = [](const char* name) { return RegRead(HKEY_CURRENT_USER, kDesktopKey, name).value_or("?"); };
+  auto openPicker = [&] {
+    LeftClick(::GetDlgItem(main, ids::lblStyle));
+    return WaitUntil([&] { return IsVisible(styles) && FocusIn(main) == styles; }, 3000);
+  };
+  // Enter in the image list applies its selected entry.
+  auto applyWithEnter = [&] {
+    ::DeleteFileA(BitmapPath().c_str());
+    EXPECT_TRUE(WaitUntil([&] { return FocusIn(main) == list; }, 3000)) << "the keyboard is in the image list";
+    PressKeys({VK_RETURN});
+    return WaitUntil([&] { return FileExists(BitmapPath()) && !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); },
+                     10000);
+  };
+  ClickListItem(list, 1);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1 && style() == "Stretched"; }, 5000));
+
+  // Open, move with the arrows, leave with Esc: nothing is picked.
+  ASSERT_TRUE(openPicker());
+  PressKeys({VK_DOWN});
+  ::Sleep(300);
+  EXPECT_TRUE(IsVisible(styles)) << "an arrow key moves in the list and leaves it open";
+  EXPECT_EQ(style(), "Stretched") << "an arrow key is no pick";
+  PressKeys({VK_ESCAPE});
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(styles); }, 3000)) << "Esc closes the list";
+  EXPECT_EQ(style(), "Stretched");
+  // Opened and left by a click elsewhere (the image list takes the focus).
+  ASSERT_TRUE(openPicker());
+  ClickListItem(list, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsVisible(styles) && ListBoxSelection(list) == 0; }, 3000));
+  // The small picture then takes its own suggestion, on the desktop and on the label.
+  ASSERT_TRUE(applyWithEnter());
+  EXPECT_EQ(style(), "Tiled") << "leaving the list made the style a hand pick";
+  EXPECT_EQ(desktop("TileWallpaper"), "1");
+
+  // Enter on an entry is a pick: Centered holds for the other picture.
+  ASSERT_TRUE(openPicker());
+  EXPECT_EQ(ListBoxSelection(styles), 1) << "the list opens on the style shown";
+  PressKeys({VK_UP});
+  PressKeys({VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(styles) && style() == "Centered"; }, 3000)) << style();
+  ClickListItem(list, 1);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 3000));
+  ASSERT_TRUE(applyWithEnter());
+  EXPECT_EQ(style(), "Centered");
+  EXPECT_EQ(desktop("TileWallpaper"), "0");
+  EXPECT_EQ(desktop("WallpaperStyle"), "0");
+
+  // A click on "Tiled" is a pick too, and holds.
+  ASSERT_TRUE(openPicker());
+  ClickListItem(styles, 1);
+  EXPECT_TRUE(WaitUntil([&] { return !IsVisible(styles) && style() == "Tiled"; }, 3000)) << style();
+  ASSERT_TRUE(applyWithEnter());
+  EXPECT_EQ(style(), "Tiled");
+  EXPECT_EQ(desktop("TileWallpaper"), "1");
+}
+
+TEST_F(MainWindowTest, KeyboardStaysInTheListAfterPropertiesAndDeleteSelectsTheEntryThatTookItsPlace) {
+  FixedStyle(2);
+  const std::string dir = Temp() / "pics";
+  MakeFolder(dir);
+  const std::uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF};
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\a red.bmp", 64, 48, "bmp", colours[0]));
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\b green.bmp", 64, 48, "bmp", colours[1]));
+  ASSERT_TRUE(MakeSolidPicture(dir + "\\c blue.bmp", 64, 48, "bmp", colours[2]));
+  Process vd = StartVd("-n " + dir);
+  HWND main = MainWindow(vd);
+  ASSERT_TRUE(IsVisible(main));
+  HWND list = ::GetDlgItem(main, ids::imgList);
+  const RECT preview = ScreenRect(::GetDlgItem(main, ids::imgPreview));
+  auto previewShows = [&](std::uint32_t colour) {
+    return WaitUntil([&] {
+      return ColourDistance(ScreenPixel((preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2),
+                            colour) <= 8;
+    }, 5000);
+  };
+  ClickListItem(list, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == main && FocusIn(main) == list; }, 5000));
+  PressKeys({VK_DOWN});
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 3000));
+  ASSERT_TRUE(previewShows(colours[1]));
+
+  // Properties from the menu key, closed with Enter: the keys work in the list at once.
+  PressKeys({VK_APPS});
+  HWND menu = WaitForPopupMenu(5000);
+  ASSERT_TRUE(menu);
+  MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  HWND box = WaitForDialog(vd.Pid(), "b green");
+  ASSERT_TRUE(box) << "Properties shows its box";
+  PressKeys({VK_RETURN});
+  ASSERT_TRUE(WaitDialogGone(box));
+  EXPECT_TRUE(WaitUntil([&] { return FocusIn(main) == list; }, 3000)) << "the list has the keyboard again";
+  PressKeys({VK_TAB});
+  ::Sleep(200);
+  EXPECT_EQ(FocusIn(main), list) << "Tab comes round to the list";
+  PressKeys({VK_DOWN});
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 2; }, 3000)) << "Down moves the selection";
+  PressKeys({VK_UP});
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 3000));
+
+  // Delete the middle entry: the one that took its place is selected and previewed.
+  PressKeys({VK_DELETE});
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 2u; }, 5000));
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"a red", "c blue"}));
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 3000)) << ListBoxSelection(list);
+  EXPECT_TRUE(previewShows(colours[2])) << "the preview shows the entry selected now";
+  // Delete the last: the new last.
+  PressKeys({VK_DELETE});
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 1u; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 3000));
+  EXPECT_TRUE(previewShows(colours[0]));
+  // The Remove menu's own entry does the same; an empty list shows no picture.
+  ::PostMessageA(main, WM_COMMAND, ids::mnuSSel, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxItems(list).empty(); }, 5000));
+  EXPECT_EQ(ListBoxSelection(list), -1);
+  EXPECT_TRUE(previewShows(0x5A6473)) << "the empty preview";
+  const std::optional<std::string> stored = ReadFileText(DefaultListPath());
+  EXPECT_TRUE(!stored || stored->find(".bmp") == std::string::npos) << *stored;
+}
 }  // namespace
 }  // namespace e2e

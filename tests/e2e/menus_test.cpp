@@ -2,6 +2,9 @@
 // entries, saving and loading list files, editing a picture, its properties
 // and the sort choice.
 #include "harness.h"
+
+#include <shlobj.h>
+
 #include "main/control_ids.h"
 #include "pictures.h"
 #include "ui.h"
@@ -105,9 +108,10 @@ TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c"}; }, 5000));
   EXPECT_EQ(ReadFileText(DefaultListPath()), c + "\r\n");
 
-  // Nothing selected now: the first entry is Remove All Images, which asks first.
-  ASSERT_EQ(ListBoxSelection(list), -1);
-  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));
+  // The entry that took its place is selected: the first entry would remove
+  // it, the second is Remove All Images, which asks first.
+  ASSERT_EQ(ListBoxSelection(list), 0);
+  ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND ask = WaitForDialog(vd.Pid(), kMainTitle);
   ASSERT_TRUE(ask);
   PressButton(ask, IDYES);
@@ -189,6 +193,130 @@ TEST_F(MenusTest, SaveListAsksBeforeReplacingAndLoadListReplacesTheList) {
   AnswerFileDialog(open, lists + "\\other.vdl");
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c", "a"}; }, 10000));
   EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == c + "\r\n" + a + "\r\n"; }, 5000));
+}
+
+// The user's own folder of that kind in this prefix.
+std::string KnownFolderPath(REFKNOWNFOLDERID id) {
+  PWSTR raw = nullptr;
+  std::string path;
+  if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &raw))) path = Utf8(raw);
+  ::CoTaskMemFree(raw);
+  return path;
+}
+
+// The visible dialog of the process, whatever its title.
+HWND WaitForAnyDialog(DWORD pid, int timeoutMs = 10000) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(w, &owner);
+          if (owner == pid && ::IsWindowVisible(w)) return (found = w) != nullptr;
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
+TEST_F(MenusTest, FileDialogsOpenWhereTheUserLastWasWithThatKindAlsoAfterARestart) {
+  const std::string pictures = KnownFolderPath(FOLDERID_Pictures), documents = KnownFolderPath(FOLDERID_Documents);
+  ASSERT_FALSE(pictures.empty());
+  ASSERT_FALSE(documents.empty());
+  MakeFolder(pictures);
+  MakeFolder(documents);
+  // Names no other test uses, removed afterwards: these folders are the prefix's own.
+  const std::string inPictures = pictures + "\\vd first pick.bmp", inDocuments = documents + "\\vd first list.vdl";
+  struct Cleanup {
+    std::vector<std::string> files;
+    ~Cleanup() {
+      for (const std::string& f : files) ::DeleteFileA(f.c_str());
+    }
+  } cleanup{{inPictures, inDocuments}};
+  ASSERT_TRUE(MakeSolidPicture(inPictures, 8, 8, "bmp", 0x808080));
+  const std::string pics = Temp() / "pics", lists = Temp() / "lists";
+  MakeFolder(pics);
+  MakeFolder(pics + "\\sub");
+  MakeFolder(lists);
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\one.bmp", 8, 8, "bmp", 0xFF0000));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\two.bmp", 8, 8, "bmp", 0x00FF00));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\three.bmp", 8, 8, "bmp", 0x0000FF));
+  ASSERT_TRUE(MakeSolidPicture(pics + "\\sub\\deep.bmp", 8, 8, "bmp", 0xFFFF00));
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  // A name typed without a folder is taken from the folder the dialog shows.
+  auto addFile = [&](const std::string& name) {
+    if (!ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN})) return false;
+    HWND dlg = WaitForDialog(vd.Pid(), "Select image ...");
+    if (!dlg) return false;
+    AnswerFileDialog(dlg, name);
+    return WaitDialogGone(dlg);
+  };
+  auto stored = [&] { return ReadFileText(DefaultListPath()).value_or(""); };
+  auto has = [&](const std::string& path) {
+    return WaitUntil([&] { return stored().find(path + "\r\n") != std::string::npos; }, 5000);
+  };
+
+  // The first time in Pictures; then where the last file came from.
+  ASSERT_TRUE(addFile("vd first pick.bmp"));
+  EXPECT_TRUE(has(inPictures)) << stored();
+  ASSERT_TRUE(addFile(pics + "\\one.bmp"));
+  EXPECT_TRUE(has(pics + "\\one.bmp")) << stored();
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "LastPictureFolder"), pics);
+  ASSERT_TRUE(addFile("two.bmp"));
+  EXPECT_TRUE(has(pics + "\\two.bmp")) << stored();
+
+  // Add Folder: the picker with a path box, opened in the same folder.
+  ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND picker = WaitForAnyDialog(vd.Pid());
+  ASSERT_TRUE(picker);
+  EXPECT_NE(WindowText(picker), "Browse for Folder") << "the older folder tree";
+  ASSERT_TRUE(FileNameBox(picker)) << "a path box";
+  AnswerFolderDialog(picker, "sub");
+  ASSERT_TRUE(WaitDialogGone(picker));
+  EXPECT_TRUE(has(pics + "\\sub\\deep.bmp")) << stored();
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "LastPictureFolder"), pics + "\\sub");
+
+  // Lists: the first time in Documents, then where the last list went; Load and Save share it.
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_RETURN}));
+  HWND save = WaitForDialog(vd.Pid(), "Save Current list as ...");
+  ASSERT_TRUE(save);
+  AnswerFileDialog(save, "vd first list");
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(inDocuments); }, 5000)) << "saved in Documents";
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_RETURN}));
+  save = WaitForDialog(vd.Pid(), "Save Current list as ...");
+  ASSERT_TRUE(save);
+  AnswerFileDialog(save, lists + "\\kept");
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(lists + "\\kept.vdl"); }, 5000));
+  WriteFileText(lists + "\\short.vdl", pics + "\\three.bmp\r\n");
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_DOWN, VK_RETURN}));
+  HWND load = WaitForDialog(vd.Pid(), "Open Wallpapers' List");
+  ASSERT_TRUE(load);
+  AnswerFileDialog(load, "short.vdl");
+  EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"three"}; }, 10000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "LastListFolder"), lists);
+
+  // After a restart both kinds still open where they were left.
+  ::PostMessageA(main, WM_COMMAND, ids::mnuExit, 0);
+  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  ASSERT_TRUE(ask);
+  PressButton(ask, IDYES);
+  ASSERT_TRUE(vd.WaitExit(10000));
+  Process again = StartVd();
+  main = MainWindow(again);
+  ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
+  HWND dlg = WaitForDialog(again.Pid(), "Select image ...");
+  ASSERT_TRUE(dlg);
+  AnswerFileDialog(dlg, "deep.bmp");
+  ASSERT_TRUE(WaitDialogGone(dlg));
+  EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"three", "deep"}; }, 10000))
+      << "added from the folder used last";
+  ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_DOWN, VK_RETURN}));
+  load = WaitForDialog(again.Pid(), "Open Wallpapers' List");
+  ASSERT_TRUE(load);
+  AnswerFileDialog(load, "kept.vdl");
+  EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 4u; }, 10000)) << "loaded from the list folder";
 }
 
 TEST_F(MenusTest, EditPictureStartsOnlyTheSystemsEditorByItsFullPathOrSaysItCannot) {

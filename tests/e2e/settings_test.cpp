@@ -348,6 +348,53 @@ TEST_F(SettingsTest, EachPressOrChangeCommandGivesOneChangeHowEverRepeatedOrHeld
   EXPECT_TRUE(::IsWindowEnabled(main));
 }
 
+TEST_F(SettingsTest, SeparatePressesSoonAfterAChangeEachChangeAndAHeldKeyChangesOnce) {
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  const std::uint32_t colours[] = {0xCC3333, 0x33CC33, 0x3333CC, 0xCCCC33, 0x33CCCC};
+  std::string list;
+  for (int i = 0; i < 5; ++i) {
+    const std::string pic = Temp() / ("p" + std::to_string(i) + ".bmp");
+    ASSERT_TRUE(MakeSolidPicture(pic, 16, 16, "bmp", colours[i]));
+    list += pic + "\r\n";
+  }
+  WriteFileText(DefaultListPath(), list);
+  Process vd = StartVd();
+  HWND main = MainWindow(vd), lb = ::GetDlgItem(main, ids::imgList);
+  // The change to entry i has ended and shows.
+  auto changedTo = [&](int i) {
+    return WaitUntil(
+        [&] {
+          const std::optional<Bitmap> bmp = ReadBmp(BitmapPath());
+          return ListBoxSelection(lb) == i && bmp && ColourDistance(bmp->At(512, 384), colours[i]) <= 24 &&
+                 !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle) && ::IsWindowEnabled(main);
+        },
+        10000, 10);
+  };
+
+  // Each press 0.3 s after the change before it has ended is a change of its own.
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) ::Sleep(300);
+    PressKey(VK_F7);
+    ASSERT_TRUE(changedTo(i)) << "press " << i << " was swallowed: " << ListBoxSelection(lb);
+  }
+
+  // Held for two seconds, auto-repeating every 33 ms as a keyboard does: one change.
+  ::Sleep(300);
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_F7;
+  for (int i = 0; i < 60; ++i) {
+    ::SendInput(1, &in, sizeof in);
+    ::Sleep(33);
+  }
+  in.ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(1, &in, sizeof in);
+  EXPECT_TRUE(changedTo(3));
+  ::Sleep(1500);
+  EXPECT_EQ(ListBoxSelection(lb), 3) << "a held key is one press";
+}
+
 TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDefaults) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Hot Modifier", "abc");
@@ -690,7 +737,7 @@ TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrDeleted) {
   WaitUntil([&] { return ControlText(dlg, ids::lblHot) == "Selected keys:F6"; }, 3000);
   Click(dlg, ids::cmdHelpHotKey);
   EXPECT_EQ(Answer(vd.Pid(), "Vexa Desktop", IDOK),
-            "You can select a Hot Key using which you can change thw wallpaper at amy time\r\n"
+            "You can select a Hot Key using which you can change the wallpaper at any time\r\n"
             "Your current Hot Key is 'F7'");
 }
 

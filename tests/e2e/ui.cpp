@@ -111,6 +111,36 @@ void AnswerFileDialog(HWND dialog, const std::string& name) {
   PressButton(dialog, IDOK);
 }
 
+namespace {
+BOOL CALLBACK FindNameEdit(HWND w, LPARAM found) {
+  char cls[32] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (::lstrcmpiA(cls, "Edit") != 0 || !::IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+}  // namespace
+
+HWND FileNameBox(HWND dialog) {
+  // The classic dialog's name box, or the edit inside the newer dialog's name combo.
+  HWND box = ::GetDlgItem(dialog, 0x47c);
+  char cls[32] = {};
+  if (box) ::GetClassNameA(box, cls, sizeof cls);
+  if (box && ::lstrcmpiA(cls, "Edit") == 0) return box;
+  HWND found = nullptr;
+  ::EnumChildWindows(box ? box : dialog, &FindNameEdit, reinterpret_cast<LPARAM>(&found));
+  if (!found && box) ::EnumChildWindows(dialog, &FindNameEdit, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void AnswerFolderDialog(HWND dialog, const std::string& path) {
+  const std::wstring w = Wide(path);
+  DWORD_PTR r = 0;
+  ::SendMessageTimeoutW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()), SMTO_ABORTIFHUNG,
+                        3000, &r);
+  PressButton(dialog, IDOK);
+}
+
 std::string TrayTip() {
   // The notification area keeps each icon's tip in a tooltip window of its
   // own process; ask each tooltip for its tools, with the answer written into

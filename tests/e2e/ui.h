@@ -36,6 +36,11 @@ std::string MessageBoxText(HWND box);
 void PressButton(HWND dialog, int id);
 // Types name into a file dialog's name box and presses Open or Save.
 void AnswerFileDialog(HWND dialog, const std::string& name);
+// The name box of an open, save or folder dialog (the newer folder picker's
+// is a path box: a folder typed there, relative to the one shown, is picked).
+HWND FileNameBox(HWND dialog);
+// Types path into a folder picker's path box and presses its OK button.
+void AnswerFolderDialog(HWND dialog, const std::string& path);
 
 // The tip the notification area shows for the icon under the mouse.
 std::string TrayTip();
