@@ -257,6 +257,8 @@ TempDir::TempDir(const std::string& tag) {
           std::to_string(++counter);
   RemoveTree(path_);
   ::CreateDirectoryA(path_.c_str(), nullptr);
+  RemoveTree(LocalAppDataOf(path_));
+  ::CreateDirectoryA(LocalAppDataOf(path_).c_str(), nullptr);  // always there on Windows
 }
 
 TempDir::~TempDir() {
