@@ -397,6 +397,7 @@ TEST_F(RelayTest, WithoutVdPelorinStartsVdOnlyByItsFullPathNeverFromTheCurrentFo
     RegDeleteKeyTree(HKEY_CURRENT_USER, kProgramKey);
     RegWrite(HKEY_CURRENT_USER, kProgramKey, "InstalledDir", c.installedDir);
     ::DeleteFileA(DefaultListPath().c_str());
+    ::DeleteFileA((LocalAppDataOf(Temp().Path()) + "\\Vexa Desktop\\VDesk.ini").c_str());  // or it comes back
 
     told.clear();
     r = RelayTelling("-i " + red, downloads, c.pelorin, told);
