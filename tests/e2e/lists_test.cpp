@@ -266,6 +266,16 @@ TEST_F(ListsTest, OnlyPicturesTheSystemDecodesAreAddedAndAFolderSaysWhatItSkippe
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 3; }, 10000));
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp, c}));
 
+  // A change passes over the WebP entry without a word; picked, it says why.
+  ClickListItem(list, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 5000));
+  ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 2; }, 10000));
+  EXPECT_EQ(TakeMessage(vd, 1000), "");
+  ClickListItem(list, 1);
+  EXPECT_NE(TakeMessage(vd, 10000).find(webp + "\r\nis not a picture that can be read"), std::string::npos);
+  EXPECT_EQ(ListBoxItems(list).size(), 3u);
+
   // A folder: its pictures are added, and one message says what was skipped.
   Process relay = StartUtf8(PelorinExe(), "-n " + album, Temp().Path());
   EXPECT_TRUE(relay.WaitExit(30000)) << "Pelorin does not wait for the message";
