@@ -1,5 +1,6 @@
 #include "engine/list_file.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -104,6 +105,8 @@ EntryCheck CheckEntry(ListPathSpeller& speller, FileSystemPort& fs, const std::s
   if (!drive && !share) return {};
   std::string folder = SplitPath(slashed, 1);
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  // A share's root is only known with its backslash: "\\server\share\".
+  if (share && std::count(folder.begin() + 2, folder.end(), '\\') == 1) folder += '\\';
   // Something there (a file in the folder's place counts) rules the file out.
   if (fs.Attributes(folder)) return {};
   return {EntryPresence::Away, slashed};
