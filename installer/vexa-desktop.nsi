@@ -241,6 +241,7 @@ Section "Uninstall"
 
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"  ; made for us alone
 
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
     "Do you also want to remove your ${PRODUCT} settings, its own list of pictures and its wallpaper?$\r$\nYour pictures and the lists you saved are kept either way." \

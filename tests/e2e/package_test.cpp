@@ -181,15 +181,17 @@ class WineClassesView {
 };
 
 // TEMP of this process, so that what the shell starts (Pelorin, and the VD
-// it may start) uses the test's own temporary folder.
+// it may start) uses the test's own temporary folder, and application-data
+// folder, as the programs the harness starts do.
 class ScopedTempVariable {
  public:
   explicit ScopedTempVariable(const std::string& dir) {
-    for (const char* name : {"TEMP", "TMP"}) {
+    for (const char* name : {"TEMP", "TMP", "LOCALAPPDATA"}) {
       char buf[MAX_PATH * 4];
       DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
       saved_.emplace_back(name, n ? std::optional<std::string>(std::string(buf, n)) : std::nullopt);
-      ::SetEnvironmentVariableA(name, dir.c_str());
+      const std::string value = std::string(name) == "LOCALAPPDATA" ? LocalAppDataOf(dir) : dir;
+      ::SetEnvironmentVariableA(name, value.c_str());
     }
   }
   ~ScopedTempVariable() {
@@ -487,6 +489,8 @@ TEST_F(PackageTest, UninstallingWithTheSettingsRemovesTheListCopiesBitmapScratch
   const std::string associations = std::string(kClasses) + "\\SystemFileAssociations";
   const bool hadDirectoryShell = KeyExists(HKEY_CURRENT_USER, directoryShell);
   const bool hadAssociations = KeyExists(HKEY_CURRENT_USER, associations);
+  const std::string uninstallParent = std::string(kUninstallKey).substr(0, std::string(kUninstallKey).rfind('\\'));
+  const bool hadUninstallParent = KeyExists(HKEY_CURRENT_USER, uninstallParent);
   InstallSilently();
   Process vd = Start(InstalledVd(), "", Temp().Path());
   ASSERT_TRUE(WaitReady(vd));
@@ -530,6 +534,7 @@ TEST_F(PackageTest, UninstallingWithTheSettingsRemovesTheListCopiesBitmapScratch
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Tobrel's"));
   EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, directoryShell), hadDirectoryShell) << "no empty key left behind";
   EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, associations), hadAssociations);
+  EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, uninstallParent), hadUninstallParent);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
