@@ -77,7 +77,8 @@ Var WasRunning
 ; program at logoff (it saves nothing then: its list is saved after every
 ; change); one that does not end within 15 s is left alone and the user is
 ; told to exit it. Nothing has been replaced or removed by then.
-!macro CLOSE_RUNNING_VD prefix
+; who: the program that closes it, as the message names it.
+!macro CLOSE_RUNNING_VD prefix who
 Function ${prefix}CloseRunningVD
   StrCpy $WasRunning 0
   FindWindow $0 "ThunderRT6FormDC" "${PRODUCT}"
@@ -85,7 +86,7 @@ Function ${prefix}CloseRunningVD
     Return
   ${EndIf}
   StrCpy $WasRunning 1
-  MessageBox MB_OKCANCEL|MB_ICONINFORMATION "${PRODUCT} is running. Setup will close it before it goes on." \
+  MessageBox MB_OKCANCEL|MB_ICONINFORMATION "${PRODUCT} is running. ${who} will close it before it goes on." \
     /SD IDOK IDOK ask
   Abort
 ask:
@@ -127,8 +128,19 @@ ask:
   ${Loop}
 FunctionEnd
 !macroend
-!insertmacro CLOSE_RUNNING_VD ""
-!insertmacro CLOSE_RUNNING_VD "un."
+!insertmacro CLOSE_RUNNING_VD "" "Setup"
+!insertmacro CLOSE_RUNNING_VD "un." "The uninstaller"
+
+; A file VD writes, with the scratch names it writes it under first (the
+; first letter of the name becomes ~ or _) and the backup name the system
+; may leave while it replaces it (# or $).
+!macro DELETE_WITH_SCRATCH folder first rest
+  Delete "${folder}\${first}${rest}"
+  Delete "${folder}\~${rest}"
+  Delete "${folder}\_${rest}"
+  Delete "${folder}\#${rest}"
+  Delete "${folder}\$$${rest}"
+!macroend
 
 ; One Explorer command: <key>\shell\<verb> with its caption and command line.
 !macro VERB key verb caption option
@@ -215,7 +227,10 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   !insertmacro FOR_PICTURE_TYPES REMOVE_PICTURE_TYPE
+  DeleteRegKey /ifempty HKCU "${CLASSES}\SystemFileAssociations"
   DeleteRegKey HKCU "${CLASSES}\Directory\shell\${FOLDER_VERB}"
+  DeleteRegKey /ifempty HKCU "${CLASSES}\Directory\shell"
+  DeleteRegKey /ifempty HKCU "${CLASSES}\Directory"
   ; The list-file type goes only while it is still ours.
   ReadRegStr $0 HKCU "${CLASSES}\.vdl" ""
   ${If} $0 == "${LIST_PROGID}"
@@ -226,12 +241,20 @@ Section "Uninstall"
 
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"  ; made for us alone
 
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Do you also want to remove your ${PRODUCT} settings?$\r$\nYour pictures and wallpaper lists are kept either way." \
+    "Do you also want to remove your ${PRODUCT} settings, its own list of pictures and its wallpaper?$\r$\nYour pictures and the lists you saved are kept either way." \
     /SD IDNO IDNO keep_settings
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "SOFTWARE\${PUBLISHER}"
+  ; The default list and its copy, the wallpaper bitmap, the log, and
+  ; whatever an interrupted save left beside them.
+  !insertmacro DELETE_WITH_SCRATCH "$TEMP" "V" "Desk.ini"
+  !insertmacro DELETE_WITH_SCRATCH "$TEMP" "V" "exa Desktop.bmp"
+  !insertmacro DELETE_WITH_SCRATCH "$LOCALAPPDATA\${PRODUCT}" "V" "Desk.ini"
+  !insertmacro DELETE_WITH_SCRATCH "$LOCALAPPDATA\${PRODUCT}" "V" "D.log"
+  RMDir "$LOCALAPPDATA\${PRODUCT}"  ; only when empty
 keep_settings:
 
   Delete "$INSTDIR\VD.exe"

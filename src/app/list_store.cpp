@@ -75,6 +75,49 @@ bool MayWriteDefaultList() {
   return true;
 }
 
+// Set when the copy was wanted, to bring back a missing default list, and
+// could not be read: it may hold the only record of the list, so it is not
+// written over in this run.
+bool copyHeldBack = false;
+
+// The copy of the default list in the user's application data, written
+// right after the default list and from the same text.
+void WriteListCopy(const std::string& text) {
+  const std::string& copy = app().paths.listCopyPath;
+  if (copy.empty() || copyHeldBack) return;
+  const std::string folder = vd::SplitPath(copy, 1);
+  ::CreateDirectoryA(folder.c_str(), nullptr);  // usually there already
+  // A folder left in the copy's place (empty, or the file system could not
+  // tell) gives way; one with something in it stays, and so does the copy.
+  if (const auto attributes = app().fs.Attributes(copy); attributes && (*attributes & vd::attr::Directory) != 0)
+    ::RemoveDirectoryA(copy.c_str());
+  platform::WriteFileReplacing(copy, text.data(), text.size());
+}
+
+bool WriteDefaultList(const std::string& text) {
+  if (!platform::WriteFileReplacing(app().paths.defaultListPath, text.data(), text.size())) return false;
+  WriteListCopy(text);
+  return true;
+}
+
+// A default list emptied away by a clean-up of the temporary folder comes
+// back from its copy, without a word. Only a missing one: a list that is
+// there but cannot be read is not the copy's to replace.
+void RestoreDefaultListFromCopy() {
+  AppState& a = app();
+  if (a.paths.listCopyPath.empty() || a.fs.Attributes(a.paths.defaultListPath)) return;
+  if (!vd::NormalFileExists(a.fs, a.paths.listCopyPath)) return;
+  if (auto bytes = platform::ReadWholeFile(a.paths.listCopyPath, kMaxListFileBytes)) {
+    platform::WriteFileReplacing(a.paths.defaultListPath, bytes->data(), bytes->size());
+  } else {
+    copyHeldBack = true;
+  }
+}
+
+void TellSkipped(const vd::SkippedFiles& skipped) {
+  if (skipped.Count() > 0) ui().PostNotice(skipped.Message(), "Vexa Desktop");
+}
+
 void RunRelayedCommand(const std::string& text) {
   AppState& a = app();
   const vd::CommandText cmd = vd::SplitCommandText(text);
@@ -104,6 +147,7 @@ void LoadList(std::string& path, bool clearFirst) {
   AppState& a = app();
   if (path.empty()) path = a.paths.defaultListPath;
   const bool isDefault = path == a.paths.defaultListPath;
+  if (isDefault) RestoreDefaultListFromCopy();
   if (!vd::NormalFileExists(a.fs, path)) {
     // Something that is not a normal file (a folder, a hidden file) keeps the
     // default list's name taken: it is not the program's to write over.
@@ -140,6 +184,7 @@ bool SaveList(std::string& path) {
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
   std::string text = vd::SerializeList(a.list.Entries());
+  if (path == a.paths.defaultListPath) return WriteDefaultList(text);
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
@@ -149,9 +194,12 @@ bool SaveList(const std::string& path) {
 }
 
 std::optional<vd::ListEntry> ListEntryFor(const std::string& path) {
+  if (vd::KindOfEntry(path) != vd::EntryKind::Picture) return std::nullopt;
   const std::optional<std::string> spelled = vd::ListPathSpeller(app().fs).Spell(path);
   // A list keeps an entry it cannot check, but a new one must be seen to be there.
-  if (!spelled || app().fs.LookUp(*spelled).presence != vd::Presence::Found) return std::nullopt;
+  if (!spelled || app().fs.LookUp(*spelled).presence != vd::Presence::Found ||
+      vd::KindOfEntry(*spelled) != vd::EntryKind::Picture)
+    return std::nullopt;
   return vd::SplitEntry(*spelled);
 }
 
@@ -192,6 +240,7 @@ void RemoveAll() {
 void ClearList() { app().list.Clear(); }
 
 void AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
+  vd::SkippedFiles skipped;
   AppState& a = app();
   std::string folder = chosen;
   // Spelled as the file system has it, so that the entries load back as added.
@@ -202,13 +251,14 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
   }
   // The list shows what the walk found so far each time messages run.
   std::vector<vd::ListEntry> found;
-  vd::WalkFolder(
-      a.fs, folder, recurse, filter, [&found](const vd::ListEntry& e) { found.push_back(e); },
+  vd::WalkPictures(
+      a.fs, folder, recurse, filter, [&found](const vd::ListEntry& e) { found.push_back(e); }, skipped,
       [&] {
         a.list.Append(std::exchange(found, {}));
         ui().LetMessagesRun();
       });
   a.list.Append(std::move(found));
+  TellSkipped(skipped);
 }
 
 void QueueRelayedCommand(const std::string& text) {

@@ -12,13 +12,16 @@ namespace vdapp {
 
 // Empty path means the default list file; the path used is written back.
 // SaveList is false when the file could not be written (the old one stays whole).
+// Saving the default list also writes its copy (StartupPaths::listCopyPath);
+// loading it while it is missing first brings it back from that copy.
 void LoadList(std::string& path, bool clearFirst);
 bool SaveList(std::string& path);
 void LoadList(const std::string& path, bool clearFirst);
 bool SaveList(const std::string& path);
 
 // The entry for a picture in the form the list keeps it, the form the next
-// load accepts (vd::ListPathSpeller); nullopt when it names no normal file.
+// load accepts (vd::ListPathSpeller); nullopt when it names no normal file or
+// no picture the system decodes (vd::KindOfEntry).
 std::optional<vd::ListEntry> ListEntryFor(const std::string& path);
 
 // Orders the list by the stored sort choice ("Location" or "Name"), keeps the
@@ -36,8 +39,10 @@ void RemoveAll();
 // Empties the list; saved with the next save.
 void ClearList();
 
-// Appends every picture of folder (and of its subfolders with recurse) that
-// passes the filter, as the walk finds them.
+// Appends every picture the system decodes of folder (and of its subfolders
+// with recurse) that passes the filter, as the walk finds them. When files
+// were skipped, one message says how many and why, once the command at hand
+// is done (nothing waits for it).
 void AddFolder(const std::string& folder, bool recurse, const std::string& filter);
 
 // A command line handed over on the channel ("-i picture", "-n folder",

@@ -32,6 +32,9 @@ class UiPort {
   // Tells the user, once the message at hand has been handled, that the
   // default list file could not be read and changes stay unsaved.
   virtual void PostListNotSavedNotice() = 0;
+  // A message box with text, shown once the message at hand has been
+  // handled: nothing waits for the user to read it.
+  virtual void PostNotice(const std::string& text, const std::string& title) = 0;
 };
 
 UiPort& ui();

@@ -11,6 +11,7 @@
 #include "app/list_store.h"
 #include "app/picture_worker.h"
 #include "app/ui_port.h"
+#include "engine/list_file.h"
 #include "engine/monitor_layout.h"
 #include "engine/paths.h"
 #include "engine/picture_header.h"
@@ -95,7 +96,9 @@ void ShowResult(int index, const std::string& path, PictureResult& r, bool style
   if (!r.preview.Empty()) ui().ShowPreview(std::move(r.preview));
 }
 
-bool FileGone(const std::string& path) { return !vd::ListPathSpeller(app().fs).Spell(path); }
+// Gone for good only when its folder is there: an entry whose folder or drive
+// is away for now (renamed, unplugged, offline) stays in the list.
+bool FileGone(const std::string& path) { return vd::EntryGone(app().fs, path); }
 
 // spanned: the bitmap covers every monitor. Shown with the span position, or
 // tiled from the primary monitor where the system has none.

@@ -114,4 +114,21 @@ void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, con
   }
 }
 
+void WalkPictures(FileSystemPort& fs, const std::string& folder, bool recurse, const std::string& filter,
+                  const std::function<void(const ListEntry&)>& onPicture, SkippedFiles& skipped,
+                  const std::function<void()>& yield) {
+  WalkFolder(
+      fs, folder, recurse, std::string(),
+      [&](const ListEntry& e) {
+        const std::string fileName = e.name + e.ext;
+        const EntryKind kind = KindOfEntry(fileName);
+        if (kind == EntryKind::Picture) {
+          if (MatchesFilter(filter, fileName)) onPicture(e);
+        } else if (kind == EntryKind::NoDecoder || MatchesFilter(filter, fileName)) {
+          skipped.Add(kind, fileName);
+        }
+      },
+      yield);
+}
+
 }  // namespace vd

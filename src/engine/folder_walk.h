@@ -25,4 +25,12 @@ bool MatchesFilter(const std::string& filter, const std::string& fileName);
 void WalkFolder(FileSystemPort& fs, const std::string& folder, bool recurse, const std::string& filter,
                 const std::function<void(const ListEntry&)>& onMatch, const std::function<void()>& yield);
 
+// WalkFolder for an addition: every picture the system decodes that passes
+// the filter goes to onPicture; a picture kind without a decoder (whatever
+// the filter, which names only decoded kinds) and a file the filter took
+// that is no picture are counted in skipped instead.
+void WalkPictures(FileSystemPort& fs, const std::string& folder, bool recurse, const std::string& filter,
+                  const std::function<void(const ListEntry&)>& onPicture, SkippedFiles& skipped,
+                  const std::function<void()>& yield);
+
 }  // namespace vd

@@ -1,5 +1,6 @@
 #include "engine/list_file.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -91,6 +92,26 @@ std::string SerializeList(const std::vector<ListEntry>& entries) {
   return out;
 }
 
+EntryCheck CheckEntry(ListPathSpeller& speller, FileSystemPort& fs, const std::string& path) {
+  if (std::optional<std::string> spelled = speller.Spell(path)) return {EntryPresence::There, std::move(*spelled)};
+  std::string slashed = path;
+  for (char& c : slashed) {
+    if (c == '/') c = '\\';
+  }
+  // Only a full path ("X:\..." or "\\server\share\...") can be away; any
+  // other names no file once the speller finds none.
+  const bool drive = slashed.size() >= 3 && slashed[1] == ':' && slashed[2] == '\\';
+  const bool share = slashed.rfind("\\\\", 0) == 0;
+  if (!drive && !share) return {};
+  std::string folder = SplitPath(slashed, 1);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  // A share's root is only known with its backslash: "\\server\share\".
+  if (share && std::count(folder.begin() + 2, folder.end(), '\\') == 1) folder += '\\';
+  // Something there (a file in the folder's place counts) rules the file out.
+  if (fs.Attributes(folder)) return {};
+  return {EntryPresence::Away, slashed};
+}
+
 void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
                      const std::function<void(ListEntry)>& append, const std::function<void()>& yield) {
   ListPathSpeller speller(fs);
@@ -103,10 +124,10 @@ void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
     // A control character (a NUL above all) would cut the path short at the
     // system call and let the line pass for some other file.
     if (line.size() > kMaxPathLength || HasControlCharacter(line)) continue;
-    if (!IsListedImageExtension(SplitPath(line, 3))) continue;
-    const std::optional<std::string> path = speller.Spell(line);
-    if (!path || !IsListedImageExtension(SplitPath(*path, 3))) continue;
-    append(SplitEntry(*path));
+    if (KindOfEntry(line) == EntryKind::NotPicture) continue;
+    EntryCheck check = CheckEntry(speller, fs, line);
+    if (check.presence == EntryPresence::Gone || KindOfEntry(check.path) == EntryKind::NotPicture) continue;
+    append(SplitEntry(check.path));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/paths.h"
 #include "engine/ports.h"
 #include "engine/wallpaper_list.h"
 
@@ -23,12 +24,29 @@ std::vector<std::string> SplitListLines(std::string_view bytes,
 
 std::string SerializeList(const std::vector<ListEntry>& entries);
 
-// Appends, in order, every line that names a normal file with a listed image
-// extension, spelled as the list keeps paths (ListPathSpeller): a file held
-// open by another program or written in another case, with "/" or with "."
-// and ".." parts is kept. Lines naming missing files, folders, hidden or
-// system files or other types are dropped silently. yield runs every few
-// hundred lines so the window keeps painting during a long load.
+// Whether an entry's file is there, spelled as the list keeps paths
+// (ListPathSpeller); away while its folder or drive is missing (a renamed
+// folder, an unplugged drive, a share offline), kept as written; or gone for
+// good: its folder is there and the file is not (or it became a folder, a
+// hidden or a system file). Only a gone entry leaves the list.
+enum class EntryPresence { There, Away, Gone };
+struct EntryCheck {
+  EntryPresence presence = EntryPresence::Gone;
+  std::string path;  // as spelled when there; as given, with backslashes, when away
+};
+EntryCheck CheckEntry(ListPathSpeller& speller, FileSystemPort& fs, const std::string& path);
+inline bool EntryGone(FileSystemPort& fs, const std::string& path) {
+  ListPathSpeller speller(fs);
+  return CheckEntry(speller, fs, path).presence == EntryPresence::Gone;
+}
+
+// Appends, in order, every line that names a picture kind (KindOfEntry; one
+// without a decoder too) that CheckEntry keeps, spelled as the list keeps
+// paths: a file held open by another program or written in another case,
+// with "/" or with "." and ".." parts is kept, and so is one whose folder is
+// away. Lines naming gone files, folders, hidden or system files or what is
+// no picture are dropped silently. yield runs every few hundred lines so the
+// window keeps painting during a long load.
 void FilterListLines(const std::vector<std::string>& lines, FileSystemPort& fs,
                      const std::function<void(ListEntry)>& append, const std::function<void()>& yield);
 

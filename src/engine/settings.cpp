@@ -118,12 +118,15 @@ std::string WithTrailingBackslash(std::string folder) {
   return folder;
 }
 
-StartupPaths MakeStartupPaths(const std::string& tempFolder, const std::string& programFolder) {
+StartupPaths MakeStartupPaths(const std::string& tempFolder, const std::string& programFolder,
+                              const std::string& localAppDataFolder) {
   StartupPaths p;
   p.tempFolder = StripTrailingBackslashes(tempFolder);
   p.appFolder = WithTrailingBackslash(programFolder);
   p.wallpaperBitmapPath = p.tempFolder + "\\Vexa Desktop.bmp";
   p.defaultListPath = p.tempFolder + "\\VDesk.ini";
+  const std::string local = StripTrailingBackslashes(localAppDataFolder);
+  if (!local.empty()) p.listCopyPath = local + "\\Vexa Desktop\\VDesk.ini";
   return p;
 }
 

@@ -67,10 +67,15 @@ struct StartupPaths {
   std::string appFolder;            // with a trailing backslash
   std::string wallpaperBitmapPath;  // tempFolder + "\Vexa Desktop.bmp"
   std::string defaultListPath;      // tempFolder + "\VDesk.ini"
+  // The default list's second copy, out of reach of the clean-up tools that
+  // empty the temporary folder: localAppData + "\Vexa Desktop\VDesk.ini";
+  // "" when there is no such folder.
+  std::string listCopyPath;
 };
 
 std::string StripTrailingBackslashes(std::string text);
 std::string WithTrailingBackslash(std::string folder);
-StartupPaths MakeStartupPaths(const std::string& tempFolder, const std::string& programFolder);
+StartupPaths MakeStartupPaths(const std::string& tempFolder, const std::string& programFolder,
+                              const std::string& localAppDataFolder = std::string());
 
 }  // namespace vd

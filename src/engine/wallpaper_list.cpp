@@ -15,6 +15,13 @@ namespace {
 
 const char* const kBuiltInExtensions[] = {".bmp", ".jpeg", ".jpg", ".gif", ".png", ".tif", ".tiff"};
 
+// Picture kinds that need a codec the system may lack: the newer formats,
+// the other names of JPEG and the camera raw files that Windows' codecs read.
+const char* const kOtherPictureExtensions[] = {
+    ".webp", ".heic", ".heif", ".hif",  ".avif", ".jxl", ".jxr", ".wdp", ".hdp", ".jfif", ".jpe", ".exif",
+    ".ico",  ".dds",  ".dng",  ".cr2",  ".cr3",  ".nef", ".nrw", ".arw", ".orf", ".rw2", ".raf", ".pef",
+    ".srw",  ".sr2",  ".3fr",  ".erf",  ".mrw",  ".ori", ".kdc", ".dcr", ".mos", ".rwl", ".crw"};
+
 std::vector<std::string>& SystemExtensions() {
   static std::vector<std::string> extensions;
   return extensions;
@@ -57,6 +64,51 @@ bool IsListedImageExtension(std::string_view ext) {
   return std::find(std::begin(kBuiltInExtensions), std::end(kBuiltInExtensions), lower) !=
              std::end(kBuiltInExtensions) ||
          std::find(system.begin(), system.end(), lower) != system.end();
+}
+
+}  // namespace vd
+
+namespace vd {
+
+EntryKind KindOfEntry(std::string_view path) {
+  const std::string ext = SplitPath(std::string(path), 3);
+  if (ext.size() < 2 || ext[0] != '.') return EntryKind::NotPicture;  // no extension at all
+  if (IsListedImageExtension(ext)) return EntryKind::Picture;
+  const std::string lower = Lower(ext);
+  for (const char* known : kOtherPictureExtensions)
+    if (lower == known) return EntryKind::NoDecoder;
+  return EntryKind::NotPicture;
+}
+
+void SkippedFiles::Add(EntryKind kind, std::string_view path) {
+  if (kind == EntryKind::NotPicture) {
+    ++notPicture_;
+  } else if (kind == EntryKind::NoDecoder) {
+    const std::string ext = Lower(SplitPath(std::string(path), 3));
+    auto it = std::find_if(noDecoder_.begin(), noDecoder_.end(), [&](const auto& p) { return p.first == ext; });
+    if (it == noDecoder_.end()) {
+      noDecoder_.emplace_back(ext, 1);
+    } else {
+      ++it->second;
+    }
+  }
+}
+
+int SkippedFiles::Count() const {
+  int n = notPicture_;
+  for (const auto& p : noDecoder_) n += p.second;
+  return n;
+}
+
+std::string SkippedFiles::Message() const {
+  std::string text;
+  auto line = [&text](int n, const std::string& why) {
+    if (!text.empty()) text += "\r\n";
+    text += std::to_string(n) + (n == 1 ? " file skipped: " : " files skipped: ") + why;
+  };
+  for (const auto& [ext, n] : noDecoder_) line(n, "no decoder for " + ext + " on this system");
+  if (notPicture_ > 0) line(notPicture_, "not a picture");
+  return text;
 }
 
 }  // namespace vd

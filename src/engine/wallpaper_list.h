@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vd {
@@ -26,5 +27,27 @@ void SetSystemPictureExtensions(const std::vector<std::string>& extensions);
 
 // One of PictureExtensions() in any case.
 bool IsListedImageExtension(std::string_view ext);
+
+// What a file is to the list, judged by its name: a picture the system
+// decodes; a picture kind it has no decoder for (WebP without the codec,
+// say); or no picture at all. Adding takes only the first; a loaded list
+// keeps the second too, since the codec may come back.
+enum class EntryKind { Picture, NoDecoder, NotPicture };
+EntryKind KindOfEntry(std::string_view path);
+
+// The files an addition passed over, by reason, for the one message after it.
+class SkippedFiles {
+ public:
+  // kind Picture counts nothing.
+  void Add(EntryKind kind, std::string_view path);
+  int Count() const;
+  // One line a reason, "3 files skipped: no decoder for .webp on this
+  // system"; "" when nothing was skipped.
+  std::string Message() const;
+
+ private:
+  std::vector<std::pair<std::string, int>> noDecoder_;  // lower-case extension, count; in the order met
+  int notPicture_ = 0;
+};
 
 }  // namespace vd

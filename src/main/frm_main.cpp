@@ -288,6 +288,12 @@ void FrmMain::PostNotice(Notice notice) {
   if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
 }
 
+void FrmMain::PostNotice(const std::string& text, const std::string& title) {
+  if (!Handle()) return;
+  noticeTexts_.emplace_back(text, title);
+  if (!::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(Notice::Text), 0)) noticeTexts_.pop_back();
+}
+
 bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == WM_ENDSESSION) {
     // The logon ends, or a setup program asks VD to make way for a new
@@ -313,6 +319,10 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
                         "Changes to the list are kept while Vexa Desktop runs and are saved once the file can be "
                         "read again.",
                     MB_OK | MB_ICONEXCLAMATION, forms::kProgramTitle, Visible() ? Handle() : nullptr);
+    } else if (static_cast<Notice>(wParam) == Notice::Text && !noticeTexts_.empty()) {
+      const auto [text, title] = noticeTexts_.front();
+      noticeTexts_.erase(noticeTexts_.begin());
+      forms::MsgBox(text, MB_OK | MB_ICONINFORMATION, title, Visible() ? Handle() : nullptr);
     }
     result = 0;
     return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/wallpaper_model.h"
@@ -45,9 +46,10 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void SelectionChanged(int index) override;
   void StyleChanged(int style) override;
 
-  enum class Notice { ListNotSaved };
+  enum class Notice { ListNotSaved, Text };
   // Shows the notice's message box once the message at hand has been handled.
   void PostNotice(Notice notice);
+  void PostNotice(const std::string& text, const std::string& title);
 
  protected:
   WindowDesign Design() const override;
@@ -109,4 +111,5 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   forms::Timer repaintTimer_;  // repaints the window after the desktop has repainted
   void RepaintAfterTheDesktop();
   int repaintsLeft_ = 0;
+  std::vector<std::pair<std::string, std::string>> noticeTexts_;  // text, title; oldest first
 };

@@ -55,7 +55,8 @@ std::string MakeTempFolder() {
 void InitSettings() {
   AppState& a = app();
   ReadSettings();
-  a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder());
+  a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
+                                 platform::EnvironmentVariable("LOCALAPPDATA"));
   a.cycleSeconds = 0;
   FrmMain& m = frmMain();
   if (a.settings.cyclingEnabled != 0) {

@@ -44,6 +44,7 @@ class FormsUi : public vdapp::UiPort {
   }
   void ShowMainWindow() override { frmMain().Show(); }
   void PostListNotSavedNotice() override { frmMain().PostNotice(FrmMain::Notice::ListNotSaved); }
+  void PostNotice(const std::string& text, const std::string& title) override { frmMain().PostNotice(text, title); }
 };
 
 }  // namespace

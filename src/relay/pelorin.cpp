@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -50,14 +51,6 @@ HWND FindCommandBox() {
   return FindBoxIn("ThunderFormDC", "ThunderTextBox", formFound);
 }
 
-std::string CurrentDirectory() {
-  DWORD n = ::GetCurrentDirectoryA(0, nullptr);
-  std::string dir(n, '\0');
-  DWORD got = n ? ::GetCurrentDirectoryA(n, dir.data()) : 0;
-  dir.resize(got < n ? got : 0);
-  return dir;
-}
-
 std::string OwnFolder() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
@@ -78,18 +71,52 @@ bool IsFile(const std::string& path) {
 }
 
 std::string WithoutTrailingBackslash(std::string dir) {
-  if (!dir.empty() && dir.back() == '\\') dir.pop_back();
+  while (!dir.empty() && dir.back() == '\\') dir.pop_back();
   return dir;
 }
 
-// The VD.exe beside Pelorin. The shell starts a program in the folder of the
-// file it was given, so the current folder may be a folder of downloads that
-// holds some other VD.exe: it is used only when there is none beside Pelorin.
-std::string MainProgramPath() {
-  std::string beside = OwnFolder() + "\\VD.exe";
+// The folder the setup program recorded; "" when there is none.
+std::string InstalledFolder() {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tobrel's\\Vexa Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return {};
+  std::string folder;
+  DWORD type = 0, size = 0;
+  if (::RegQueryValueExA(key, "InstalledDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
+      size > 1) {
+    folder.resize(size);
+    if (::RegQueryValueExA(key, "InstalledDir", nullptr, &type, reinterpret_cast<BYTE*>(folder.data()), &size) ==
+        ERROR_SUCCESS) {
+      folder.resize(::strnlen(folder.c_str(), folder.size()));
+    } else {
+      folder.clear();
+    }
+  }
+  ::RegCloseKey(key);
+  return WithoutTrailingBackslash(folder);
+}
+
+bool IsFullPath(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+}
+
+// VD by its full path: beside Pelorin, else (only when it must start, no VD
+// having taken the text) in the folder the setup program recorded. Never the
+// current folder nor the search path: the shell starts us in the folder of
+// the file it was given (Downloads, say), and a VD.exe planted there must not
+// run. "" when there is none to start; where it was looked for goes to tried.
+std::string MainProgramPath(bool mustStart, std::string& tried) {
+  const std::string beside = OwnFolder() + "\\VD.exe";
   if (IsFile(beside)) return beside;
-  std::string here = WithoutTrailingBackslash(CurrentDirectory()) + "\\VD.exe";
-  return IsFile(here) ? here : beside;
+  if (!mustStart) return {};
+  tried = beside;
+  const std::string installed = InstalledFolder();
+  if (IsFullPath(installed)) {
+    const std::string there = installed + "\\VD.exe";
+    if (IsFile(there)) return there;
+    tried += "\r\n" + there;
+  }
+  return {};
 }
 
 bool SendTextToApp(HWND self, const std::string& text) {
@@ -113,7 +140,19 @@ bool SendTextToApp(HWND self, const std::string& text) {
     if (::IsWindow(box)) break;
   }
   // VD starts in its own folder, not in the folder Explorer started us in.
-  const std::string program = MainProgramPath();
+  // A VD that took the text has the command; a copy started beside us ends
+  // at once. Without one, the command is lost unless the user hears of it.
+  std::string tried;
+  const std::string program = MainProgramPath(!accepted, tried);
+  if (program.empty()) {
+    if (!accepted)
+      ::MessageBoxA(nullptr,
+                    ("Vexa Desktop could not be started, because VD.exe was not found:\r\n" + tried +
+                     "\r\n\r\nInstall Vexa Desktop again, or keep Pelorin.exe beside VD.exe.")
+                        .c_str(),
+                    "Vexa Desktop", MB_OK | MB_ICONEXCLAMATION);
+    return accepted;
+  }
   const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
   ::ShellExecuteA(self, "open", program.c_str(), text.c_str(), folder.c_str(), SW_SHOWDEFAULT);
   return accepted;

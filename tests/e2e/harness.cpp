@@ -63,7 +63,8 @@ void Process::Kill() {
 
 namespace {
 
-// The current environment with TEMP/TMP replaced (or removed).
+// The current environment with TEMP/TMP replaced (or removed), and
+// LOCALAPPDATA with them: each test's programs keep their own application data.
 std::vector<char> EnvironmentWithTemp(const std::optional<std::string>& temp) {
   std::vector<char> block;
   char* env = ::GetEnvironmentStringsA();
@@ -72,6 +73,9 @@ std::vector<char> EnvironmentWithTemp(const std::optional<std::string>& temp) {
     std::string upper = entry.substr(0, 5);
     for (auto& c : upper) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
     if (upper.rfind("TEMP=", 0) == 0 || upper.rfind("TMP=", 0) == 0) continue;
+    std::string name = entry.substr(0, 13);
+    for (auto& c : name) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+    if (name == "LOCALAPPDATA=") continue;
     block.insert(block.end(), entry.begin(), entry.end());
     block.push_back('\0');
   }
@@ -82,6 +86,9 @@ std::vector<char> EnvironmentWithTemp(const std::optional<std::string>& temp) {
       block.insert(block.end(), e.begin(), e.end());
       block.push_back('\0');
     }
+    const std::string local = "LOCALAPPDATA=" + LocalAppDataOf(*temp);
+    block.insert(block.end(), local.begin(), local.end());
+    block.push_back('\0');
   }
   block.push_back('\0');
   return block;
@@ -250,9 +257,14 @@ TempDir::TempDir(const std::string& tag) {
           std::to_string(++counter);
   RemoveTree(path_);
   ::CreateDirectoryA(path_.c_str(), nullptr);
+  RemoveTree(LocalAppDataOf(path_));
+  ::CreateDirectoryA(LocalAppDataOf(path_).c_str(), nullptr);  // always there on Windows
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+  RemoveTree(path_);
+  RemoveTree(LocalAppDataOf(path_));
+}
 
 std::string MakeBmp(int width, int height, unsigned char b, unsigned char g, unsigned char r) {
   int rowBytes = (width * 3 + 3) & ~3;

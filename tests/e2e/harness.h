@@ -46,9 +46,14 @@ class Process {
 };
 
 // Starts exe with args; TEMP and TMP of the new process are tempFolder when
-// given (a null optional removes "temp" from its environment).
+// given, and LOCALAPPDATA is LocalAppDataOf(tempFolder) (a null optional
+// removes all three from its environment).
 Process Start(const std::string& exe, const std::string& args, const std::optional<std::string>& tempFolder,
               const std::string& workingDir = "");
+
+// The application-data folder of the programs a test starts with that TEMP:
+// beside it, so that emptying TEMP leaves it.
+inline std::string LocalAppDataOf(const std::string& tempFolder) { return tempFolder + " local"; }
 
 // Top-level window of a process with the given class and title.
 HWND FindProcessWindow(DWORD pid, const char* cls, const char* title);

@@ -1,5 +1,7 @@
 // The wallpaper list as a user keeps it: pictures added under any spelling
-// come back at the next load, Remove All asks first, and Sort By orders it.
+// come back at the next load, Remove All asks first, and Sort By orders it;
+// the list outlives a cleaned TEMP and a folder that is away for a while, and
+// only pictures the system decodes are added.
 #include <algorithm>
 
 #include "dialogs/dialog_ids.h"
@@ -161,6 +163,201 @@ TEST_F(ListsTest, RemoveAllAsksAndSortOrdersTheSavedListKeepingTheSelection) {
   EXPECT_TRUE(WaitUntil([&] { return FileExists(DefaultListPath()); }, 5000));
   EXPECT_FALSE(WaitForDialog(vd.Pid(), kMainTitle, 1000));
   EXPECT_EQ(ReadFileText(DefaultListPath()), "");
+}
+
+// The list's copy in the user's application data, beside the test's TEMP.
+std::string ListCopyPath(const TempDir& temp) { return LocalAppDataOf(temp.Path()) + "\\Vexa Desktop\\VDesk.ini"; }
+
+// A message box of VD within the time given: its text, after pressing OK;
+// "" when none came.
+std::string TakeMessage(const Process& vd, int timeoutMs) {
+  HWND box = WaitForProcessWindow(vd.Pid(), "#32770", kMainTitle, timeoutMs);
+  if (!box) return {};
+  const std::string text = MessageBoxText(box);
+  PressButton(box, IDOK);
+  WaitDialogGone(box);
+  return text.empty() ? "<empty>" : text;
+}
+
+TEST_F(ListsTest, TheListComesBackFromItsCopyAfterTempIsEmptied) {
+  MakeFolder(Temp() / "Pics");
+  const std::string a = Pic(Temp() / "Pics\\a.jpg", 0xFF0000), b = Pic(Temp() / "Pics\\b.jpg", 0x00FF00);
+  const std::string copy = ListCopyPath(Temp());
+  WriteFileText(DefaultListPath(), Lines({a}));
+  {
+    // The copy follows the list from the first start on, and at every save.
+    Process vd = StartVd();
+    EXPECT_EQ(ReadFileText(copy), Lines({a}));
+    RelayAdd(b);
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileText(copy) == Lines({a, b}); }, 10000));
+    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, b}));
+    ASSERT_TRUE(WaitUntil([&] { return ProcessIdsOf("VD.exe") == std::vector<DWORD>{vd.Pid()}; }, 20000));
+  }
+  KillStrayPrograms();
+
+  // A clean-up empties TEMP: the list is back at the next start, without a word.
+  ASSERT_TRUE(::DeleteFileA(DefaultListPath().c_str()));
+  ::DeleteFileA((Temp() / "Vexa Desktop.bmp").c_str());
+  {
+    Process vd = StartVd();
+    EXPECT_EQ(ListBoxItems(ImgList(MainWindow(vd))), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, b}));
+    EXPECT_EQ(TakeMessage(vd, 1500), "");
+  }
+  KillStrayPrograms();
+
+  // Both there: the list in TEMP wins, and a damaged copy, or an empty folder
+  // in its place, is written anew from it.
+  for (bool folder : {false, true}) {
+    WriteFileText(DefaultListPath(), Lines({b}));
+    if (folder) {
+      ::DeleteFileA(copy.c_str());
+      MakeFolder(copy);
+    } else {
+      WriteFileText(copy, "\x01\xFF\xFE garbage\r\nC:\\nowhere\\x.jpg\r\n");
+    }
+    Process vd = StartVd();
+    EXPECT_EQ(ListBoxItems(ImgList(MainWindow(vd))), std::vector<std::string>{"b"}) << folder;
+    EXPECT_EQ(ReadFileText(copy), Lines({b})) << folder;
+    EXPECT_EQ(TakeMessage(vd, 1000), "") << folder;
+    KillStrayPrograms();
+  }
+
+  // Neither can be read: nothing is written over, and the user is told so.
+  WriteFileText(copy, Lines({a, b}));
+  HANDLE heldList = ::CreateFileA(DefaultListPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE heldCopy = ::CreateFileA(copy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(heldList, INVALID_HANDLE_VALUE);
+  ASSERT_NE(heldCopy, INVALID_HANDLE_VALUE);
+  Process vd = StartVd();
+  RelayAdd(a);
+  EXPECT_NE(TakeMessage(vd, 10000).find("could not be read"), std::string::npos);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(MainWindow(vd))).size() == 1; }, 5000));
+  ::CloseHandle(heldList);
+  ::CloseHandle(heldCopy);
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({b}));
+  EXPECT_EQ(ReadFileText(copy), Lines({a, b}));
+}
+
+TEST_F(ListsTest, OnlyPicturesTheSystemDecodesAreAddedAndAFolderSaysWhatItSkipped) {
+  // Wine has no WebP codec: .webp is the picture kind without a decoder here.
+  const std::string album = Temp() / "Album";
+  MakeFolder(album);
+  const std::string a = Pic(album + "\\a.jpg", 0xFF0000), webp = album + "\\x.webp", notes = album + "\\notes.txt";
+  ASSERT_TRUE(MakeSolidPicture(album + "\\b.bmp", 8, 8, "bmp", 0x0000FF));
+  WriteFileText(webp, "RIFF WEBPVP8 ");
+  WriteFileText(album + "\\y.heic", "....ftypheic");
+  WriteFileText(notes, "not a picture");
+  const std::string plain = Temp() / "Plain";
+  MakeFolder(plain);
+  const std::string c = Pic(plain + "\\c.jpg", 0x00FF00);
+
+  // A saved list keeps the WebP entry; the text file's line is dropped.
+  WriteFileText(DefaultListPath(), Lines({a, webp, notes}));
+  Process vd = StartVd();
+  HWND list = ImgList(MainWindow(vd));
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"a", "x"}));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp}));
+
+  // Explorer's command adds neither a text file nor a picture it cannot show.
+  RelayAdd(notes);
+  RelayAdd(webp);
+  RelayAdd(c);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 3; }, 10000));
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp, c}));
+
+  // A change passes over the WebP entry without a word; picked, it says why.
+  ClickListItem(list, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 5000));
+  ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 2; }, 10000));
+  EXPECT_EQ(TakeMessage(vd, 1000), "");
+  ClickListItem(list, 1);
+  EXPECT_NE(TakeMessage(vd, 10000).find(webp + "\r\nis not a picture that can be read"), std::string::npos);
+  EXPECT_EQ(ListBoxItems(list).size(), 3u);
+
+  // A folder: its pictures are added, and one message says what was skipped.
+  Process relay = StartUtf8(PelorinExe(), "-n " + album, Temp().Path());
+  EXPECT_TRUE(relay.WaitExit(30000)) << "Pelorin does not wait for the message";
+  EXPECT_EQ(TakeMessage(vd, 10000),
+            "1 file skipped: no decoder for .webp on this system\r\n"
+            "1 file skipped: no decoder for .heic on this system");
+  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp, c, a, album + "\\b.bmp"}));
+  EXPECT_EQ(TakeMessage(vd, 1000), "") << "one message, not one a file";
+  // Nothing skipped, nothing said.
+  Process again = StartUtf8(PelorinExe(), "-n " + plain, Temp().Path());
+  EXPECT_TRUE(again.WaitExit(30000));
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileText(DefaultListPath()) == Lines({a, webp, c, a, album + "\\b.bmp", c}); },
+                        10000));
+  EXPECT_EQ(TakeMessage(vd, 1500), "");
+  ASSERT_TRUE(WaitUntil([&] { return ProcessIdsOf("VD.exe") == std::vector<DWORD>{vd.Pid()}; }, 20000));
+  vd.Kill();
+
+  // The same at a start with a folder.
+  WriteFileText(webp + "2.webp", "RIFF");
+  Process started = StartVd("-n " + album);
+  EXPECT_EQ(TakeMessage(started, 10000),
+            "2 files skipped: no decoder for .webp on this system\r\n"
+            "1 file skipped: no decoder for .heic on this system");
+  EXPECT_EQ(ListBoxItems(ImgList(MainWindow(started))).size(), 8u) << "the six listed and the folder's two";
+}
+
+TEST_F(ListsTest, EntriesOfAFolderThatIsAwayStayUntilItIsBack) {
+  FixedStyle(2);
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+  const std::string vanish = Temp() / "vanish", pics = Temp() / "pics";
+  MakeFolder(vanish);
+  MakeFolder(pics);
+  const std::vector<std::string> listed = {Pic(vanish + "\\j1.jpg", 0xFF0000), vanish + "\\g1.gif",
+                                           pics + "\\b2.bmp"};
+  ASSERT_TRUE(MakeSolidPicture(listed[1], 8, 8, "gif", 0x00FF00));
+  ASSERT_TRUE(MakeSolidPicture(listed[2], 8, 8, "bmp", 0x0000FF));
+  WriteFileText(DefaultListPath(), Lines(listed));
+  const std::vector<std::string> names = {"j1", "g1", "b2"};
+  {
+    Process vd = StartVd();
+    HWND list = ImgList(MainWindow(vd));
+    ASSERT_EQ(ListBoxItems(list), names);
+    ASSERT_TRUE(::MoveFileA(vanish.c_str(), (vanish + "2").c_str()));
+    // One change passes over the two that are away and shows b2.
+    ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(5, 5), 0x0000FF) <= 12; }, 10000));
+    EXPECT_EQ(ListBoxSelection(list), 2);
+    EXPECT_EQ(ListBoxItems(list), names);
+    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+    // With every folder away, a change ends with nothing changed and nothing lost.
+    ASSERT_TRUE(::MoveFileA(pics.c_str(), (pics + "2").c_str()));
+    ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
+    ::Sleep(2000);
+    EXPECT_EQ(ListBoxItems(list), names);
+    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+    EXPECT_LE(ColourDistance(ScreenPixel(5, 5), 0x0000FF), 12);
+    EXPECT_EQ(TakeMessage(vd, 500), "");
+    EXPECT_TRUE(vd.Running());
+    ASSERT_TRUE(::MoveFileA((pics + "2").c_str(), pics.c_str()));
+  }
+  KillStrayPrograms();
+  {
+    // Still away at the next start: loaded all the same.
+    Process vd = StartVd();
+    EXPECT_EQ(ListBoxItems(ImgList(MainWindow(vd))), names);
+    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+  }
+  KillStrayPrograms();
+  ASSERT_TRUE(::MoveFileA((vanish + "2").c_str(), vanish.c_str()));
+  {
+    Process vd = StartVd();
+    HWND list = ImgList(MainWindow(vd));
+    EXPECT_EQ(ListBoxItems(list), names);
+    ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(5, 5), 0xFF0000) <= 12; }, 10000))
+        << "back, j1 is the next picture";
+  }
+  KillStrayPrograms();
+  // A file gone from a folder that is there still leaves the list.
+  ASSERT_TRUE(::DeleteFileA(listed[1].c_str()));
+  Process vd = StartVd();
+  EXPECT_EQ(ListBoxItems(ImgList(MainWindow(vd))), (std::vector<std::string>{"j1", "b2"}));
 }
 
 }  // namespace

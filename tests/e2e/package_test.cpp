@@ -2,12 +2,14 @@
 // programs for the current user, adds the Start-menu shortcut, the entry in
 // the list of installed programs and the Explorer commands, which reach VD
 // through Pelorin; the uninstaller takes all of that away again and leaves
-// the user's lists and settings alone.
+// the user's lists and settings alone, or, when asked to, removes the
+// settings with VD's own list files, bitmap and scratch files.
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <array>
+#include <functional>
 
 #include "harness.h"
 #include "main/control_ids.h"
@@ -179,15 +181,17 @@ class WineClassesView {
 };
 
 // TEMP of this process, so that what the shell starts (Pelorin, and the VD
-// it may start) uses the test's own temporary folder.
+// it may start) uses the test's own temporary folder, and application-data
+// folder, as the programs the harness starts do.
 class ScopedTempVariable {
  public:
   explicit ScopedTempVariable(const std::string& dir) {
-    for (const char* name : {"TEMP", "TMP"}) {
+    for (const char* name : {"TEMP", "TMP", "LOCALAPPDATA"}) {
       char buf[MAX_PATH * 4];
       DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
       saved_.emplace_back(name, n ? std::optional<std::string>(std::string(buf, n)) : std::nullopt);
-      ::SetEnvironmentVariableA(name, dir.c_str());
+      const std::string value = std::string(name) == "LOCALAPPDATA" ? LocalAppDataOf(dir) : dir;
+      ::SetEnvironmentVariableA(name, value.c_str());
     }
   }
   ~ScopedTempVariable() {
@@ -449,6 +453,89 @@ TEST_F(PackageTest, SetupAndUninstallCloseARunningVd) {
   UninstallSilently();
   EXPECT_TRUE(WaitUntil([] { return ProcessIdsOf("VD.exe").empty(); }, 15000));
   EXPECT_FALSE(FileExists(InstalledVd()));
+}
+
+// A top-level dialog of the uninstaller (its wizard or one of its message
+// boxes) for which has holds; null when none shows within the time.
+HWND WaitForUninstallerDialog(const std::function<bool(HWND)>& has, int timeoutMs = 30000) {
+  struct Search {
+    const std::function<bool(HWND)>* has;
+    HWND found;
+  } search{&has, nullptr};
+  WaitUntil(
+      [&] {
+        ::EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+              auto* s = reinterpret_cast<Search*>(p);
+              char cls[16] = {};
+              ::GetClassNameA(w, cls, sizeof cls);
+              if (std::string(cls) != "#32770" || !::IsWindowVisible(w) ||
+                  WindowText(w).rfind("Vexa Desktop", 0) != 0 || !(*s->has)(w))
+                return TRUE;
+              s->found = w;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeoutMs, 100);
+  return search.found;
+}
+
+bool Says(HWND box, const std::string& part) { return ControlText(box, 0xFFFF).find(part) != std::string::npos; }
+
+TEST_F(PackageTest, UninstallingWithTheSettingsRemovesTheListCopiesBitmapScratchFilesAndEmptyKeys) {
+  const std::string directoryShell = std::string(kClasses) + "\\Directory\\shell";
+  const std::string associations = std::string(kClasses) + "\\SystemFileAssociations";
+  const bool hadDirectoryShell = KeyExists(HKEY_CURRENT_USER, directoryShell);
+  const bool hadAssociations = KeyExists(HKEY_CURRENT_USER, associations);
+  const std::string uninstallParent = std::string(kUninstallKey).substr(0, std::string(kUninstallKey).rfind('\\'));
+  const bool hadUninstallParent = KeyExists(HKEY_CURRENT_USER, uninstallParent);
+  InstallSilently();
+  Process vd = Start(InstalledVd(), "", Temp().Path());
+  ASSERT_TRUE(WaitReady(vd));
+
+  // What VD leaves in TEMP and in the user's application data, scratch files
+  // of an interrupted save included; and a list the user saved.
+  const std::string data = KnownFolder(FOLDERID_LocalAppData) + "\\Vexa Desktop";
+  MakeFolder(data);
+  std::vector<std::string> ours;
+  for (const char* name : {"VDesk.ini", "~Desk.ini", "#Desk.ini", "Vexa Desktop.bmp", "~exa Desktop.bmp",
+                           "$exa Desktop.bmp"})
+    ours.push_back(Temp() / name);
+  for (const char* name : {"\\VDesk.ini", "\\_Desk.ini", "\\VD.log"}) ours.push_back(data + name);
+  for (const std::string& f : ours)
+    if (!FileExists(f)) WriteFileText(f, "x");
+  const std::string userList = Temp() / "My pictures.vdl";
+  WriteFileText(userList, "C:\\a.jpg\r\n");
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "ShowDate", "0");
+
+  // Not silent: the uninstaller says it will close VD, and asks about the settings.
+  Process uninstaller = Start(InstallDir() + "\\Uninstall.exe", "", Temp().Path());
+  HWND wizard = WaitForUninstallerDialog([](HWND w) { return ::GetDlgItem(w, 3) != nullptr; });
+  ASSERT_TRUE(wizard) << "no uninstall wizard";
+  ::PostMessageA(::GetDlgItem(wizard, 1), BM_CLICK, 0, 0);
+  HWND running = WaitForUninstallerDialog([](HWND w) { return Says(w, "is running"); });
+  ASSERT_TRUE(running);
+  EXPECT_EQ(ControlText(running, 0xFFFF), "Vexa Desktop is running. The uninstaller will close it before it goes on.");
+  ::PostMessageA(::GetDlgItem(running, IDOK), BM_CLICK, 0, 0);
+  HWND ask = WaitForUninstallerDialog([](HWND w) { return Says(w, "remove your Vexa Desktop settings"); });
+  ASSERT_TRUE(ask);
+  EXPECT_TRUE(vd.WaitExit(15000)) << "VD was closed before the question";
+  ::PostMessageA(::GetDlgItem(ask, IDYES), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil([] { return !FileExists(InstallDir()); }, 60000, 100)) << InstallDir() << " is still there";
+  if (HWND done = WaitForUninstallerDialog([](HWND w) { return ::GetDlgItem(w, 3) != nullptr; }, 5000))
+    ::PostMessageA(::GetDlgItem(done, 1), BM_CLICK, 0, 0);  // Close
+
+  for (const std::string& f : ours) EXPECT_FALSE(FileExists(f)) << f;
+  EXPECT_FALSE(FileExists(data)) << "the emptied folder goes too";
+  EXPECT_EQ(ReadFileText(userList), "C:\\a.jpg\r\n") << "the user's own lists stay";
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProgramKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Tobrel's"));
+  EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, directoryShell), hadDirectoryShell) << "no empty key left behind";
+  EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, associations), hadAssociations);
+  EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, uninstallParent), hadUninstallParent);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
 }  // namespace

@@ -143,6 +143,22 @@ class RelayTest : public VdTest {
     return {p.ExitCode(), MsSince(t0)};
   }
 
+  // Relay, answering the message box Pelorin may show: its text goes to told.
+  Run RelayTelling(const std::string& args, const std::string& workingDir, const std::string& exe,
+                   std::string& told) {
+    const auto t0 = Clock::now();
+    Process p = StartUtf8(exe, args, Temp().Path(), workingDir);
+    HWND box = nullptr;
+    WaitUntil([&] { return !p.Running() || (box = FindProcessWindow(p.Pid(), "#32770", "Vexa Desktop")) != nullptr; },
+              15000);
+    if (box) {
+      told = ControlText(box, 0xFFFF);
+      ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(p.WaitExit(75000)) << "Pelorin did not end: " << args.substr(0, 60);
+    return {p.ExitCode(), MsSince(t0)};
+  }
+
   // Exit codes of every VD other than the one kept, once they have ended;
   // STILL_ACTIVE for one that is still running after the time given.
   static std::vector<DWORD> OtherCopiesEnd(DWORD keep, int timeoutMs) {
@@ -342,41 +358,66 @@ TEST_F(RelayTest, PathsAreStoredAsTheFileSystemSpellsThem) {
   EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName, longName}));
 }
 
-TEST_F(RelayTest, WithoutVdPelorinStartsTheOneBesideItElseTheCurrentFolders) {
+TEST_F(RelayTest, WithoutVdPelorinStartsVdOnlyByItsFullPathNeverFromTheCurrentFolder) {
   const std::string red = Picture("red.bmp");
-  // A folder of downloads with a VD.exe of its own: the shell starts Pelorin there.
+  // A folder of downloads with a VD.exe planted in it (a stand-in that
+  // records that it ran): the shell starts Pelorin there.
   const std::string downloads = Temp() / "Downloads";
   MakeFolder(downloads);
-  ASSERT_TRUE(::CopyFileA(VdExe().c_str(), (downloads + "\\VD.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileA((BinDir() + "\\stand_in_editor.exe").c_str(), (downloads + "\\VD.exe").c_str(), FALSE));
+  const std::string planted = Temp() / "mspaint-command.txt";
   // A Pelorin with no VD beside it.
   const std::string alone = Temp() / "relay alone";
   MakeFolder(alone);
   const std::string lonePelorin = alone + "\\Pelorin.exe";
   ASSERT_TRUE(::CopyFileA(PelorinExe().c_str(), lonePelorin.c_str(), FALSE));
 
+  // Neither beside it nor recorded: it says what is missing and starts nothing.
+  std::string told;
+  Run r = RelayTelling("-i " + red, downloads, lonePelorin, told);
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_NE(told.find("VD.exe was not found"), std::string::npos) << told;
+  EXPECT_NE(told.find(alone + "\\VD.exe"), std::string::npos) << told;
+  ::Sleep(1000);
+  EXPECT_FALSE(FileExists(planted)) << "the planted VD.exe ran";
+  EXPECT_TRUE(ProcessIdsOf("VD.exe").empty());
+  // A recorded folder without VD.exe is no better.
+  RegWrite(HKEY_CURRENT_USER, kProgramKey, "InstalledDir", alone + "\\");
+  told.clear();
+  EXPECT_EQ(RelayTelling("-i " + red, downloads, lonePelorin, told).exitCode, 1u);
+  EXPECT_NE(told.find("VD.exe was not found"), std::string::npos) << told;
+  EXPECT_FALSE(FileExists(planted));
+
   struct Case {
-    std::string pelorin, workingDir, expectedFolder;
+    std::string pelorin, installedDir;
   };
-  for (const Case& c : {Case{PelorinExe(), downloads, BinDir()}, Case{lonePelorin, downloads, downloads}}) {
+  // Beside it first; else the folder the setup program recorded.
+  for (const Case& c : {Case{PelorinExe(), alone + "\\"}, Case{lonePelorin, BinDir() + "\\"}}) {
     KillStrayPrograms();
     RegDeleteKeyTree(HKEY_CURRENT_USER, kProgramKey);
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "InstalledDir", c.installedDir);
     ::DeleteFileA(DefaultListPath().c_str());
+    ::DeleteFileA((LocalAppDataOf(Temp().Path()) + "\\Vexa Desktop\\VDesk.ini").c_str());  // or it comes back
 
-    Run r = Relay("-i " + red, c.workingDir, c.pelorin);
+    told.clear();
+    r = RelayTelling("-i " + red, downloads, c.pelorin, told);
     EXPECT_EQ(r.exitCode, 1u) << "no VD took the text";
-    const std::vector<DWORD> started = ProcessIdsOf("VD.exe");
-    ASSERT_EQ(started.size(), 1u) << c.pelorin << " started from " << c.workingDir;
+    EXPECT_EQ(told, "") << c.pelorin;
+    std::vector<DWORD> started;
+    ASSERT_TRUE(WaitUntil([&] { return (started = ProcessIdsOf("VD.exe")).size() == 1; }, 10000))
+        << c.pelorin << " started " << started.size();
     HANDLE h = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, started[0]);
     ASSERT_TRUE(h);
     Process vd(h, started[0]);
-    EXPECT_EQ(_stricmp(ProcessImagePath(vd.Pid()).c_str(), (c.expectedFolder + "\\VD.exe").c_str()), 0)
+    EXPECT_EQ(_stricmp(ProcessImagePath(vd.Pid()).c_str(), (BinDir() + "\\VD.exe").c_str()), 0)
         << ProcessImagePath(vd.Pid());
     ASSERT_TRUE(WaitReady(vd));
-    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), c.expectedFolder + "\\");
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), BinDir() + "\\");
     // A fresh start with the same command line: the default list, then the picture.
     EXPECT_EQ(ListBoxItems(ImgList(vd)), ShownNames({red}));
     EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red}));
   }
+  EXPECT_FALSE(FileExists(planted));
 }
 
 TEST_F(RelayTest, WindowSearchTakesOnlyTheMainProgramsClasses) {
@@ -387,7 +428,9 @@ TEST_F(RelayTest, WindowSearchTakesOnlyTheMainProgramsClasses) {
   ASSERT_TRUE(::CopyFileA(PelorinExe().c_str(), pelorin.c_str(), FALSE));
 
   FakeWindow lookalike("VexaLookalike", {"ThunderRT6TextBox", "ThunderTextBox"});
-  EXPECT_EQ(Relay("-i a.bmp", alone, pelorin).exitCode, 1u);
+  std::string told;
+  EXPECT_EQ(RelayTelling("-i a.bmp", alone, pelorin, told).exitCode, 1u);
+  EXPECT_NE(told.find("VD.exe was not found"), std::string::npos) << "nothing took it, nothing to start";
   EXPECT_TRUE(lookalike.Received().empty()) << "a window of another class is not used";
 
   {
@@ -401,7 +444,7 @@ TEST_F(RelayTest, WindowSearchTakesOnlyTheMainProgramsClasses) {
     // A window of the finished program's class, even one without its text
     // box (a copy of VD starting or ending), rules out the second search.
     FakeWindow boxless("ThunderRT6FormDC", {});
-    EXPECT_EQ(Relay("-i b.bmp", alone, pelorin).exitCode, 1u);
+    EXPECT_EQ(RelayTelling("-i b.bmp", alone, pelorin, told).exitCode, 1u);
     EXPECT_EQ(ide.Received().size(), 1u);
 
     // Such a window in front of the running VD's is passed over.

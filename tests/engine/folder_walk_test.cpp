@@ -148,5 +148,31 @@ TEST(FolderWalkTest, HugeFolderYieldsPerFolderAndEveryFewHundredFiles) {
   EXPECT_EQ(yields, 1 + files / 256);
 }
 
+TEST(FolderWalkTest, AdditionTakesDecodedPicturesAndCountsWhatItPassesOver) {
+  FakeFileSystem fs;
+  for (const char* f : {"C:\\Fotos\\a.jpg", "C:\\Fotos\\b.webp", "C:\\Fotos\\notes.txt", "C:\\Fotos\\c.jpg.txt",
+                        "C:\\Fotos\\Phone\\d.HEIC", "C:\\Fotos\\Phone\\e.WebP", "C:\\Fotos\\Phone\\f.gif"})
+    fs.AddFile(f);
+  fs.AddFile("C:\\Fotos\\hidden.webp", attr::Hidden);
+  std::vector<std::string> added;
+  SkippedFiles skipped;
+  WalkPictures(fs, "C:\\Fotos", true, kPictures, [&](const ListEntry& e) { added.push_back(e.FullPath()); }, skipped,
+               nullptr);
+  EXPECT_EQ(added, (std::vector<std::string>{"C:\\Fotos\\a.jpg", "C:\\Fotos\\Phone\\f.gif"}));
+  // notes.txt was never asked for; "c.jpg.txt" passed the filter but is no picture.
+  EXPECT_EQ(skipped.Message(),
+            "2 files skipped: no decoder for .webp on this system\r\n"
+            "1 file skipped: no decoder for .heic on this system\r\n"
+            "1 file skipped: not a picture");
+
+  // Without subfolders, and a filter that names one kind only.
+  added.clear();
+  SkippedFiles top;
+  WalkPictures(fs, "C:\\Fotos", false, ".gif", [&](const ListEntry& e) { added.push_back(e.FullPath()); }, top,
+               nullptr);
+  EXPECT_TRUE(added.empty());
+  EXPECT_EQ(top.Message(), "1 file skipped: no decoder for .webp on this system");
+}
+
 }  // namespace
 }  // namespace vd

@@ -122,5 +122,50 @@ TEST(ListFileTest, GarbageAndHugeLinesLoadNothing) {
   EXPECT_EQ(appended, 0);
 }
 
+// A folder renamed for a moment, a drive unplugged, a share offline: their
+// entries wait in the list; only a file missing from a folder that is there
+// is gone. Picture kinds without a decoder load; what is no picture does not.
+TEST(ListFileTest, EntriesWhoseFolderOrDriveIsAwayStayAndOnlyGoneFilesLeave) {
+  FakeFileSystem fs;
+  for (const char* f : {"C:\\Pics\\b2.bmp", "C:\\Pics\\x.webp", "C:\\vanish2\\j1.jpg", "C:\\Pics\\notes.txt"})
+    fs.AddFile(f);
+  fs.AddFolder("C:\\Pics\\Empty");
+  const std::vector<std::string> lines = {
+      "C:\\vanish\\j1.jpg",       // its folder renamed away
+      "C:/vanish/g1.gif",         // the same, written with slashes
+      "C:\\Pics\\b2.bmp",         // there
+      "C:\\Pics\\gone.jpg",       // folder there, file not
+      "C:\\Pics\\Empty\\e.png",   // the same one level down
+      "E:\\Stick\\s.jpg",         // a drive that is not plugged in
+      "\\\\nas\\photos\\n.jpg",   // a share that is offline
+      "C:\\Pics\\x.webp",         // no decoder here, kept all the same
+      "C:\\vanish\\notes.txt",    // away, but no picture
+      "C:\\Pics\\notes.txt",      // there, but no picture
+      "vanish\\rel.jpg",          // not a full path: nothing to wait for
+      "C:\\Pics\\b2.bmp\\x.jpg",  // its "folder" is a file
+  };
+  std::vector<std::string> got;
+  FilterListLines(lines, fs, [&](ListEntry e) { got.push_back(e.FullPath()); }, nullptr);
+  EXPECT_EQ(got, (std::vector<std::string>{"C:\\vanish\\j1.jpg", "C:\\vanish\\g1.gif", "C:\\Pics\\b2.bmp",
+                                           "E:\\Stick\\s.jpg", "\\\\nas\\photos\\n.jpg", "C:\\Pics\\x.webp"}));
+
+  // A change asks the same question of one entry at a time.
+  EXPECT_FALSE(EntryGone(fs, "C:\\vanish\\j1.jpg"));
+  EXPECT_FALSE(EntryGone(fs, "E:\\Stick\\s.jpg"));
+  EXPECT_FALSE(EntryGone(fs, "C:\\Pics\\b2.bmp"));
+  EXPECT_TRUE(EntryGone(fs, "C:\\Pics\\gone.jpg"));
+  EXPECT_TRUE(EntryGone(fs, "C:\\gone.jpg")) << "a drive root is a folder that is there";
+  fs.AddFile("C:\\Pics\\hidden.jpg", attr::Hidden);
+  fs.AddFolder("C:\\Pics\\folder.jpg");
+  EXPECT_TRUE(EntryGone(fs, "C:\\Pics\\hidden.jpg"));
+  EXPECT_TRUE(EntryGone(fs, "C:\\Pics\\folder.jpg"));
+  // Back under its old name: the entry is there again, spelled as on disk.
+  fs.AddFile("C:\\Vanish\\J1.jpg");
+  ListPathSpeller speller(fs);
+  const EntryCheck back = CheckEntry(speller, fs, "C:\\vanish\\j1.jpg");
+  EXPECT_EQ(back.presence, EntryPresence::There);
+  EXPECT_EQ(back.path, "C:\\Vanish\\J1.jpg");
+}
+
 }  // namespace
 }  // namespace vd

@@ -124,6 +124,9 @@ TEST(StartupPaths, BuiltFromTempAndProgramFolder) {
   EXPECT_EQ(p.appFolder, "C:\\Apps\\Vexa\\");
   EXPECT_EQ(p.wallpaperBitmapPath, "C:\\Temp\\Vexa Desktop.bmp");
   EXPECT_EQ(p.defaultListPath, "C:\\Temp\\VDesk.ini");
+  EXPECT_EQ(p.listCopyPath, "") << "no application-data folder, no copy";
+  EXPECT_EQ(MakeStartupPaths("C:\\Temp", "C:\\Apps", "C:\\Users\\Ann\\AppData\\Local\\").listCopyPath,
+            "C:\\Users\\Ann\\AppData\\Local\\Vexa Desktop\\VDesk.ini");
   auto root = MakeStartupPaths("", "C:\\");
   EXPECT_EQ(root.defaultListPath, "\\VDesk.ini");
   EXPECT_EQ(root.appFolder, "C:\\");
