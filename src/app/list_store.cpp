@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/background.h"
 #include "app/ui_port.h"
 #include "engine/command_text.h"
 #include "engine/file_dialog_names.h"
@@ -26,6 +27,7 @@ constexpr std::size_t kMaxListFileBytes = std::size_t{128} << 20;
 
 std::optional<std::string> ReadListFile(const std::string& path) {
   AppState& a = app();
+  if (path == a.paths.defaultListPath) FlushListWrites();  // a save still on its way is read back
   auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes);
   if (path == a.paths.defaultListPath) a.defaultListUnreadable = !bytes;
   return bytes;
@@ -98,6 +100,20 @@ void RunRelayedCommand(const std::string& text) {
   }
 }
 
+void CarryRelayedCommand(const std::string& text) {
+  AppState& a = app();
+  const vd::CommandText cmd = vd::SplitCommandText(text);
+  if (cmd.option == "-l") {
+    if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
+  } else if (cmd.option == "-i") {
+    if (const auto entry = ListEntryFor(cmd.argument)) a.list.Append(*entry);
+  } else if (cmd.option == "-n") {
+    const auto attributes = a.fs.Attributes(cmd.argument);
+    if (!cmd.argument.empty() && attributes && (*attributes & vd::attr::Directory) != 0)
+      AddFolder(cmd.argument, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+  }
+}
+
 }  // namespace
 
 void LoadList(std::string& path, bool clearFirst) {
@@ -140,6 +156,12 @@ bool SaveList(std::string& path) {
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
   std::string text = vd::SerializeList(a.list.Entries());
+  if (path == a.paths.defaultListPath) {
+    // Written on the writer's thread, the same safe way; a later save
+    // replaces one not yet written.
+    listWriter().Write(path, std::move(text));
+    return true;
+  }
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
@@ -212,7 +234,10 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
 }
 
 void QueueRelayedCommand(const std::string& text) {
-  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); }});
+  // The sender has been answered: should VD end before the command runs,
+  // what it adds still goes into the list, without a dialog.
+  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); },
+                          [text] { CarryRelayedCommand(text); }});
 }
 
 }  // namespace vdapp
