@@ -34,8 +34,15 @@ struct Mailbox {
     if (window) ::PostMessageA(window, kWakeMessage, 0, 0);
   }
 
+  // What was there when it began: what comes meanwhile waits for the next
+  // turn of the message loop, so that sent messages are answered in between.
   void TakeIn() {
-    for (;;) {
+    std::size_t n = 0;
+    {
+      std::lock_guard lock(mutex);
+      n = ready.size();
+    }
+    for (; n > 0; --n) {
       std::function<void()> then;
       {
         std::lock_guard lock(mutex);
@@ -99,6 +106,11 @@ void StartMailbox() {
   ::RegisterClassA(&wc);
   m.window = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   if (m.window) ::SetTimer(m.window, kSecondTimer, 1000, nullptr);
+}
+
+void RunSoon(std::function<void()> what) {
+  StartMailbox();
+  mailbox().Post(std::move(what));
 }
 
 void EverySecond(std::function<void()> tick) {

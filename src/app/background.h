@@ -65,6 +65,8 @@ void RunOff(Lane& lane, std::function<R()> work, std::function<void(R&)> then) {
            [result, then = std::move(then)] { then(*result); });
 }
 
+// Runs what on the UI thread on a later turn of its message loop.
+void RunSoon(std::function<void()> what);
 // Runs on the UI thread once a second, from the mailbox's timer.
 void EverySecond(std::function<void()> tick);
 // Runs what at delayMs from now on the UI thread; a later call with the same

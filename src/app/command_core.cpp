@@ -154,6 +154,11 @@ void CommandCore::RunQueue() {
       holdId_ = 0;  // a command that failed holds nothing: its hold is stale from now on
     }
     if (holdId_ == 0) EndRunning();
+    if (scheduler_ && !running_ && !shut_ && !queue_.empty()) {
+      draining_ = false;
+      scheduler_();  // the next one on the next turn of the message loop
+      return;
+    }
   }
   draining_ = false;
 }

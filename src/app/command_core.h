@@ -82,6 +82,12 @@ class CommandCore {
   bool Enqueue(Command command);
   void RunWaiting() { RunQueue(); }
 
+  // With a scheduler, the queue runs one command at a time and then asks the
+  // scheduler to call RunWaiting() again soon (from the message loop): what
+  // the system sends meanwhile, another program waiting for an answer, is
+  // answered between two commands instead of after a long run of them.
+  void SetScheduler(std::function<void()> runWaitingSoon) { scheduler_ = std::move(runWaitingSoon); }
+
   // Called by a running command whose work goes on after it returns (a
   // change on the worker thread): the core stays busy until the hold is
   // finished or destroyed. Outside a running command: an empty hold.
@@ -109,6 +115,7 @@ class CommandCore {
   void EndRunning();
 
   Clock clock_;
+  std::function<void()> scheduler_;
   std::shared_ptr<CommandCore*> self_;  // holds see the core through it while it lives
   std::deque<Command> queue_;
   bool running_ = false;     // a command runs, or is held

@@ -460,6 +460,7 @@ void StopChanges() {
 }
 
 void StartCommandWatch() {
+  app().commands.SetScheduler([] { RunSoon([] { app().commands.RunWaiting(); }); });
   EverySecond([] {
     AppState& a = app();
     const std::string stranded = a.commands.ReleaseStranded();

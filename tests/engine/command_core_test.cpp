@@ -181,6 +181,25 @@ TEST(CommandCoreTest, AHoldWhoseContinuationReturnedUnfinishedIsReleasedAfterAWh
   EXPECT_FALSE(core.Busy());
 }
 
+TEST(CommandCoreTest, WithASchedulerEachWaitingCommandRunsOnATurnOfItsOwn) {
+  Core core;
+  Trace t;
+  int turnsAsked = 0;
+  core.SetScheduler([&turnsAsked] { ++turnsAsked; });
+  Core::Hold hold;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] { hold = core.HoldUntilFinished(); }));
+  for (const char* relay : {"relay 1", "relay 2", "relay 3"}) core.Enqueue(t.Make(relay, Core::Kind::Other));
+  hold.Finish();
+  // Relays that piled up behind a change do not run in one go.
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay 1"}));
+  EXPECT_EQ(turnsAsked, 1);
+  core.RunWaiting();
+  core.RunWaiting();
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay 1", "relay 2", "relay 3"}));
+  EXPECT_EQ(turnsAsked, 2) << "nothing left, no turn asked for";
+  EXPECT_FALSE(core.Busy());
+}
+
 TEST(CommandCoreTest, ShuttingDownCarriesWaitingRelaysOverAndDropsTheRest) {
   Core core;
   Trace t;
