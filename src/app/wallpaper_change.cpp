@@ -411,8 +411,8 @@ void RequestApplySelected() {
 
 void RequestRecompose() {
   // A burst of layout changes (a monitor waking up, a driver resetting) is
-  // over when none has come for a moment: one composition, for the last.
-  AfterQuietFor(kRecomposeQuietId, 500, [] {
+  // over when none has come for a second: one composition, for the last.
+  AfterQuietFor(kRecomposeQuietId, 1000, [] {
     app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
   });
 }
