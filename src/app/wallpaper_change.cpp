@@ -304,10 +304,18 @@ void ChangeCommand() {
   TryNextEntry(change);
 }
 
+// The entries applied by hand so far, and the last one's path: a click's
+// preview that fails says nothing when the double-click it was part of
+// applies the picture and says why itself.
+unsigned appliesByHand = 0;
+std::string lastAppliedByHand;
+
 void ApplySelectedCommand() {
   AppState& a = app();
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
+  ++appliesByHand;
+  lastAppliedByHand = a.list.At(i).FullPath();
   auto change = std::make_shared<Change>();
   change->nextEntry = false;
   change->hold = HoldCore();
@@ -331,6 +339,7 @@ void Preview(bool picked, std::function<void()> after) {
     return;
   }
   const std::string path = a.list.At(i).FullPath();
+  const unsigned appliesBefore = appliesByHand;
   RunOff<bool>(diskLane(), [path] { return FileGone(path); }, [=](bool& gone) {
     if (gone) {
       app().commands.Submit(
@@ -346,7 +355,8 @@ void Preview(bool picked, std::function<void()> after) {
     pictureWorker().Submit(JobFor(path, PictureJob::Purpose::Preview), [=](PictureResult& r) {
       if (r.outcome == PictureResult::Outcome::Done) {
         ShowResult(i, path, r, suggested);
-      } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path)) {
+      } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
+                 !(appliesByHand != appliesBefore && lastAppliedByHand == path)) {
         ReportPictureProblem(path, true);
       }
       if (after) after();
