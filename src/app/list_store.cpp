@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/background.h"
 #include "app/ui_port.h"
 #include "engine/command_text.h"
 #include "engine/file_dialog_names.h"
@@ -26,6 +28,7 @@ constexpr std::size_t kMaxListFileBytes = std::size_t{128} << 20;
 
 std::optional<std::string> ReadListFile(const std::string& path) {
   AppState& a = app();
+  if (path == a.paths.defaultListPath) FlushListWrites();  // a save still on its way is read back
   auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes);
   if (path == a.paths.defaultListPath) a.defaultListUnreadable = !bytes;
   return bytes;
@@ -78,7 +81,7 @@ bool MayWriteDefaultList() {
 // Set when the copy was wanted, to bring back a missing default list, and
 // could not be read: it may hold the only record of the list, so it is not
 // written over in this run.
-bool copyHeldBack = false;
+std::atomic<bool> copyHeldBack = false;  // read on the list writer's thread
 
 // The copy of the default list in the user's application data, written
 // right after the default list and from the same text.
@@ -89,15 +92,10 @@ void WriteListCopy(const std::string& text) {
   ::CreateDirectoryA(folder.c_str(), nullptr);  // usually there already
   // A folder left in the copy's place (empty, or the file system could not
   // tell) gives way; one with something in it stays, and so does the copy.
-  if (const auto attributes = app().fs.Attributes(copy); attributes && (*attributes & vd::attr::Directory) != 0)
+  platform::FileSystem fs;  // a thread's own: this runs on the list writer's thread
+  if (const auto attributes = fs.Attributes(copy); attributes && (*attributes & vd::attr::Directory) != 0)
     ::RemoveDirectoryA(copy.c_str());
   platform::WriteFileReplacing(copy, text.data(), text.size());
-}
-
-bool WriteDefaultList(const std::string& text) {
-  if (!platform::WriteFileReplacing(app().paths.defaultListPath, text.data(), text.size())) return false;
-  WriteListCopy(text);
-  return true;
 }
 
 // A default list emptied away by a clean-up of the temporary folder comes
@@ -141,7 +139,27 @@ void RunRelayedCommand(const std::string& text) {
   }
 }
 
+void CarryRelayedCommand(const std::string& text) {
+  AppState& a = app();
+  const vd::CommandText cmd = vd::SplitCommandText(text);
+  if (cmd.option == "-l") {
+    if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
+  } else if (cmd.option == "-i") {
+    if (const auto entry = ListEntryFor(cmd.argument)) a.list.Append(*entry);
+  } else if (cmd.option == "-n") {
+    const auto attributes = a.fs.Attributes(cmd.argument);
+    if (!cmd.argument.empty() && attributes && (*attributes & vd::attr::Directory) != 0)
+      AddFolder(cmd.argument, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+  }
+}
+
 }  // namespace
+
+bool WriteListFile(const std::string& path, const std::string& text) {
+  if (!platform::WriteFileReplacing(path, text.data(), text.size())) return false;
+  if (path == app().paths.defaultListPath) WriteListCopy(text);
+  return true;
+}
 
 void LoadList(std::string& path, bool clearFirst) {
   AppState& a = app();
@@ -184,7 +202,12 @@ bool SaveList(std::string& path) {
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
   std::string text = vd::SerializeList(a.list.Entries());
-  if (path == a.paths.defaultListPath) return WriteDefaultList(text);
+  if (path == a.paths.defaultListPath) {
+    // Written on the writer's thread (WriteListFile), the same safe way;
+    // a later save replaces one not yet written.
+    listWriter().Write(path, std::move(text));
+    return true;
+  }
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
@@ -262,7 +285,10 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
 }
 
 void QueueRelayedCommand(const std::string& text) {
-  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); }});
+  // The sender has been answered: should VD end before the command runs,
+  // what it adds still goes into the list, without a dialog.
+  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); },
+                          [text] { CarryRelayedCommand(text); }});
 }
 
 }  // namespace vdapp

@@ -18,6 +18,10 @@ void LoadList(std::string& path, bool clearFirst);
 bool SaveList(std::string& path);
 void LoadList(const std::string& path, bool clearFirst);
 bool SaveList(const std::string& path);
+// Puts text in the file at path whole, or leaves the old file whole and
+// returns false; the default list's copy in the user's application data
+// follows it. Runs on the list writer's thread.
+bool WriteListFile(const std::string& path, const std::string& text);
 
 // The entry for a picture in the form the list keeps it, the form the next
 // load accepts (vd::ListPathSpeller); nullopt when it names no normal file or

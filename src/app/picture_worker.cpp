@@ -21,6 +21,9 @@ namespace vdapp {
 
 namespace {
 constexpr UINT kResultMessage = WM_APP + 1;
+// Results whose message could not be posted are taken in on this timer.
+constexpr UINT_PTR kSweepTimer = 1;
+constexpr UINT kSweepMs = 1000;
 const char kWindowClass[] = "VexaDesktop.PictureWorker";
 
 std::string CanvasKey(const PictureJob& job) {
@@ -56,6 +59,7 @@ void PictureWorker::Start() {
   ::RegisterClassA(&wc);
   window_ = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
   thread_ = ::CreateThread(nullptr, 0, &PictureWorker::ThreadProc, this, 0, nullptr);
 }
 
@@ -89,6 +93,7 @@ void PictureWorker::Submit(PictureJob job, Continuation then) {
       std::lock_guard lock(mutex_);
       done_[t] = PictureResult{};
     }
+    // Should the post fail (a full queue), the sweep delivers it.
     ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(t), 0);
   }
 }
@@ -145,6 +150,7 @@ void PictureWorker::Run() {
       if (quit_) break;
       done_[item.ticket] = std::move(result);
     }
+    // A result whose post fails waits in done_ for the sweep.
     ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(item.ticket), 0);
   }
   canvas_ = {};
@@ -322,7 +328,25 @@ void PictureWorker::Deliver(std::uint64_t ticket) {
   if (then) then(result);
 }
 
+void PictureWorker::DeliverMissed() {
+  std::vector<std::uint64_t> tickets;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& d : done_) tickets.push_back(d.first);
+  }
+  for (std::uint64_t t : tickets) {
+    try {
+      Deliver(t);
+    } catch (...) {
+    }
+  }
+}
+
 LRESULT CALLBACK PictureWorker::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TIMER && wParam == kSweepTimer) {
+    if (auto* self = reinterpret_cast<PictureWorker*>(::GetWindowLongPtrA(h, GWLP_USERDATA))) self->DeliverMissed();
+    return 0;
+  }
   if (msg == kResultMessage) {
     if (auto* self = reinterpret_cast<PictureWorker*>(::GetWindowLongPtrA(h, GWLP_USERDATA))) {
       try {

@@ -94,6 +94,8 @@ class PictureWorker {
   PictureResult Finish(const PictureJob& job, vd::Image canvas, vd::ImageView primary, PictureResult result,
                        const std::atomic<bool>& stop);
   void Deliver(std::uint64_t ticket);
+  // Delivers the results whose message was lost.
+  void DeliverMissed();
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 
   // Shared between the threads, under mutex_.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/background.h"
 #include "app/list_store.h"
 #include "app/picture_worker.h"
 #include "app/ui_port.h"
@@ -18,6 +19,7 @@
 #include "engine/selection.h"
 #include "engine/settings.h"
 #include "engine/style_rule.h"
+#include "platform/file_system.h"
 #include "platform/monitors.h"
 #include "platform/picture_loader.h"
 
@@ -26,6 +28,7 @@ namespace vdapp {
 namespace {
 
 const char* const kStyleNames[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};
+constexpr int kRecomposeQuietId = 1;
 
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
@@ -40,6 +43,56 @@ bool StyleSuggested() {
 // The pictures on the monitors since the last change, left to right then
 // top to bottom: what a new layout of the monitors shows again.
 std::vector<std::string> shownPaths;
+// The monitors the wallpaper on the desktop was last composed for.
+std::vector<vd::Monitor> composedFor;
+
+// The monitors now; one screen-sized one when the system cannot say.
+std::vector<vd::Monitor> CurrentLayout() {
+  std::vector<vd::Monitor> monitors = platform::DisplayMonitors();
+  if (monitors.empty()) monitors.push_back({{0, 0, ScreenWidth(), ScreenHeight()}, true});
+  return monitors;
+}
+
+bool SameLayout(const std::vector<vd::Monitor>& a, const std::vector<vd::Monitor>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const vd::Monitor& x, const vd::Monitor& y) {
+    return x.primary == y.primary && x.rect.x == y.rect.x && x.rect.y == y.rect.y && x.rect.width == y.rect.width &&
+           x.rect.height == y.rect.height;
+  });
+}
+
+// The desktop's "Wallpaper" value names VD's bitmap: nobody has set another
+// wallpaper since. File names are compared as the file system does, without
+// regard to case.
+bool DesktopShowsOurBitmap() {
+  const AppState& a = app();
+  if (!a.registry) return false;
+  const std::string value = a.registry->ReadValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", "");
+  auto wide = [](const std::string& s) {
+    std::wstring w(s.size() + 1, L'\0');
+    w.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(),
+                                                            static_cast<int>(w.size()))));
+    return w;
+  };
+  const std::wstring ours = wide(a.paths.wallpaperBitmapPath), named = wide(value);
+  return !ours.empty() && ::CompareStringOrdinal(named.data(), static_cast<int>(named.size()), ours.data(),
+                                                 static_cast<int>(ours.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A running command's hold on the core, shared by the continuations of its
+// work: the last of them to go releases it, if nothing finished it before.
+using HoldPtr = std::shared_ptr<CommandCore::Hold>;
+HoldPtr HoldCore() { return std::make_shared<CommandCore::Hold>(app().commands.HoldUntilFinished()); }
+
+// body, to run when work handed off now comes back; the hold goes with it.
+template <class Body>
+auto Carrying(const HoldPtr& hold, Body body) {
+  hold->Awaiting();
+  return [hold, body](auto&... args) {
+    hold->Arrived();
+    body(args...);
+    hold->Returned();
+  };
+}
 
 // others: the pictures for the second monitor on, in their order; none puts
 // path on every monitor.
@@ -97,12 +150,18 @@ void ShowResult(int index, const std::string& path, PictureResult& r, bool style
 }
 
 // Gone for good only when its folder is there: an entry whose folder or drive
-// is away for now (renamed, unplugged, offline) stays in the list.
-bool FileGone(const std::string& path) { return vd::EntryGone(app().fs, path); }
+// is away for now (renamed, unplugged, offline) stays in the list. Runs on
+// the disk's lane: it may wait on a slow or offline drive.
+bool FileGone(const std::string& path) {
+  platform::FileSystem fs;
+  return vd::EntryGone(fs, path);
+}
 
 // spanned: the bitmap covers every monitor. Shown with the span position, or
-// tiled from the primary monitor where the system has none.
-void PointDesktopAt(int style, bool spanned) {
+// tiled from the primary monitor where the system has none. The system is
+// told on the shell's lane: it sends the news to every top-level window and
+// waits for each, a hung one too. then() runs once that is done.
+void PointDesktopAt(int style, bool spanned, std::function<void()> then) {
   AppState& a = app();
   std::string styleValue = std::to_string(vd::DesktopStyleValue(style)), tile = style == 1 ? "1" : "0";
   if (spanned) {
@@ -115,8 +174,12 @@ void PointDesktopAt(int style, bool spanned) {
     a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
     a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", tile);
   }
-  ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(a.paths.wallpaperBitmapPath.c_str()),
-                          SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+  shellLane().Run(
+      [bitmap = a.paths.wallpaperBitmapPath] {
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(bitmap.c_str()),
+                                SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+      },
+      std::move(then));
 }
 
 // One change from its start to the end of its last attempt.
@@ -124,12 +187,13 @@ struct Change {
   bool nextEntry = true;  // false: the selected entry, as chosen by hand
   int failures = 0;
   std::vector<std::string> others;  // pictures of their own for the other monitors
+  HoldPtr hold;
 };
 
-void EndChange(bool attempted) {
+void EndChange(const std::shared_ptr<Change>& change, bool attempted) {
   if (attempted) ui().WallpaperShown();
   ui().CloseProgress();
-  app().commands.Finish();
+  change->hold->Finish();
 }
 
 void TryEntry(int index, const std::shared_ptr<Change>& change);
@@ -138,7 +202,7 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
   AppState& a = app();
   const int n = a.list.Count();
   if (n < 1 || change->failures >= n) {
-    EndChange(n >= 1);
+    EndChange(change, n >= 1);
     return;
   }
   SYSTEMTIME t;
@@ -151,7 +215,7 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
       a.list.TakeNext(static_cast<int>(std::max<std::size_t>(monitors, 1)), a.settings.randomOrder != 0,
                       [&random] { return static_cast<unsigned>(random()); });
   if (taken.empty()) {
-    EndChange(false);
+    EndChange(change, false);
     return;
   }
   change->others.clear();
@@ -159,60 +223,77 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
   TryEntry(taken.front(), change);
 }
 
+void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Change>& change);
+
 void TryEntry(int index, const std::shared_ptr<Change>& change) {
-  AppState& a = app();
-  const std::string path = a.list.At(index).FullPath();
+  const std::string path = app().list.At(index).FullPath();
   // An entry whose file has vanished leaves the list; then choose again.
   // Only a file that is really gone leaves: one held open by another program stays.
-  if (FileGone(path)) {
+  RunOff<bool>(diskLane(), [path] { return FileGone(path); },
+               Carrying(change->hold, [index, path, change](bool& gone) {
+                 if (!gone) {
+                   ComposeEntry(index, path, change);
+                   return;
+                 }
+                 RemoveEntry(index, path);
+                 if (change->nextEntry) {
+                   TryNextEntry(change);
+                 } else {
+                   EndChange(change, false);
+                 }
+               }));
+}
+
+// The picture could not be decoded: another entry, or the end of the change.
+void NotDecoded(int index, const std::string& path, const std::shared_ptr<Change>& change, bool gone) {
+  AppState& a = app();
+  if (gone) {  // deleted while it waited for the worker
     RemoveEntry(index, path);
     if (change->nextEntry) {
       TryNextEntry(change);
-    } else {
-      EndChange(false);
+      return;
     }
+  } else if (change->nextEntry && ++change->failures < a.list.Count()) {
+    // Every entry gets one chance: a list of which no picture loads ends the search.
+    const int next = index + 1 < a.list.Count() ? index + 1 : 0;
+    a.list.Select(next);
+    TryEntry(next, change);
     return;
   }
+  EndChange(change, true);
+}
+
+void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Change>& change) {
   const bool suggested = StyleSuggested();
+  const std::vector<vd::Monitor> layout = CurrentLayout();
   const PictureJob job = JobFor(path, PictureJob::Purpose::Wallpaper, change->others);
   const bool spanned = job.parts.size() > 1;
-  pictureWorker().Submit(job, [=](PictureResult& r) {
-    AppState& a = app();
+  pictureWorker().Submit(job, Carrying(change->hold, [=](PictureResult& r) {
     switch (r.outcome) {
       case PictureResult::Outcome::Done:
         ShowResult(index, path, r, suggested);
         // The system is pointed at the bitmap only when it holds this wallpaper.
-        PointDesktopAt(r.style, spanned);
-        shownPaths = {path};
-        shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
-        EndChange(true);
+        PointDesktopAt(r.style, spanned, Carrying(change->hold, [=] {
+          shownPaths = {path};
+          shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
+          composedFor = layout;
+          EndChange(change, true);
+        }));
         return;
       case PictureResult::Outcome::NotDecoded:
-        if (FileGone(path)) {  // deleted while it waited for the worker
-          RemoveEntry(index, path);
-          if (change->nextEntry) {
-            TryNextEntry(change);
-            return;
-          }
-        } else if (change->nextEntry && ++change->failures < a.list.Count()) {
-          // Every entry gets one chance: a list of which no picture loads ends the search.
-          const int next = index + 1 < a.list.Count() ? index + 1 : 0;
-          a.list.Select(next);
-          TryEntry(next, change);
-          return;
-        }
-        EndChange(true);
+        RunOff<bool>(diskLane(), [path] { return FileGone(path); },
+                     Carrying(change->hold, [=](bool& gone) { NotDecoded(index, path, change, gone); }));
         return;
       case PictureResult::Outcome::NotWritten:
         // A bitmap that cannot be saved leaves the desktop and its settings as they were.
         ShowResult(index, path, r, suggested);
-        EndChange(true);
+        EndChange(change, true);
         return;
       case PictureResult::Outcome::Stopped:
-        EndChange(false);
+        EndChange(change, false);
         return;
     }
-  });
+  }));
 }
 
 void ChangeCommand() {
@@ -221,21 +302,36 @@ void ChangeCommand() {
   ui().ShowProgress(std::string());
   a.list.SetManualStyle(false);
   ui().CloseStyleList();  // the entry changes under it; closing it picks nothing
-  a.commands.HoldUntilFinished();
-  TryNextEntry(std::make_shared<Change>());
+  auto change = std::make_shared<Change>();
+  change->hold = HoldCore();
+  TryNextEntry(change);
 }
+
+// The entries applied by hand so far, and the last one's path: a click's
+// preview that fails says nothing when the double-click it was part of
+// applies the picture and says why itself.
+unsigned appliesByHand = 0;
+std::string lastAppliedByHand;
 
 void ApplySelectedCommand() {
   AppState& a = app();
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
-  // A picture refused as too large or damaged says why instead of changing nothing.
-  if (ReportPictureProblem(a.list.At(i).FullPath())) return;
-  ui().ShowProgress(std::string());
-  a.commands.HoldUntilFinished();
+  ++appliesByHand;
+  lastAppliedByHand = a.list.At(i).FullPath();
   auto change = std::make_shared<Change>();
   change->nextEntry = false;
-  TryEntry(i, change);
+  change->hold = HoldCore();
+  // A picture refused as too large or damaged says why instead of changing nothing.
+  const std::string path = a.list.At(i).FullPath();
+  ReportPictureProblem(path, false, Carrying(change->hold, [i, path, change](bool& problem) {
+                         if (problem || !app().list.Has(i) || app().list.At(i).FullPath() != path) {
+                           change->hold->Finish();
+                           return;
+                         }
+                         ui().ShowProgress(std::string());
+                         TryEntry(i, change);
+                       }));
 }
 
 void Preview(bool picked, std::function<void()> after) {
@@ -246,19 +342,28 @@ void Preview(bool picked, std::function<void()> after) {
     return;
   }
   const std::string path = a.list.At(i).FullPath();
-  if (FileGone(path)) {
-    a.commands.Submit({"Forget a missing picture", CommandCore::Kind::Other, [i, path] { RemoveEntry(i, path); }});
-    if (after) after();
-    return;
-  }
-  const bool suggested = StyleSuggested();
-  pictureWorker().Submit(JobFor(path, PictureJob::Purpose::Preview), [=](PictureResult& r) {
-    if (r.outcome == PictureResult::Outcome::Done) {
-      ShowResult(i, path, r, suggested);
-    } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path)) {
-      ReportPictureProblem(path, true);
+  const unsigned appliesBefore = appliesByHand;
+  RunOff<bool>(diskLane(), [path] { return FileGone(path); }, [=](bool& gone) {
+    if (gone) {
+      app().commands.Submit(
+          {"Forget a missing picture", CommandCore::Kind::Other, [i, path] { RemoveEntry(i, path); }});
+      if (after) after();
+      return;
     }
-    if (after) after();
+    if (!StillSelected(i, path)) {  // another entry was clicked meanwhile: its own preview comes
+      if (after) after();
+      return;
+    }
+    const bool suggested = StyleSuggested();
+    pictureWorker().Submit(JobFor(path, PictureJob::Purpose::Preview), [=](PictureResult& r) {
+      if (r.outcome == PictureResult::Outcome::Done) {
+        ShowResult(i, path, r, suggested);
+      } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
+                 !(appliesByHand != appliesBefore && lastAppliedByHand == path)) {
+        ReportPictureProblem(path, true);
+      }
+      if (after) after();
+    });
   });
 }
 
@@ -275,15 +380,36 @@ void ShowImageInfoNow() {
 
 void RecomposeCommand() {
   if (shownPaths.empty()) return;  // nothing shown yet
-  AppState& a = app();
+  // A taskbar that moved changes the work area, not the monitors; and a
+  // wallpaper another program set since stays.
+  const std::vector<vd::Monitor> layout = CurrentLayout();
+  if (SameLayout(layout, composedFor) || !DesktopShowsOurBitmap()) return;
   const std::vector<std::string> others(shownPaths.begin() + 1, shownPaths.end());
   const PictureJob job = JobFor(shownPaths.front(), PictureJob::Purpose::Wallpaper, others);
   const bool spanned = job.parts.size() > 1;
-  a.commands.HoldUntilFinished();
-  pictureWorker().Submit(job, [spanned](PictureResult& r) {
-    if (r.outcome == PictureResult::Outcome::Done) PointDesktopAt(r.style, spanned);
-    app().commands.Finish();
-  });
+  HoldPtr hold = HoldCore();
+  pictureWorker().Submit(job, Carrying(hold, [hold, spanned, layout](PictureResult& r) {
+    if (r.outcome != PictureResult::Outcome::Done) {
+      hold->Finish();
+      return;
+    }
+    PointDesktopAt(r.style, spanned, Carrying(hold, [hold, layout] {
+      composedFor = layout;
+      hold->Finish();
+    }));
+  }));
+}
+
+// Says why the picture cannot be used, in a message box on the UI thread;
+// problem is empty when nothing is wrong. True when it was told.
+bool TellPictureProblem(const std::string& path, const std::string& problem) {
+  static std::string beingReported;
+  if (!beingReported.empty() && path == beingReported) return true;
+  if (problem.empty()) return false;
+  const std::string outer = std::exchange(beingReported, path);
+  ui().Message(problem, MB_OK | MB_ICONEXCLAMATION, "Vexa Desktop");
+  beingReported = outer;
+  return true;
 }
 
 }  // namespace
@@ -297,7 +423,11 @@ void RequestApplySelected() {
 }
 
 void RequestRecompose() {
-  app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
+  // A burst of layout changes (a monitor waking up, a driver resetting) is
+  // over when none has come for a second: one composition, for the last.
+  AfterQuietFor(kRecomposeQuietId, 1000, [] {
+    app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
+  });
 }
 
 bool ChangeUnderWay() { return app().commands.ChangeWaitingOrRunning(); }
@@ -308,37 +438,67 @@ void RequestImageInfo() {
   app().commands.Submit({"Properties", CommandCore::Kind::Other, [] {
                            AppState& a = app();
                            const int i = a.list.Selected();
-                           if (!a.list.Has(i) || ReportPictureProblem(a.list.At(i).FullPath())) return;
-                           if (shown.path == a.list.At(i).FullPath()) {
-                             ShowImageInfoNow();
-                             return;
-                           }
-                           // Its preview is still to come: the box waits for it.
-                           a.commands.HoldUntilFinished();
-                           Preview(false, [] {
-                             ShowImageInfoNow();
-                             app().commands.Finish();
-                           });
+                           if (!a.list.Has(i)) return;
+                           HoldPtr hold = HoldCore();
+                           const std::string path = a.list.At(i).FullPath();
+                           ReportPictureProblem(path, false, Carrying(hold, [hold, path](bool& problem) {
+                                                  if (problem) {
+                                                    hold->Finish();
+                                                    return;
+                                                  }
+                                                  if (shown.path == path) {
+                                                    ShowImageInfoNow();
+                                                    hold->Finish();
+                                                    return;
+                                                  }
+                                                  // Its preview is still to come: the box waits for it.
+                                                  Preview(false, Carrying(hold, [hold] {
+                                                            ShowImageInfoNow();
+                                                            hold->Finish();
+                                                          }));
+                                                }));
                          }});
 }
 
 void StopChanges() {
-  app().commands.Shut();
+  // Relays already answered are carried into the list, which is saved and
+  // written out before the program ends.
+  if (app().commands.Shut() > 0) SaveList(std::string());
+  FlushListWrites();
+  shellLane().Stop();
+  diskLane().Stop();
   // A change stops at its next step; a bitmap being written is finished and
   // renamed whole, or not renamed at all.
   pictureWorker().Stop(3000);
 }
 
-bool ReportPictureProblem(const std::string& path, bool decodeFailed) {
-  static std::string beingReported;
-  if (!beingReported.empty() && path == beingReported) return true;
-  std::string problem = platform::PictureProblem(path);
-  if (problem.empty() && decodeFailed) problem = vd::PictureProblemText(vd::PictureHeader{}, path);
-  if (problem.empty()) return false;
-  const std::string outer = std::exchange(beingReported, path);
-  ui().Message(problem, MB_OK | MB_ICONEXCLAMATION, "Vexa Desktop");
-  beingReported = outer;
-  return true;
+void StartCommandWatch() {
+  app().commands.SetScheduler([] { RunSoon([] { app().commands.RunWaiting(); }); });
+  EverySecond([] {
+    AppState& a = app();
+    const std::string stranded = a.commands.ReleaseStranded();
+    if (!stranded.empty()) {
+      ui().CloseProgress();
+      LogLine("\"" + stranded + "\" held the commands after its work had come back and never ended; released.");
+    }
+    // Commands queued for the message loop whose wake-up was lost.
+    if (!a.commands.Busy() && a.commands.Waiting() > 0) a.commands.RunWaiting();
+  });
+}
+
+void ReportPictureProblem(const std::string& path, bool decodeFailed, std::function<void(bool&)> then) {
+  // The header is read on the disk's lane: the file may be on a drive that is slow to answer.
+  RunOff<std::string>(
+      diskLane(),
+      [path, decodeFailed] {
+        std::string problem = platform::PictureProblem(path);
+        if (problem.empty() && decodeFailed) problem = vd::PictureProblemText(vd::PictureHeader{}, path);
+        return problem;
+      },
+      [path, then](std::string& problem) {
+        bool told = TellPictureProblem(path, problem);
+        if (then) then(told);
+      });
 }
 
 }  // namespace vdapp

@@ -29,16 +29,23 @@ void RequestPreview(bool picked);
 // style (a command: it waits for the preview of that picture).
 void RequestImageInfo();
 
-// Ends the picture work for the program's end; no change completes after it.
+// For the program's end: no change completes after it; relays already
+// answered are put into the list, and the list file is written out.
 void StopChanges();
 
 // Tells the user in a message box why the picture at path cannot be used
-// (too large, damaged, not a picture) and returns true; returns false, and
-// shows nothing, when its header is sound. decodeFailed: the picture was
-// tried and could not be decoded; when its header says nothing against it,
-// the box says it cannot be read. While a box about path is open, a second
-// report for it shows nothing and returns true.
-bool ReportPictureProblem(const std::string& path, bool decodeFailed = false);
+// (too large, damaged, not a picture); shows nothing when its header is
+// sound. The header is read off the UI thread; then(told) runs on the UI
+// thread afterwards. decodeFailed: the picture was tried and could not be
+// decoded; when its header says nothing against it, the box says it cannot
+// be read. While a box about path is open, a second report for it shows
+// nothing and counts as told.
+void ReportPictureProblem(const std::string& path, bool decodeFailed, std::function<void(bool& told)> then = {});
+
+// Once a second, on the UI thread: a command that holds the core after its
+// work came back and never ended is released (and logged), and commands
+// whose wake-up message was lost run. Call once at start.
+void StartCommandWatch();
 
 // The styles by number, named as the style list shows them ("" for none).
 inline constexpr int kStyleCount = 5;

@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 
+#include <mutex>
+#include <utility>
+
 #include "app/app_state.h"
+#include "app/background.h"
 #include "engine/settings_dialog.h"
 
 namespace {
@@ -38,24 +42,59 @@ HWND FindDesktopListView() {
   return ::FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
 }
 
-bool SetIconTextColours(HWND listView, COLORREF& backColour) {
-  // Another process's window: never wait on a shell that hangs.
+bool SetIconTextColours(HWND listView, COLORREF backColour, COLORREF textColour) {
+  // Another process's window: never wait long on a shell that hangs.
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(backColour), SMTO_ABORTIFHUNG, 2000,
                         &result);
-  const COLORREF text = static_cast<COLORREF>(vd::IconColourOrDefault(app().settings.iconForeColor));
   result = 0;
-  ::SendMessageTimeoutA(listView, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+  ::SendMessageTimeoutA(listView, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(textColour), SMTO_ABORTIFHUNG, 2000,
+                        &result);
   return result != 0;
 }
 
+namespace {
+
+// The colours to give the captions next; a request made while one waits on
+// the shell's lane only changes them.
+struct IconColours {
+  std::mutex mutex;
+  bool queued = false;
+  COLORREF back = CLR_NONE, text = 0;
+};
+
+IconColours& iconColours() {
+  static IconColours c;
+  return c;
+}
+
+}  // namespace
+
 void ApplyIconTextColours() {
-  HWND listView = FindDesktopListView();
-  if (!listView) return;
-  COLORREF back = app().settings.transparentIcons != 0 ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND);
-  SetIconTextColours(listView, back);
-  // Repainted when the shell gets to it: nothing here waits on the shell.
-  ::RedrawWindow(listView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  IconColours& c = iconColours();
+  {
+    std::lock_guard lock(c.mutex);
+    c.back = app().settings.transparentIcons != 0 ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND);
+    c.text = static_cast<COLORREF>(vd::IconColourOrDefault(app().settings.iconForeColor));
+    if (std::exchange(c.queued, true)) return;
+  }
+  // The shell is sent to on its own lane: a hung one holds up nothing here.
+  vdapp::shellLane().Run(
+      [&c] {
+        COLORREF back, text;
+        {
+          std::lock_guard lock(c.mutex);
+          c.queued = false;
+          back = c.back;
+          text = c.text;
+        }
+        HWND listView = FindDesktopListView();
+        if (!listView) return;
+        SetIconTextColours(listView, back, text);
+        // Repainted when the shell gets to it.
+        ::RedrawWindow(listView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+      },
+      {});
 }
 
 namespace {

@@ -9,10 +9,12 @@
 HWND FindDesktopListView();
 
 // Caption background (none, or the desktop colour when transparent captions
-// are off) and caption text colour; the shell repaints them when it can.
+// are off) and caption text colour, given to the shell off the UI thread;
+// the shell repaints them when it can.
 void ApplyIconTextColours();
-// True when the list view took the text colour.
-bool SetIconTextColours(HWND listView, COLORREF& backColour);
+// True when the list view took the text colour. Waits on the shell: not for
+// the UI thread.
+bool SetIconTextColours(HWND listView, COLORREF backColour, COLORREF textColour);
 
 // Shows or hides every desktop icon, as the "ShowIcons" setting says.
 void ShowHideDesktopIcons();

@@ -297,7 +297,8 @@ void FrmMain::PostNotice(const std::string& text, const std::string& title) {
 bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == WM_ENDSESSION) {
     // The logon ends, or a setup program asks VD to make way for a new
-    // version: the list is saved already, so unload and end at once.
+    // version: relays already answered go into the list, the list file is
+    // written out, and VD unloads and ends at once.
     if (wParam) {
       vdapp::StopChanges();
       ShowDesktopIconsAtEnd();
@@ -389,7 +390,8 @@ void FrmMain::RepaintAfterTheDesktop() {
 }
 
 void FrmMain::Text1_Change() {
-  // The sender is answered at once; the command runs once this message is over.
+  // The sender is answered at once; the command runs once this message is
+  // over, or, should this post be lost, at the command watch's next second.
   vdapp::QueueRelayedCommand(Text1.Text());
   ::PostMessageA(Handle(), kRunCommandsMessage, 0, 0);
 }

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/app_state.h"
+#include "app/wallpaper_change.h"
 #include "engine/command_text.h"
 #include "engine/wallpaper_list.h"
 #include "forms/forms.h"
@@ -32,6 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::InitCommonControlsEx(&icc);
 
   ConnectModelToForms();
+  vdapp::StartCommandWatch();
   FrmWait& w = frmWait();
   w.Load();
   w.ShowNoActivate();

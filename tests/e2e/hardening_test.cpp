@@ -188,12 +188,12 @@ TEST_F(HardeningTest, DefaultListHeldOpenAtStartIsNeverWrittenOver) {
   EXPECT_TRUE(OthersEnded(vd.Pid()));
   EXPECT_EQ(held(), original);
   ::CloseHandle(hold);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), original) << "the user's list is whole";
+  EXPECT_TRUE(ListFileIs(original)) << "the user's list is whole";
 
   // Readable again: read before the next save, its entries first.
   EXPECT_EQ(Relay("-i " + red), 0u);
   const std::vector<std::string> all = {red, green, blue, blue, red};
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(all));
+  EXPECT_TRUE(ListFileIs(Lines(all)));
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"red", "green", "blue", "blue", "red"}));
   EXPECT_TRUE(vd.Running());
 }
@@ -211,7 +211,7 @@ TEST_F(HardeningTest, DotsInAListPathOnTheCommandLineAreResolved) {
     WriteFileText(DefaultListPath(), Lines({red}));
     Process vd = StartVd("-l " + given);
     EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{"green"});
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({green}));
+    EXPECT_TRUE(ListFileIs(Lines({green})));
   }
   EXPECT_FALSE(FileExists(lists + "\\lists\\a.vdl"));
 }
@@ -315,7 +315,7 @@ TEST_F(HardeningTest, FailedSavesLeaveNoDebrisAndNeverMoveAFolder) {
     EXPECT_EQ(OtherNames(Temp().Path(), known), std::vector<std::string>{}) << "nothing left behind";
     ::CloseHandle(hold);
     EXPECT_EQ(Relay("-i " + red), 0u);
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, green, green, green, green, green, red}));
+    EXPECT_TRUE(ListFileIs(Lines({red, green, green, green, green, green, red})));
     EXPECT_EQ(OtherNames(Temp().Path(), known), std::vector<std::string>{});
   }
   KillStrayPrograms();
@@ -348,7 +348,7 @@ TEST_F(HardeningTest, FolderWalkDoesNotFollowALinkBackUpTheTree) {
   Process vd = StartVd("-n " + top, false);
   ASSERT_TRUE(WaitReady(vd, 60000)) << "the walk ends";
   EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({top + "\\a.bmp", top + "\\sub\\b.bmp"}));
+  EXPECT_TRUE(ListFileIs(Lines({top + "\\a.bmp", top + "\\sub\\b.bmp"})));
 }
 
 TEST_F(HardeningTest, PngAndTiffAreListedAndAppliedAndAPickedPictureThatCannotBeShownSaysWhy) {
@@ -369,8 +369,8 @@ TEST_F(HardeningTest, PngAndTiffAreListedAndAppliedAndAPickedPictureThatCannotBe
   ASSERT_TRUE(WaitReady(vd, 60000));
   HWND list = ImgList(vd);
   ASSERT_EQ(ListBoxItems(list), (std::vector<std::string>{"kept", "broken", "deep", "green", "red"}));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({elsewhere, top + "\\broken.png", top + "\\deep.png",
-                                                     top + "\\green.tif", top + "\\red.png"}));
+  EXPECT_TRUE(ListFileIs(Lines({elsewhere, top + "\\broken.png", top + "\\deep.png",
+                                                     top + "\\green.tif", top + "\\red.png"})));
 
   auto shows = [&](std::uint32_t rgb) {
     return WaitUntil(

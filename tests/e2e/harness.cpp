@@ -345,6 +345,14 @@ bool VdTest::WaitReady(const Process& p, int timeoutMs) {
       timeoutMs, 50);
 }
 
+::testing::AssertionResult VdTest::ListFileIs(const std::string& expected, int timeoutMs) const {
+  std::optional<std::string> text;
+  if (WaitUntil([&] { return (text = ReadFileText(DefaultListPath())) == expected; }, timeoutMs))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the list file reads\n" << text.value_or("(no file)") << "\ninstead of\n"
+                                       << expected;
+}
+
 void VdTest::FixedStyle(int style) {
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Enabled VD", "0");
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Auto Decision", "0");

@@ -124,6 +124,9 @@ class VdTest : public ::testing::Test {
   bool WaitReady(const Process& p, int timeoutMs = 15000);
   HWND MainWindow(const Process& p) const;
   std::string DefaultListPath() const { return temp_.Path() + "\\VDesk.ini"; }
+  // The default list file reads expected within timeoutMs: VD writes it
+  // off its UI thread, a moment after the list it shows has changed.
+  ::testing::AssertionResult ListFileIs(const std::string& expected, int timeoutMs = 3000) const;
   // Settings for a predictable change: no change at start, no suggested
   // style, no calendar page, and this desktop style.
   static void FixedStyle(int style);

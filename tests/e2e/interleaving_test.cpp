@@ -179,6 +179,8 @@ TEST_F(InterleavingTest, TheTrayMenuOpensDuringABigChangeWhichThenCompletesOnce)
 
 // Exit while a big picture is applied ends VD soon, and leaves the desktop
 // showing a whole wallpaper bitmap: the old one, or the new one completed.
+// A picture relayed during the change, answered but not yet run, is in the
+// list file when VD has ended.
 TEST_F(InterleavingTest, ExitDuringABigChangeEndsVdAndLeavesAWholeWallpaper) {
   const std::string small = SmallPicture("small.bmp"), big = BigPicture();
   WriteFileText(DefaultListPath(), Lines({small, big}));
@@ -192,6 +194,10 @@ TEST_F(InterleavingTest, ExitDuringABigChangeEndsVdAndLeavesAWholeWallpaper) {
 
   ASSERT_TRUE(ChooseTrayEntry(main, kChange));
   ASSERT_TRUE(WaitUntil([&] { return ProgressFormUp(vd); }, 10000, 5)) << "the change to the big picture began";
+  const std::string relayed = SmallPicture("relayed.bmp");
+  Process relay = Start(PelorinExe(), "-i " + relayed, Temp().Path());
+  ASSERT_TRUE(relay.WaitExit(30000));
+  EXPECT_EQ(relay.ExitCode(), 0u) << "VD took the relayed picture";
   const MenuSeen seen = TrayMenuDuringChange(vd, main, oldBitmap);
   ASSERT_TRUE(seen.menu) << "no tray menu";
   EXPECT_TRUE(seen.changeStillRan && seen.bitmapStillOld) << "Exit could be chosen only after the change";
@@ -206,6 +212,7 @@ TEST_F(InterleavingTest, ExitDuringABigChangeEndsVdAndLeavesAWholeWallpaper) {
   std::cout << "[ exit    ] VD ended " << std::chrono::duration<double>(Clock::now() - yes).count()
             << " s after Yes\n";
   EXPECT_EQ(vd.ExitCode(), 0u);
+  EXPECT_TRUE(ListFileIs(Lines({small, big, relayed}))) << "the relayed picture was lost";
 
   // The bitmap is whole, one picture all over; the system points at it and shows it.
   std::optional<Bitmap> bmp = ReadBmp(BitmapPath());
@@ -231,7 +238,8 @@ TEST_F(InterleavingTest, ExitDuringABigChangeEndsVdAndLeavesAWholeWallpaper) {
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(fd.cFileName);
   if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"VDesk.ini", "Vexa Desktop.bmp", "big.jpg", "small.bmp"}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{"VDesk.ini", "Vexa Desktop.bmp", "big.jpg", "relayed.bmp", "small.bmp"}));
   EXPECT_TRUE(WaitUntil([] { return TrayIconLook() == TrayLook::None; }, 5000)) << "the icon goes with the program";
 }
 

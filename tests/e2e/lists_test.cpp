@@ -69,7 +69,7 @@ TEST_F(ListsTest, OtherSpellingsAndAHeldFileAreKeptAndStoredAsTheFileSystemSpell
   for (const std::string& s : spellings) RelayAdd(s);
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 5; }, 10000));
   EXPECT_EQ(ListBoxItems(list), names);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(stored));
+  EXPECT_TRUE(ListFileIs(Lines(stored)));
 
   // A list written by hand (or by an older version) with those spellings and
   // one picture that is gone: Load List keeps the five, stored as on disk.
@@ -94,7 +94,7 @@ TEST_F(ListsTest, OtherSpellingsAndAHeldFileAreKeptAndStoredAsTheFileSystemSpell
   vd.Kill();
   Process again = StartVd();
   EXPECT_EQ(ListBoxItems(ImgList(MainWindow(again))), names);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(stored));
+  EXPECT_TRUE(ListFileIs(Lines(stored)));
   ::CloseHandle(held);
 }
 
@@ -151,18 +151,18 @@ TEST_F(ListsTest, RemoveAllAsksAndSortOrdersTheSavedListKeepingTheSelection) {
     if (answer == IDNO) {
       EXPECT_EQ(ListBoxItems(list).size(), 4u);
       EXPECT_EQ(ListBoxSelection(list), 3);
-      EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({c1, a2, a10, b10}));
+      EXPECT_TRUE(ListFileIs(Lines({c1, a2, a10, b10})));
     }
   }
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).empty(); }, 5000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), "");
+  EXPECT_TRUE(ListFileIs(""));
 
   // On an empty list there is nothing to ask about.
   ::DeleteFileA(DefaultListPath().c_str());
   ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));
   EXPECT_TRUE(WaitUntil([&] { return FileExists(DefaultListPath()); }, 5000));
   EXPECT_FALSE(WaitForDialog(vd.Pid(), kMainTitle, 1000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), "");
+  EXPECT_TRUE(ListFileIs(""));
 }
 
 // The list's copy in the user's application data, beside the test's TEMP.

@@ -336,7 +336,10 @@ TEST_F(MainWindowTest, ListKeysApplyRemoveAndOpenTheImageMenuAtTheEntry) {
   ASSERT_TRUE(WaitUntil([&] { return FocusIn(main) == list && ListBoxSelection(list) == pick; }, 3000));
   PressKeys({VK_DELETE});
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list) == std::vector<std::string>{names[1 - pick]}; }, 5000));
-  const std::optional<std::string> stored = ReadFileText(DefaultListPath());
+  // The list file is written off the UI thread, a moment later.
+  std::optional<std::string> stored;
+  WaitUntil([&] { return (stored = ReadFileText(DefaultListPath())) && stored->find("magenta") == std::string::npos; },
+            3000);
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->find("magenta"), std::string::npos) << *stored;
   EXPECT_NE(stored->find("green"), std::string::npos) << *stored;

@@ -65,7 +65,7 @@ TEST_F(MenusTest, AddFileAppendsEveryPickedFileInOrderAndCancelKeepsTheList) {
   ASSERT_TRUE(WaitDialogGone(dlg));
   EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 3; }, 5000));
   EXPECT_EQ(Names(main), (std::vector<std::string>{"a", "b b", "a"})) << "each picked file, in the order given";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n");
+  EXPECT_TRUE(ListFileIs(a + "\r\n" + b + "\r\n" + a + "\r\n"));
 
   ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
   dlg = WaitForDialog(vd.Pid(), "Select image ...");
@@ -73,7 +73,7 @@ TEST_F(MenusTest, AddFileAppendsEveryPickedFileInOrderAndCancelKeepsTheList) {
   AnswerFileDialog(dlg, farPic);
   ASSERT_TRUE(WaitDialogGone(dlg));
   EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 4; }, 5000)) << "a path of " << farPic.size() << " characters";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n");
+  EXPECT_TRUE(ListFileIs(a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n"));
 
   ::DeleteFileA(DefaultListPath().c_str());
   ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));
@@ -83,7 +83,7 @@ TEST_F(MenusTest, AddFileAppendsEveryPickedFileInOrderAndCancelKeepsTheList) {
   ASSERT_TRUE(WaitDialogGone(dlg));
   EXPECT_TRUE(WaitUntil([&] { return FileExists(DefaultListPath()); }, 5000)) << "rewritten after a cancel too";
   EXPECT_EQ(Names(main).size(), 4u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n");
+  EXPECT_TRUE(ListFileIs(a + "\r\n" + b + "\r\n" + a + "\r\n" + farPic + "\r\n"));
 }
 
 TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
@@ -100,13 +100,13 @@ TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
   ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 1; }, 5000));
   ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_RETURN}));  // Remove 'b' from list
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"a", "c"}; }, 5000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), a + "\r\n" + c + "\r\n");
+  EXPECT_TRUE(ListFileIs(a + "\r\n" + c + "\r\n"));
 
   ClickListItem(list, 0);
   ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 5000));
   ASSERT_TRUE(ChooseFromButton(main, 1, {VK_DOWN, VK_RETURN}));  // the remove button's first entry: Remove 'a'
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"c"}; }, 5000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), c + "\r\n");
+  EXPECT_TRUE(ListFileIs(c + "\r\n"));
 
   // The entry that took its place is selected: the first entry would remove
   // it, the second is Remove All Images, which asks first.
@@ -116,7 +116,7 @@ TEST_F(MenusTest, RemoveTheSelectedEntryAndRemoveAllRewriteTheDefaultList) {
   ASSERT_TRUE(ask);
   PressButton(ask, IDYES);
   EXPECT_TRUE(WaitUntil([&] { return Names(main).empty(); }, 5000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), "");
+  EXPECT_TRUE(ListFileIs(""));
 }
 
 TEST_F(MenusTest, SaveListAsksBeforeReplacingAndLoadListReplacesTheList) {

@@ -3,6 +3,12 @@
 // Runs in the two-monitor session (wine_session_start_dual), where Wine paints
 // no wallpaper: the tests read the saved bitmap and the desktop values.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cctype>
+#include <mutex>
+#include <thread>
 
 #include "harness.h"
 #include "main/control_ids.h"
@@ -48,8 +54,9 @@ std::string Describe(const std::vector<Monitor>& ms) {
 }
 
 // Puts the primary monitor at (0,0) and the second one at `at`, in these
-// sizes, as the display settings would; true once the system reports it.
-bool SetLayout(SIZE primary, SIZE second, POINT at) {
+// sizes, as the display settings would; true once the system reports it
+// (at once with wait false).
+bool SetLayout(SIZE primary, SIZE second, POINT at, bool wait = true) {
   auto stage = [](const char* device, SIZE s, POINT p) {
     DEVMODEA dm{};
     dm.dmSize = sizeof dm;
@@ -62,6 +69,7 @@ bool SetLayout(SIZE primary, SIZE second, POINT at) {
   };
   if (!stage("\\\\.\\DISPLAY1", primary, {0, 0}) || !stage("\\\\.\\DISPLAY2", second, at)) return false;
   ::ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
+  if (!wait) return true;
   std::vector<Monitor> want = {{{0, 0, primary.cx, primary.cy}, true},
                                {{at.x, at.y, at.x + second.cx, at.y + second.cy}, false}};
   Sort(want);
@@ -276,6 +284,106 @@ TEST_F(MultiMonitorTest, LargerPrimaryWithASmallerMonitorLeftOfIt) {
   ExpectAt(*again, {{1024 + (1024 - 64) / 2, (768 - 40) / 2}}, 0x00FF00, "the second picture, on the right");
   EXPECT_EQ(ListBoxSelection(ImgList(vd)), selected) << "a new picture was taken";
   EXPECT_EQ(Desktop("WallpaperStyle"), "22");
+}
+
+// The bitmap's last-write times while it watches: one per composition, as
+// each is written beside and moved over the old one.
+class BitmapWrites {
+ public:
+  explicit BitmapWrites(std::string path)
+      : path_(std::move(path)), last_(Stamp()), thread_([this] {
+          while (!stop_) {
+            const ULONGLONG t = Stamp();
+            if (t != 0 && t != last_) {
+              std::lock_guard lock(mutex_);
+              last_ = t;
+              ++count_;
+            }
+            ::Sleep(2);
+          }
+        }) {}
+  ~BitmapWrites() {
+    stop_ = true;
+    thread_.join();
+  }
+  int Count() {
+    std::lock_guard lock(mutex_);
+    return count_;
+  }
+
+ private:
+  ULONGLONG Stamp() const {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!::GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (ULONGLONG{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime;
+  }
+  std::string path_;
+  std::mutex mutex_;
+  ULONGLONG last_;
+  int count_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(MultiMonitorTest, AMonitorChangeRecomposesOnlyVdsOwnWallpaperAndOnlyForNewMonitors) {
+  FixedStyle(0);
+  Setting("Randomize", "0");
+  Setting("Multiple Monitors", "1");
+  const std::string red = Temp() / "red.bmp", green = Temp() / "green.bmp", theirs = Temp() / "theirs.bmp";
+  ASSERT_TRUE(MakeSolidPicture(red, 64, 40, "bmp", 0xFF0000));
+  ASSERT_TRUE(MakeSolidPicture(green, 64, 40, "bmp", 0x00FF00));
+  ASSERT_TRUE(MakeSolidPicture(theirs, 64, 40, "bmp", 0x808000));
+  WriteFileText(DefaultListPath(), red + "\r\n" + green + "\r\n");
+  Process vd = StartVd();
+  ASSERT_TRUE(Change(vd, kPair));
+  {
+    SCOPED_TRACE("a taskbar that moves changes the work area, not the monitors");
+    BitmapWrites writes(BitmapPath());
+    for (int i = 0; i < 3; ++i) {
+      DWORD_PTR r = 0;
+      ::SendMessageTimeoutA(MainWindow(vd), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_NORMAL, 5000, &r);
+    }
+    ::Sleep(2500);
+    EXPECT_EQ(writes.Count(), 0) << "composed again for the same monitors";
+  }
+  {
+    SCOPED_TRACE("another program's wallpaper stays over a monitor change");
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(theirs.c_str()),
+                                        SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE));
+    ASSERT_EQ(Desktop("Wallpaper"), theirs);
+    BitmapWrites writes(BitmapPath());
+    ASSERT_TRUE(SetLayout(kSxga, kXga, {-1024, 0})) << "the monitors are " << Describe(Monitors());
+    ::Sleep(2500);
+    EXPECT_EQ(Desktop("Wallpaper"), theirs) << "VD put its own wallpaper back";
+    EXPECT_EQ(writes.Count(), 0);
+  }
+  {
+    SCOPED_TRACE("VD's own, named in another letter case: a burst of changes gives one composition, for the last");
+    std::string upper = BitmapPath();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    RegWrite(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", upper);
+    BitmapWrites writes(BitmapPath());
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+      ASSERT_TRUE(SetLayout(kXga, kXga, {1024, 0}, false));
+      ASSERT_TRUE(SetLayout(kXga, kSxga, {1024, 0}, false));
+    }
+    ASSERT_TRUE(SetLayout(kXga, kXga, {0, 768}));  // the second one below the first
+    std::printf("[ measure ] nine layouts in %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - t0)
+                                           .count()));
+    std::optional<Bitmap> bmp;
+    EXPECT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())) && bmp->height == 1536; }, 15000))
+        << "not composed again for the last layout";
+    ::Sleep(1500);
+    EXPECT_EQ(writes.Count(), 1) << "one composition for the burst";
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(bmp->width, 1024);
+    ExpectAt(*bmp, {{(1024 - 64) / 2, (768 - 40) / 2}}, 0xFF0000, "the first picture, on top");
+    ExpectAt(*bmp, {{(1024 - 64) / 2, 768 + (768 - 40) / 2}}, 0x00FF00, "the second picture, below");
+    EXPECT_EQ(Desktop("Wallpaper"), BitmapPath());
+  }
 }
 
 }  // namespace

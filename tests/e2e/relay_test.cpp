@@ -205,7 +205,7 @@ TEST_F(RelayTest, ImageIsAppendedAndSavedWithoutDisturbingTheRunningVd) {
   Run r = Relay("-i " + red);
   EXPECT_EQ(r.exitCode, 0u) << "VD took the text";
   EXPECT_EQ(ListBoxItems(list), ShownNames({red, green, red})) << "appended at the end though already listed";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, green, red}));
+  EXPECT_TRUE(ListFileIs(Lines({red, green, red})));
   EXPECT_EQ(ListBoxSelection(list), 1);
   EXPECT_FALSE(IsVisible(main));
   EXPECT_TRUE(lookalike.Received().empty());
@@ -217,7 +217,7 @@ TEST_F(RelayTest, ImageIsAppendedAndSavedWithoutDisturbingTheRunningVd) {
   EXPECT_EQ(RelayToRunning(vd, "-i " + blue).exitCode, 0u);
   EXPECT_EQ(RelayToRunning(vd, "-i " + blue).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list), ShownNames({red, green, red, blue, blue}));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, green, red, blue, blue}));
+  EXPECT_TRUE(ListFileIs(Lines({red, green, red, blue, blue})));
   EXPECT_EQ(ListBoxSelection(list), 1);
   EXPECT_FALSE(IsVisible(main));
   EXPECT_TRUE(lookalike.Received().empty());
@@ -234,12 +234,12 @@ TEST_F(RelayTest, ListOptionReplacesTheListOnlyFromAnExistingFile) {
   const std::string missing = Temp() / "missing.vdl";
   EXPECT_EQ(RelayToRunning(vd, "-l " + missing).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << "a missing list file changes nothing";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red}));
+  EXPECT_TRUE(ListFileIs(Lines({red})));
   EXPECT_FALSE(FileExists(missing)) << "nor is it created";
 
   EXPECT_EQ(RelayToRunning(vd, "-l " + summer).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list), ShownNames({green, blue}));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({green, blue})) << "the new list is saved as the default";
+  EXPECT_TRUE(ListFileIs(Lines({green, blue}))) << "the new list is saved as the default";
   EXPECT_TRUE(WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 3000))
       << "the progress form goes away after the load";
   EXPECT_FALSE(IsVisible(MainWindow(vd)));
@@ -264,7 +264,7 @@ TEST_F(RelayTest, OtherOptionsShortTextsAndMissingFoldersDoNothing) {
                                   std::string("-i "), std::string("-l "), "-I " + blue, "-L " + blues}) {
     EXPECT_EQ(RelayToRunning(vd, text).exitCode, 0u) << "VD took \"" << text << "\"";
     EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << text;
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red})) << text;
+    EXPECT_TRUE(ListFileIs(Lines({red}))) << text;
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), installed) << text;
     EXPECT_FALSE(IsVisible(MainWindow(vd))) << text;
   }
@@ -342,20 +342,20 @@ TEST_F(RelayTest, PathsAreStoredAsTheFileSystemSpellsThem) {
 
   EXPECT_EQ(RelayToRunning(vd, "-i " + omega).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"\xCE\xA9mega \xE5\x86\x99\xE7\x9C\x9F"});
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega})) << "written in UTF-8";
+  EXPECT_TRUE(ListFileIs(Lines({omega}))) << "written in UTF-8";
 
   // A short (8.3) name is stored as the long name the next load gives it.
   EXPECT_EQ(RelayToRunning(vd, "-i " + shortName).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list).back(), ShownName(longName)) << "expanded from " << ShownName(shortName);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName}));
+  EXPECT_TRUE(ListFileIs(Lines({omega, longName})));
 
   // A path in quotes (as Explorer's commands pass it) is taken without them;
   // a quote anywhere else stays part of the path, which then names no file.
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName + "\"").exitCode, 0u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName, longName}));
+  EXPECT_TRUE(ListFileIs(Lines({omega, longName, longName})));
   EXPECT_EQ(RelayToRunning(vd, "-i \"" + longName).exitCode, 0u);
   EXPECT_EQ(ListBoxItems(list).size(), 3u);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({omega, longName, longName}));
+  EXPECT_TRUE(ListFileIs(Lines({omega, longName, longName})));
 }
 
 TEST_F(RelayTest, WithoutVdPelorinStartsVdOnlyByItsFullPathNeverFromTheCurrentFolder) {
@@ -415,7 +415,7 @@ TEST_F(RelayTest, WithoutVdPelorinStartsVdOnlyByItsFullPathNeverFromTheCurrentFo
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "InstalledDir"), BinDir() + "\\");
     // A fresh start with the same command line: the default list, then the picture.
     EXPECT_EQ(ListBoxItems(ImgList(vd)), ShownNames({red}));
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red}));
+    EXPECT_TRUE(ListFileIs(Lines({red})));
   }
   EXPECT_FALSE(FileExists(planted));
 }
@@ -515,7 +515,7 @@ TEST_F(RelayTest, BadInputIsRefusedAndVdStaysUp) {
   for (const std::string& text : texts) {
     EXPECT_EQ(RelayToRunning(vd, text).exitCode, 0u) << text.substr(0, 60);
     EXPECT_EQ(ListBoxItems(list), ShownNames({red})) << text.substr(0, 60);
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red})) << text.substr(0, 60);
+    EXPECT_TRUE(ListFileIs(Lines({red}))) << text.substr(0, 60);
   }
   // The long text reached the text box whole.
   EXPECT_EQ(ControlText(main, ids::Text1), "-l " + longPath);
@@ -640,7 +640,7 @@ TEST_F(RelayTest, TimeFromPelorinStartToTheSavedList) {
   }
   std::sort(saved.begin(), saved.end());
   std::cout << "[ relay   ] median " << saved[saved.size() / 2] << " ms over " << saved.size() << " relays\n";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({red, red, red, red, red}));
+  EXPECT_TRUE(ListFileIs(Lines({red, red, red, red, red})));
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ TEST_F(WallpaperTest, FolderOptionListsPicturesOfTheFolderAndItsSubfolders) {
   EXPECT_TRUE(IsVisible(main)) << "the folder option shows the main window";
   const std::vector<std::string> names = {"Beach Day", "Ωmega 写真", "anim"};
   EXPECT_EQ(ListBoxItems(ImgList(vd)), names);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), pics + "\\Beach Day.jpg\r\n" + pics + "\\Ωmega 写真.bmp\r\n" + pics +
-                                                 "\\Sub Folder\\anim.gif\r\n");
+  EXPECT_TRUE(ListFileIs(pics + "\\Beach Day.jpg\r\n" + pics + "\\Ωmega 写真.bmp\r\n" + pics +
+                                                 "\\Sub Folder\\anim.gif\r\n"));
 }
 
 TEST_F(WallpaperTest, ListFileOptionReplacesTheListAndImageOptionAppendsDuplicates) {
@@ -68,7 +68,7 @@ TEST_F(WallpaperTest, ListFileOptionReplacesTheListAndImageOptionAppendsDuplicat
   {
     Process vd = StartVd("-l " + list);
     EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"b", "a"}));
-    EXPECT_EQ(ReadFileText(DefaultListPath()), b + "\r\n" + a + "\r\n") << "the default list mirrors the loaded one";
+    EXPECT_TRUE(ListFileIs(b + "\r\n" + a + "\r\n")) << "the default list mirrors the loaded one";
   }
   KillStrayPrograms();
   {
@@ -80,7 +80,7 @@ TEST_F(WallpaperTest, ListFileOptionReplacesTheListAndImageOptionAppendsDuplicat
     Process vd = StartVd("-i " + a);
     EXPECT_EQ(ListBoxItems(ImgList(vd)), (std::vector<std::string>{"b", "a", "a"}));
     EXPECT_FALSE(IsVisible(MainWindow(vd)));
-    EXPECT_EQ(ReadFileText(DefaultListPath()), b + "\r\n" + a + "\r\n" + a + "\r\n");
+    EXPECT_TRUE(ListFileIs(b + "\r\n" + a + "\r\n" + a + "\r\n"));
   }
 }
 
@@ -272,7 +272,7 @@ TEST_F(WallpaperTest, VanishedAndUnreadablePicturesAreHandledWhenReached) {
   ::DeleteFileA(gone.c_str());
   ClickListItem(ImgList(vd), 0);
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(vd)).size() == 4; }, 5000)) << "the vanished entry is dropped";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), bad + "\r\n" + empty + "\r\n" + truncated + "\r\n" + good + "\r\n");
+  EXPECT_TRUE(ListFileIs(bad + "\r\n" + empty + "\r\n" + truncated + "\r\n" + good + "\r\n"));
   // Picked by a click, an unreadable picture says why and stays selected.
   ClickListItem(ImgList(vd), 0);
   HWND box = WaitForDialog(vd.Pid(), "Vexa Desktop");
@@ -422,7 +422,7 @@ TEST_F(BadListTest, GarbageHugeLinesAndMillionLineListsLoadWhatIsValid) {
     Process vd = StartVd("", false);
     ASSERT_TRUE(WaitReady(vd, 60000));
     EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{"ok"});
-    EXPECT_EQ(ReadFileText(DefaultListPath()), pic + "\r\n");
+    EXPECT_TRUE(ListFileIs(pic + "\r\n"));
   }
 }
 
@@ -436,7 +436,7 @@ TEST_F(BadListTest, UnreadableListFileChangesNothing) {
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
   Process vd = StartVd("-l " + locked);
   EXPECT_EQ(ListBoxItems(ImgList(vd)), std::vector<std::string>{}) << "nothing was loaded at start";
-  EXPECT_EQ(ReadFileText(DefaultListPath()), pic + "\r\n") << "the default list file is not lost";
+  EXPECT_TRUE(ListFileIs(pic + "\r\n")) << "the default list file is not lost";
   ::CloseHandle(hold);
 }
 

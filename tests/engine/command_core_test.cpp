@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -47,14 +49,15 @@ TEST(CommandCoreTest, CommandsRunInArrivalOrderAndNeverInsideOneAnother) {
 TEST(CommandCoreTest, AChangeAskedForWhileOneWaitsOrRunsJoinsIt) {
   Core core;
   Trace t;
+  Core::Hold hold;
   // A change held over its work on the worker: presses meanwhile join it.
-  EXPECT_TRUE(core.Submit(t.Make("change", Core::Kind::Change, [&] { core.HoldUntilFinished(); })));
+  EXPECT_TRUE(core.Submit(t.Make("change", Core::Kind::Change, [&] { hold = core.HoldUntilFinished(); })));
   EXPECT_TRUE(core.Busy());
   EXPECT_FALSE(core.Submit(t.Make("hot key", Core::Kind::Change)));
   EXPECT_TRUE(core.Submit(t.Make("relay", Core::Kind::Other)));
   EXPECT_FALSE(core.Submit(t.Make("timer", Core::Kind::Change)));
   EXPECT_EQ(t.log, std::vector<std::string>{"change"});
-  core.Finish();
+  hold.Finish();
   EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay"}));
 
   // Queued behind another command, a change still takes in later requests;
@@ -72,46 +75,154 @@ TEST(CommandCoreTest, HeldCommandsFinishedFromAPumpedMessageLetTheNextRunOutside
   Trace t;
   std::function<void()> finishLater;
   core.Submit(t.Make("change", Core::Kind::Change, [&] {
-    core.HoldUntilFinished();
-    finishLater = [&] { core.Finish(); };
+    auto hold = std::make_shared<Core::Hold>(core.HoldUntilFinished());
+    finishLater = [hold] { hold->Finish(); };
   }));
   core.Submit(t.Make("remove", Core::Kind::Other));
-  // Finish() called a second time, or with nothing held, does nothing.
+  EXPECT_EQ(t.log, std::vector<std::string>{"change"});
+  // Finished a second time, the hold does nothing.
   finishLater();
-  core.Finish();
+  finishLater();
   EXPECT_EQ(t.log, (std::vector<std::string>{"change", "remove"}));
   EXPECT_EQ(t.deepest, 1);
 
   // A command that finishes its hold before returning (the worker failed at
   // once) frees the core as soon as it returns.
   core.Submit(t.Make("apply", Core::Kind::Other, [&] {
-    core.HoldUntilFinished();
+    Core::Hold hold = core.HoldUntilFinished();
     core.Submit(t.Make("after", Core::Kind::Other));
-    core.Finish();
+    hold.Finish();
     EXPECT_EQ(t.log.back(), "apply");  // not run inside
   }));
   EXPECT_EQ(t.log.back(), "after");
   EXPECT_FALSE(core.Busy());
 }
 
-TEST(CommandCoreTest, AFailedCommandAndShuttingDownLeaveNothingBehind) {
+TEST(CommandCoreTest, OnlyItsOwnFinishReleasesAHoldAndEveryPathReleasesIt) {
   Core core;
   Trace t;
+  // A command that holds and then throws holds nothing; the continuation it
+  // left behind finishes late, while a later command holds the core.
+  std::function<void()> lateFinish;
   core.Submit(t.Make("throws", Core::Kind::Other, [&] {
-    core.HoldUntilFinished();
+    auto hold = std::make_shared<Core::Hold>(core.HoldUntilFinished());
+    lateFinish = [hold] { hold->Finish(); };
     core.Submit(t.Make("next", Core::Kind::Other));
     throw std::runtime_error("out of memory");
   }));
   EXPECT_EQ(t.log, (std::vector<std::string>{"throws", "next"}));
   EXPECT_FALSE(core.Busy());
+  Core::Hold changeHold;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] { changeHold = core.HoldUntilFinished(); }));
+  core.Submit(t.Make("after change", Core::Kind::Other));
+  lateFinish();
+  EXPECT_TRUE(core.Busy()) << "a stale finish released a later command";
+  EXPECT_EQ(core.Running(), "change");
+  EXPECT_TRUE(changeHold.Current());
 
-  core.Submit(t.Make("exit question", Core::Kind::Other, [&] {
-    core.Submit(t.Make("queued", Core::Kind::Change));
-    core.Shut();
+  // Moved on, the hold is still the one; a continuation that is dropped
+  // unrun (its work stopped, or it threw) releases it on its way out.
+  {
+    std::function<void()> continuation = [h = std::make_shared<Core::Hold>(std::move(changeHold))] { h->Finish(); };
+    EXPECT_FALSE(changeHold.Current());
+    changeHold.Finish();  // the moved-from one releases nothing
+    EXPECT_TRUE(core.Busy());
+  }
+  EXPECT_EQ(t.log.back(), "after change");
+  EXPECT_FALSE(core.Busy());
+
+  // Outside a command there is nothing to hold.
+  Core::Hold none = core.HoldUntilFinished();
+  EXPECT_FALSE(none.Current());
+  EXPECT_FALSE(core.Busy());
+}
+
+TEST(CommandCoreTest, AHoldWhoseContinuationReturnedUnfinishedIsReleasedAfterAWhile) {
+  std::int64_t now = 1000;
+  Core core([&now] { return now; });
+  Trace t;
+  std::shared_ptr<Core::Hold> hold;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] {
+    hold = std::make_shared<Core::Hold>(core.HoldUntilFinished());
+    hold->Awaiting();  // on the worker
   }));
-  EXPECT_FALSE(core.Submit(t.Make("late", Core::Kind::Other)));
+  core.Submit(t.Make("menu", Core::Kind::Other));
+  // However long the work takes, the hold is not stranded.
+  now += 10 * Core::kStrandedMs;
+  EXPECT_EQ(core.ReleaseStranded(), "");
+  // Its answer came back, and the continuation handed the hold on to more
+  // work (the system told of the new wallpaper): still not stranded.
+  hold->Arrived();
+  hold->Awaiting();
+  hold->Returned();
+  now += 10 * Core::kStrandedMs;
+  EXPECT_EQ(core.ReleaseStranded(), "");
+  // That answer's continuation returned without finishing: from now on
+  // nothing will, and after the limit the core goes on by itself.
+  hold->Arrived();
+  hold->Returned();
+  now += Core::kStrandedMs - 1;
+  EXPECT_EQ(core.ReleaseStranded(), "");
+  EXPECT_TRUE(core.Busy());
+  now += 1;
+  EXPECT_EQ(core.ReleaseStranded(), "change");
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "menu"}));
+  EXPECT_FALSE(core.Busy());
+  // The released hold's own finish, arriving after all, does nothing to
+  // the command that holds the core by then.
+  std::shared_ptr<Core::Hold> released = std::move(hold);
+  core.Submit(t.Make("timer change", Core::Kind::Change, [&] { hold = std::make_shared<Core::Hold>(core.HoldUntilFinished()); }));
+  core.Submit(t.Make("relay", Core::Kind::Other));
+  released->Finish();
+  EXPECT_EQ(core.Running(), "timer change");
+  EXPECT_EQ(core.ReleaseStranded(), "") << "a hold whose continuation has not run yet is never stranded";
+  hold.reset();  // its continuation dropped
+  EXPECT_EQ(t.log.back(), "relay");
+  EXPECT_FALSE(core.Busy());
+}
+
+TEST(CommandCoreTest, WithASchedulerEachWaitingCommandRunsOnATurnOfItsOwn) {
+  Core core;
+  Trace t;
+  int turnsAsked = 0;
+  core.SetScheduler([&turnsAsked] { ++turnsAsked; });
+  Core::Hold hold;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] { hold = core.HoldUntilFinished(); }));
+  for (const char* relay : {"relay 1", "relay 2", "relay 3"}) core.Enqueue(t.Make(relay, Core::Kind::Other));
+  hold.Finish();
+  // Relays that piled up behind a change do not run in one go.
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay 1"}));
+  EXPECT_EQ(turnsAsked, 1);
+  core.RunWaiting();
+  core.RunWaiting();
+  EXPECT_EQ(t.log, (std::vector<std::string>{"change", "relay 1", "relay 2", "relay 3"}));
+  EXPECT_EQ(turnsAsked, 2) << "nothing left, no turn asked for";
+  EXPECT_FALSE(core.Busy());
+}
+
+TEST(CommandCoreTest, ShuttingDownCarriesWaitingRelaysOverAndDropsTheRest) {
+  Core core;
+  Trace t;
+  std::vector<std::string> carried;
+  auto relay = [&](const std::string& picture) {
+    Core::Command c = t.Make("relay " + picture, Core::Kind::Other);
+    c.atEnd = [&carried, picture] { carried.push_back(picture); };
+    return c;
+  };
+  Core::Hold hold;
+  core.Submit(t.Make("change", Core::Kind::Change, [&] { hold = core.HoldUntilFinished(); }));
+  // Relays answered while the change runs wait in the core.
+  core.Enqueue(relay("a.jpg"));
+  core.Enqueue(t.Make("sort", Core::Kind::Other));
+  core.Enqueue(relay("b.jpg"));
+  EXPECT_EQ(core.Shut(), 2u);
+  EXPECT_EQ(carried, (std::vector<std::string>{"a.jpg", "b.jpg"}));
   EXPECT_EQ(core.Waiting(), 0u);
-  EXPECT_EQ(t.log.back(), "exit question");
+  EXPECT_FALSE(core.Submit(t.Make("late", Core::Kind::Other)));
+  EXPECT_FALSE(core.Enqueue(relay("c.jpg")));
+  hold.Finish();
+  EXPECT_EQ(t.log, std::vector<std::string>{"change"}) << "nothing runs after the end";
+  EXPECT_EQ(carried.size(), 2u);
 }
 
 struct Recorder : vdapp::ListObserver {
@@ -185,10 +296,11 @@ TEST(WallpaperModelTest, EachMonitorTakesTheNextEntryAndTheNextChangeGoesOnAfter
 TEST(CommandCoreTest, ABurstOfLayoutChangesGivesOneRecompositionAfterTheRunningOne) {
   Core core;
   Trace t;
-  core.Submit(t.Make("recompose", Core::Kind::Recompose, [&] { core.HoldUntilFinished(); }));
+  Core::Hold hold;
+  core.Submit(t.Make("recompose", Core::Kind::Recompose, [&] { hold = core.HoldUntilFinished(); }));
   EXPECT_TRUE(core.Submit(t.Make("recompose 2", Core::Kind::Recompose)));
   EXPECT_FALSE(core.Submit(t.Make("recompose 3", Core::Kind::Recompose)));
-  core.Finish();
+  hold.Finish();
   EXPECT_EQ(t.log, (std::vector<std::string>{"recompose", "recompose 2"}));
 }
 
