@@ -38,16 +38,13 @@ PictureWorker& pictureWorker() {
 }
 
 PictureWorker::~PictureWorker() {
-  // Static destruction at the end of a run that did not end through Stop().
-  if (thread_) {
-    {
-      std::lock_guard lock(mutex_);
-      quit_ = true;
-      if (runningStop_) *runningStop_ = true;
-    }
-    wake_.notify_all();
-    ::CloseHandle(thread_);
-  }
+  // Whether or not Stop() ran or its wait ran out: the job under way stops
+  // at its next step, and the thread is waited for, since it uses this
+  // object's members to its end.
+  Stop(INFINITE);
+  // The message window's procedure finds this object through it: a late
+  // message finds nothing. The window itself goes with its thread.
+  if (window_) ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
 
 void PictureWorker::Start() {
@@ -109,7 +106,8 @@ void PictureWorker::Stop(DWORD waitMs) {
     if (runningStop_) *runningStop_ = true;
   }
   wake_.notify_all();
-  ::WaitForSingleObject(thread_, waitMs);
+  // A thread still busy after waitMs keeps its handle: the destructor joins it.
+  if (::WaitForSingleObject(thread_, waitMs) != WAIT_OBJECT_0) return;
   ::CloseHandle(thread_);
   thread_ = nullptr;
 }

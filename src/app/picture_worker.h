@@ -78,7 +78,8 @@ class PictureWorker {
   void Submit(PictureJob job, Continuation then);
   // Asks the job under way to stop at its next step and drops waiting ones,
   // then waits up to waitMs for the worker to end. For the program's end:
-  // no continuation runs afterwards.
+  // no continuation runs afterwards. The destructor stops and joins the
+  // worker too, waiting as long as it takes.
   void Stop(DWORD waitMs);
 
  private:

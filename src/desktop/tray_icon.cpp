@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ class TrayIcon {
   }
 
  private:
-  using IconHandle = forms::IconHandle;
+  using IconHandle = base::IconHandle;
 
   void SetState(bool enabled) {
     data_.hIcon = Picture(enabled);

@@ -5,7 +5,8 @@
 namespace ids {
 
 // frmSettings
-constexpr int XPCBase = 301;  // XPC(0..6)
+constexpr int chkOptionBase = 301;  // chkOption(0..6), the option check boxes
+constexpr int XPCBase = chkOptionBase;  // the same, under the name the test harness uses
 constexpr int chShowDate = 308;
 constexpr int lblPBase = 309;  // lblP(1), lblP(2) at lblPBase + index
 constexpr int IconCol = 312;
@@ -29,8 +30,8 @@ constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitor
 namespace example {
 constexpr int Image1 = 401;  // the opaque sample's icon
 constexpr int Image2 = 402;  // the transparent sample's icon
-constexpr int Label1 = 403;  // over Image1, its size
-constexpr int Label2 = 404;  // over Image2, its size
+constexpr int opaqueIconCover = 403;       // over Image1, its size
+constexpr int transparentIconCover = 404;  // over Image2, its size
 constexpr int Label3 = 405;  // the opaque sample's caption
 constexpr int Label4 = 406;  // the transparent sample's caption
 constexpr int Label5 = 407;  // heading "NonTransparent Icon"

@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "engine/file_dialog_names.h"
 #include "forms/forms.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace {
 // Room for many picked files, each with a path of any length the system allows.
@@ -142,7 +142,7 @@ std::string ShowFileDialog(HWND owner, const std::string& filter, const std::str
 
 std::string ShowFolderDialog(HWND owner, const std::string& title) {
   const std::string start = DialogStartFolder(DialogPlace::Pictures);
-  forms::ComPtr<IFileOpenDialog> dialog;
+  base::ComPtr<IFileOpenDialog> dialog;
   if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
                                 dialog.PutVoid()))) {
     const std::string chosen = BrowseFolderTree(owner, title, start);
@@ -155,12 +155,12 @@ std::string ShowFolderDialog(HWND owner, const std::string& title) {
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR);
   if (!title.empty()) dialog->SetTitle(Wide(title).c_str());
   if (!start.empty()) {
-    forms::ComPtr<IShellItem> folder;
+    base::ComPtr<IShellItem> folder;
     if (SUCCEEDED(::SHCreateItemFromParsingName(Wide(start).c_str(), nullptr, IID_IShellItem, folder.PutVoid())))
       dialog->SetFolder(folder.Get());
   }
   if (FAILED(dialog->Show(owner))) return {};  // cancelled
-  forms::ComPtr<IShellItem> result;
+  base::ComPtr<IShellItem> result;
   if (FAILED(dialog->GetResult(result.Put()))) return {};
   PWSTR raw = nullptr;
   const HRESULT hr = result->GetDisplayName(SIGDN_FILESYSPATH, &raw);

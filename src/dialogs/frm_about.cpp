@@ -29,7 +29,7 @@ HFONT MakeFont(const char* face, int points, bool bold, UINT dpi) {
   return ::CreateFontIndirectA(&lf);
 }
 
-void UseFont(const forms::Control& c, const forms::GdiObject& font) {
+void UseFont(const forms::Control& c, const base::GdiObject& font) {
   ::SendMessageA(c.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "forms/forms.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 class FrmAbout : public forms::Form {
  public:
@@ -26,7 +26,7 @@ class FrmAbout : public forms::Form {
   void cmdOK_Click();
   void PaintProduct(HDC dc, const RECT& rc);
   void UseFonts();
-  forms::GdiObject titleFont_, versionFont_, bodyFont_;
+  base::GdiObject titleFont_, versionFont_, bodyFont_;
 };
 
 FrmAbout& frmAbout();

@@ -23,7 +23,7 @@ namespace {
 
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 constexpr const char* kTip = "Tip:  choose a combination           or a single key";
-const char* const kXpcCaptions[7] = {
+const char* const kOptionCaptions[7] = {
     " Put Vexa Desktop at System startup", " Let Vexa Desktop decide the style", " Make Desktop Icons transparent",
     " Show Desktop Icons",                 "Recurse folders while adding images",
     " Use Black && white wallpapers...artistic", " Randomize wallpapers",
@@ -72,7 +72,7 @@ FrmSettings& frmSettings() {
 }
 
 FrmSettings::FrmSettings() {
-  for (int i = 0; i < 7; ++i) XPC[i].Click = [this, i] { XPC_Click(i); };
+  for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
   for (auto& option : optMonitors) option.Click = [this] { optMonitors_Click(); };
@@ -113,7 +113,7 @@ void FrmSettings::CreateControls() {
   ::InitCommonControls();
   Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 226, 214);
   int y = 24;
-  for (int i = 0; i < 3; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
+  for (int i = 0; i < 3; ++i, y += 20) chkOption[i].Create(*this, ids::chkOptionBase + i, kOptionCaptions[i], 16, y, 212, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
   IconCol.Create(*this, ids::IconCol, 114, y, 36, 18);
   ::SetWindowLongA(IconCol.Handle(), GWL_STYLE, ::GetWindowLongA(IconCol.Handle(), GWL_STYLE) | WS_TABSTOP);
@@ -121,7 +121,7 @@ void FrmSettings::CreateControls() {
   lblExample.SetColors(kLinkColour, std::nullopt);
   lblExample.SetCursor(::LoadCursorA(nullptr, IDC_HAND));
   y += 22;
-  for (int i = 3; i < 7; ++i, y += 20) XPC[i].Create(*this, ids::XPCBase + i, kXpcCaptions[i], 16, y, 212, 18);
+  for (int i = 3; i < 7; ++i, y += 20) chkOption[i].Create(*this, ids::chkOptionBase + i, kOptionCaptions[i], 16, y, 212, 18);
   chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 16, y, 212, 18);
 
   Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 242, 6, 178, 150);
@@ -148,7 +148,7 @@ void FrmSettings::CreateControls() {
   // Tab follows the order of creation: the options top to bottom, the hot
   // key, the sort order, the monitors, then the buttons. Each group starts
   // an arrow-key group of its own; each set of option buttons is one group.
-  const forms::Control* groupStarts[] = {&Frame3,   &XPC[0],   &Frame2, &cmbMod,         &cmbKey, &cmdHelpHotKey,
+  const forms::Control* groupStarts[] = {&Frame3,   &chkOption[0],   &Frame2, &cmbMod,         &cmbKey, &cmdHelpHotKey,
                                          &Frame1,   &SType[0], &sClicked, &Frame4, &optMonitors[0], &cmdSave};
   for (const forms::Control* c : groupStarts)
     ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
@@ -163,11 +163,11 @@ void FrmSettings::Form_Load() {
   const vd::SettingsDialogValues& v = loaded.values;
   const int checks[7] = {v.runAtStartup, v.autoDecision,  v.transparentIcons, v.showIcons,
                          v.recurseSubFolders, v.useGreyScale, v.randomOrder};
-  for (int i = 0; i < 7; ++i) XPC[i].SetValue(checks[i]);
+  for (int i = 0; i < 7; ++i) chkOption[i].SetValue(checks[i]);
   chShowDate.SetValue(v.showDate);
   SetIconColour(static_cast<COLORREF>(v.iconForeColor));
-  lblP[1].SetEnabled(XPC[2].Value() != 0);
-  IconCol.SetEnabled(XPC[2].Value() != 0);
+  lblP[1].SetEnabled(chkOption[2].Value() != 0);
+  IconCol.SetEnabled(chkOption[2].Value() != 0);
   SType[v.sortingType].Select();
   optMonitors[v.differentPictures != 0 ? 1 : 0].Select();
   sClicked.SetText(std::to_string(v.sortingType));
@@ -217,14 +217,14 @@ void FrmSettings::Form_MouseMove(const forms::MouseArgs& m) {
   ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-void FrmSettings::XPC_Click(int index) {
-  if (index == 0 && XPC[0].Value() == 0) {
+void FrmSettings::chkOption_Click(int index) {
+  if (index == 0 && chkOption[0].Value() == 0) {
     if (forms::MsgBox("You should keep this option checked\r\nAre you sure?", MB_YESNO | MB_ICONQUESTION, "Sure?",
                       Handle()) == IDNO)
-      XPC[0].SetValue(1);
+      chkOption[0].SetValue(1);
   }
   if (index == 2) {
-    const bool on = XPC[2].Value() != 0;
+    const bool on = chkOption[2].Value() != 0;
     lblP[1].SetEnabled(on);
     IconCol.SetEnabled(on);
     IconCol.Invalidate();
@@ -280,7 +280,7 @@ void FrmSettings::PaintSwatch(HDC dc, const RECT& rc) {
 void FrmSettings::IconCol_Click() {
   SetIconColour(ChooseColour(*this, iconColour_));
   cmdApply.SetEnabled(true);
-  XPC[6].SetFocus();
+  chkOption[6].SetFocus();
 }
 
 void FrmSettings::lblExample_Click() {
@@ -311,16 +311,16 @@ void FrmSettings::cmdHelpHotKey_Click() {
 
 void FrmSettings::cmdApply_Click() {
   if (applying_) return;  // the hot-key message box lets a second click through
-  forms::ScopedFlag busy(applying_);
+  base::ScopedFlag busy(applying_);
   AppState& a = app();
   vd::SettingsDialogValues v;
-  v.runAtStartup = XPC[0].Value();
-  v.autoDecision = XPC[1].Value();
-  v.transparentIcons = XPC[2].Value();
-  v.showIcons = XPC[3].Value();
-  v.recurseSubFolders = XPC[4].Value();
-  v.useGreyScale = XPC[5].Value();
-  v.randomOrder = XPC[6].Value();
+  v.runAtStartup = chkOption[0].Value();
+  v.autoDecision = chkOption[1].Value();
+  v.transparentIcons = chkOption[2].Value();
+  v.showIcons = chkOption[3].Value();
+  v.recurseSubFolders = chkOption[4].Value();
+  v.useGreyScale = chkOption[5].Value();
+  v.randomOrder = chkOption[6].Value();
   v.showDate = chShowDate.Value();
   v.iconForeColor = static_cast<std::int32_t>(iconColour_);
   v.hotModifier = std::max(cmbMod.ListIndex(), 0);

@@ -9,7 +9,7 @@ class FrmSettings : public forms::Form {
   FrmSettings();
 
   forms::Frame Frame1, Frame2, Frame3;
-  forms::CheckBox XPC[7];
+  forms::CheckBox chkOption[7];
   forms::CheckBox chShowDate;
   forms::Label lblP[3];  // lblP(1) and lblP(2)
   forms::PictureBox IconCol;
@@ -38,7 +38,7 @@ class FrmSettings : public forms::Form {
   void FillHotKeyLists(int modifier, int key);
   void LayOutTip();
   void Form_MouseMove(const forms::MouseArgs& m);
-  void XPC_Click(int index);
+  void chkOption_Click(int index);
   void chShowDate_Click();
   void optMonitors_Click();
   void SType_Click(int index);

@@ -69,10 +69,10 @@ void FrmTransIconEx::CreateControls() {
   Label6.Create(*this, ids::example::Label6, "Transparent Icon", 160, 8, 120, 16, SS_CENTER);
   Image1.Create(*this, ids::example::Image1, 64, 52, 32, 32);
   Image2.Create(*this, ids::example::Image2, 204, 52, 32, 32);
-  Label1.Create(*this, ids::example::Label1, "", 64, 52, 32, 32);
-  Label2.Create(*this, ids::example::Label2, "", 204, 52, 32, 32);
-  Label1.SetTransparentBack(true);
-  Label2.SetTransparentBack(true);
+  opaqueIconCover.Create(*this, ids::example::opaqueIconCover, "", 64, 52, 32, 32);
+  transparentIconCover.Create(*this, ids::example::transparentIconCover, "", 204, 52, 32, 32);
+  opaqueIconCover.SetTransparentBack(true);
+  transparentIconCover.SetTransparentBack(true);
   Label3.Create(*this, ids::example::Label3, kCaption, 40, 90, 80, 16, SS_CENTER);
   Label4.Create(*this, ids::example::Label4, kCaption, 180, 90, 80, 16, SS_CENTER);
   for (forms::Label* l : {&Label3, &Label4})
@@ -85,7 +85,7 @@ void FrmTransIconEx::CreateControls() {
 void FrmTransIconEx::Form_Load() {
   // The click areas cover the pictures exactly.
   RECT r;
-  for (auto [label, image] : {std::pair{&Label1, &Image1}, std::pair{&Label2, &Image2}}) {
+  for (auto [label, image] : {std::pair{&opaqueIconCover, &Image1}, std::pair{&transparentIconCover, &Image2}}) {
     ::GetWindowRect(image->Handle(), &r);
     ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     ::MoveWindow(label->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);

@@ -3,14 +3,14 @@
 #pragma once
 
 #include "forms/forms.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 class FrmTransIconEx : public forms::Form {
  public:
   FrmTransIconEx();
   forms::Label Label5, Label6;  // headings
   forms::PictureBox Image1, Image2;
-  forms::Label Label1, Label2;
+  forms::Label opaqueIconCover, transparentIconCover;  // see-through, over the sample icons
   forms::Label Label3, Label4;  // captions
 
   // The caption colour of the transparent sample.
@@ -24,7 +24,7 @@ class FrmTransIconEx : public forms::Form {
 
  private:
   void PaintIcon(const forms::PictureBox& image, HDC dc, const RECT& rc);
-  forms::GdiObject captionFont_;
+  base::GdiObject captionFont_;
 };
 
 FrmTransIconEx& frmTransIconEx();

@@ -18,13 +18,13 @@ inline constexpr int kSortChoices = 2;      // "Location", "Name"
 
 // What the dialog's controls hold. Check boxes are 0 or 1.
 struct SettingsDialogValues {
-  int runAtStartup = 0;       // XPC(0)
-  int autoDecision = 0;       // XPC(1)
-  int transparentIcons = 0;   // XPC(2)
-  int showIcons = 0;          // XPC(3)
-  int recurseSubFolders = 0;  // XPC(4)
-  int useGreyScale = 0;       // XPC(5)
-  int randomOrder = 0;        // XPC(6)
+  int runAtStartup = 0;       // chkOption(0)
+  int autoDecision = 0;       // chkOption(1)
+  int transparentIcons = 0;   // chkOption(2)
+  int showIcons = 0;          // chkOption(3)
+  int recurseSubFolders = 0;  // chkOption(4)
+  int useGreyScale = 0;       // chkOption(5)
+  int randomOrder = 0;        // chkOption(6)
   int showDate = 0;           // chShowDate
   std::int32_t iconForeColor = kDefaultIconForeColor;
   int hotModifier = kDefaultHotModifier;  // cmbMod

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace forms {
 
@@ -64,7 +64,7 @@ class MenuTree {
   void Popup(const MenuItem& root, HWND owner, const MenuItem* defaultItem, const RECT* below = nullptr) const;
 
  private:
-  MenuHandle bar_;
+  base::MenuHandle bar_;
   std::vector<MenuItem*> items_;
 };
 

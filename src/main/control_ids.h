@@ -58,7 +58,6 @@ constexpr int mnuListLoad = 362;
 constexpr int mnuLBBase = 363;  // mnuLB(0)
 constexpr int mnuLSort = 364;
 constexpr int mnuSBase = 365;  // mnuS(0..1): Location, Name
-constexpr int Label1 = 370;
 
 // Timers
 constexpr int frmWaitTimer1 = 1;

@@ -15,8 +15,9 @@
 #include "engine/paths.h"
 #include "engine/skin_region.h"
 #include "engine/tray_message.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 #include "main/control_ids.h"
+#include "main/frm_main_skin.h"
 #include "main/frm_menus.h"
 #include "main/frm_wait.h"
 #include "main/skin_form.h"
@@ -24,9 +25,7 @@
 #include "main/vd_forms.h"
 
 namespace {
-constexpr COLORREF kPanelColor = RGB(236, 240, 245);
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
-constexpr COLORREF kAccentColor = RGB(46, 104, 170);
 constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
 // Longest text the command channel takes: a command line holds at most
 // 32767 UTF-16 characters, at most three bytes each in UTF-8. Anything
@@ -34,45 +33,11 @@ constexpr int kPreviewWidth = 200, kPreviewHeight = 150;
 constexpr std::size_t kMaxCommandTextBytes = 3 * 32767;
 constexpr UINT kNoticeMessage = WM_APP + 0x4E;
 constexpr UINT kRunCommandsMessage = WM_APP + 0x4F;
-// The skin at 96 DPI: the panel with rounded corners and a border in the
-// accent colour, the window's whole content; magenta lies outside the window.
-constexpr int kSkinWidth = 440, kSkinHeight = 262, kSkinRadius = 16, kSkinBorder = 2;
-constexpr std::uint32_t kSkinKey = 0xFF00FF;  // 0x00RRGGBB
 const char* const kButtonTips[] = {"Add Images to the current list", "Remove Images", "Save/Load wallpapers' List",
                                    "About Vexa Desktop", "Settings"};
 
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
-
-std::uint32_t Rgb(COLORREF c) { return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c); }
-
-// The skin drawn at the window's DPI rather than scaled up, so that its
-// outline and border stay as fine as at 100 %.
-vd::Image DrawSkin(UINT dpi) {
-  auto at = [dpi](int units) { return ::MulDiv(units, static_cast<int>(dpi), 96); };
-  return vd::DrawPanelSkin(at(kSkinWidth), at(kSkinHeight),
-                           {at(kSkinRadius), at(kSkinBorder), kSkinKey, Rgb(kAccentColor), Rgb(kPanelColor)});
-}
-
-// Draws a top-down BGRA picture at (x, y).
-void DrawImage(HDC dc, int x, int y, const vd::Image& image) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = image.Width();
-  bi.bmiHeader.biHeight = -image.Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(image.Width()), static_cast<DWORD>(image.Height()), 0, 0, 0,
-                      static_cast<UINT>(image.Height()), image.View().data, &bi, DIB_RGB_COLORS);
-}
-
-void Fill(HDC dc, int l, int t, int r, int b, COLORREF c) {
-  RECT rc{l, t, r, b};
-  HBRUSH br = ::CreateSolidBrush(c);
-  ::FillRect(dc, &rc, br);
-  ::DeleteObject(br);
-}
 }  // namespace
 
 FrmMain::FrmMain() {
@@ -161,54 +126,6 @@ void FrmMain::CreateControls() {
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
   repaintTimer_.Attach(*this, ids::frmMainRepaintTimer, 250);
 }
-
-void FrmMain::ShowListItems(int first, bool clearFirst) {
-  HWND list = imgList.Handle();
-  if (!list) return;
-  const auto& entries = app().list.Entries();
-  // Drawing off meanwhile: one repaint at the end instead of one per entry.
-  imgList.SetRedraw(false);
-  if (clearFirst) imgList.Clear();
-  if (first >= 0 && static_cast<std::size_t>(first) < entries.size()) {
-    const std::size_t n = entries.size() - static_cast<std::size_t>(first);
-    ::SendMessageA(list, LB_INITSTORAGE, n, n * 16);
-    // Straight to the list box's own procedure: the subclasses on it (mouse
-    // events, the tip) have no part in adding entries, and passing each of
-    // many thousand entries through them costs more than the list box does.
-    const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
-    for (std::size_t k = static_cast<std::size_t>(first); k < entries.size(); ++k)
-      ::CallWindowProcA(listProc, list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[k].name.c_str()));
-  }
-  imgList.SetRedraw(true);
-}
-
-void FrmMain::ListReplaced() {
-  tipIndex_ = -2;
-  ShowListItems(0, true);
-}
-
-void FrmMain::EntriesAppended(int first) { ShowListItems(first, false); }
-
-void FrmMain::EntryRemoved(int index) {
-  imgList.RemoveItem(index);
-  tipIndex_ = -2;
-}
-
-void FrmMain::SelectionChanged(int index) { SelectQuietly(index); }
-
-void FrmMain::StyleChanged(int style) {
-  if (lstStyle.ListIndex() == style) {
-    // Already there, maybe where the user moved in the open list: only the label follows.
-    lblStyle.SetText(style >= 0 ? lstStyle.List(style) : std::string());
-    return;
-  }
-  // The program's choice, not the user's pick, even when it closes a style
-  // list the user had open.
-  forms::ScopedFlag byProgram(styleSetByProgram_);
-  lstStyle.SetListIndex(style);
-}
-
-int FrmMain::SelectedIndex() const { return app().list.Selected(); }
 
 void FrmMain::Form_Load() {
   if (app().previousInstance) EndProgram();
@@ -405,107 +322,6 @@ void FrmMain::Timer1_Timer() {
   }
 }
 
-void FrmMain::HideDropDown(forms::ListBox& list) {
-  const bool focused = ::GetFocus() == list.Handle() && list.Handle();
-  list.SetVisible(false);
-  // Hiding does not move the focus by itself; moving it runs the list's LostFocus.
-  if (focused) imgList.SetFocus();
-}
-
-void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
-  if (m.button != forms::kLeftButton) return;
-  AppState& a = app();
-  if (a.settings.cyclingEnabled != 0) {
-    lstTime.SetVisible(true);
-    lstTime.BringToFront();
-    lstTime.SetFocus();
-    return;
-  }
-  if (forms::MsgBox("Do you want to enable Vexa Desktop?", MB_YESNO | MB_ICONQUESTION, "Enable", Handle()) != IDYES)
-    return;
-  a.settings.cyclingEnabled = 1;
-  WriteProgramValue("Enabled VD", "1");
-  int i = lstTime.ListIndex();
-  lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
-  frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
-  UpdateTrayIcon(true);
-  Timer1.SetEnabled(true);
-  a.cycleSeconds = 0;
-  lstTime.SetVisible(true);
-  lstTime.BringToFront();
-  lstTime.SetFocus();
-}
-
-void FrmMain::lstTime_Click() {
-  HideDropDown(lstTime);
-  int i = lstTime.ListIndex();
-  lblTime.SetText(app().settings.cyclingEnabled != 0 && i >= 0 ? lstTime.List(i) : std::string("Disabled"));
-  WriteProgramValue("Wallpaper Cycle Time", std::to_string(i));
-}
-
-void FrmMain::lblStyle_MouseUp(const forms::MouseArgs& m) {
-  if (m.button != forms::kLeftButton) return;
-  ShowChosenStyleInList();
-  lstStyle.SetVisible(true);
-  lstStyle.BringToFront();
-  lstStyle.SetFocus();
-}
-
-void FrmMain::ShowChosenStyleInList() {
-  if (lstStyle.Handle())
-    ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, static_cast<WPARAM>(app().list.Style()), 0);
-}
-
-void FrmMain::lstStyle_SelectionMoved() {
-  if (!styleSetByProgram_) return;  // the user browsing the open list
-  HideDropDown(lstStyle);
-  const int i = lstStyle.ListIndex();
-  lblStyle.SetText(i >= 0 ? lstStyle.List(i) : std::string());
-}
-
-void FrmMain::lstStyle_MouseUp(const forms::MouseArgs& m) {
-  if (m.button != forms::kLeftButton || !lstStyle.Visible()) return;
-  const LRESULT hit = ::SendMessageA(lstStyle.Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(m.x, m.y));
-  if (HIWORD(hit)) return;  // released outside the entries
-  ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, LOWORD(hit), 0);
-  lstStyle_Click();
-}
-
-bool FrmMain::lstStyle_KeyDown(int key, int shift) {
-  if (shift != 0) return false;
-  if (key == VK_RETURN) {
-    lstStyle_Click();
-    return true;
-  }
-  if (key == VK_ESCAPE) {
-    HideDropDown(lstStyle);
-    return true;
-  }
-  return false;
-}
-
-void FrmMain::lstStyle_Click() {
-  const int i = lstStyle.ListIndex();
-  if (i < 0) return;
-  // The model first: closing the list afterwards puts back the style it holds.
-  app().list.SetStyle(i);
-  app().list.SetManualStyle(true);
-  lblStyle.SetText(lstStyle.List(i));
-  HideDropDown(lstStyle);
-  vdapp::RequestPreview(false);
-}
-
-void FrmMain::lstStyle_LostFocus() {
-  // Closing the list without a pick changes nothing; it opens on the chosen style next time.
-  lstStyle.SetVisible(false);
-  ShowChosenStyleInList();
-}
-
-void FrmMain::CloseStyleList() {
-  forms::ScopedFlag byProgram(styleSetByProgram_);
-  HideDropDown(lstStyle);
-}
-
 void FrmMain::PreviewPixelSize(int& width, int& height) const {
   width = Scale(kPreviewWidth) - 2;
   height = Scale(kPreviewHeight) - 2;
@@ -516,63 +332,6 @@ void FrmMain::SetPreview(vd::Image preview) {
   imgPreview.Invalidate();
 }
 
-void FrmMain::SelectQuietly(int index) {
-  if (imgList.Handle()) ::SendMessageA(imgList.Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void FrmMain::PaintPreview(HDC dc, const RECT& rc) {
-  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, RGB(90, 100, 115));
-  if (!preview_.Empty()) DrawImage(dc, rc.left + 1, rc.top + 1, preview_);
-}
-
-void FrmMain::PaintButton(int index, HDC dc, const RECT& rc) {
-  // The panel buttons' pictures: a rounded tile with a glyph, lighter when hovered.
-  const bool hot = index == hoveredButton_;
-  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, kPanelColor);
-  HBRUSH tile = ::CreateSolidBrush(hot ? RGB(70, 140, 215) : RGB(46, 104, 170));
-  HGDIOBJ oldBrush = ::SelectObject(dc, tile);
-  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-  ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, Scale(10), Scale(10));
-  ::SelectObject(dc, oldPen);
-  ::SelectObject(dc, oldBrush);
-  ::DeleteObject(tile);
-  const COLORREF ink = RGB(255, 255, 255);
-  const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2, u = Scale(3);
-  switch (index) {
-    case 0:  // add: a plus
-      Fill(dc, cx - 3 * u, cy - u / 2, cx + 3 * u, cy + u / 2 + 1, ink);
-      Fill(dc, cx - u / 2, cy - 3 * u, cx + u / 2 + 1, cy + 3 * u, ink);
-      break;
-    case 1:  // remove: a minus
-      Fill(dc, cx - 3 * u, cy - u / 2, cx + 3 * u, cy + u / 2 + 1, ink);
-      break;
-    case 2:  // lists: three lines
-      for (int k = -1; k <= 1; ++k) Fill(dc, cx - 3 * u, cy + k * 2 * u - u / 2, cx + 3 * u, cy + k * 2 * u + u / 2 + 1, ink);
-      break;
-    case 3:  // about: an "i"
-      Fill(dc, cx - u / 2, cy - 3 * u, cx + u / 2 + 1, cy - 2 * u, ink);
-      Fill(dc, cx - u / 2, cy - u, cx + u / 2 + 1, cy + 3 * u, ink);
-      break;
-    default: {  // settings: a ring
-      HPEN pen = ::CreatePen(PS_SOLID, u, ink);
-      HGDIOBJ op = ::SelectObject(dc, pen);
-      HGDIOBJ ob = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-      ::Ellipse(dc, cx - 3 * u, cy - 3 * u, cx + 3 * u, cy + 3 * u);
-      ::SelectObject(dc, ob);
-      ::SelectObject(dc, op);
-      ::DeleteObject(pen);
-      Fill(dc, cx - u / 2, cy - u / 2, cx + u / 2 + 1, cy + u / 2 + 1, ink);
-    }
-  }
-}
-
-void FrmMain::Buttons_MouseMove(int index) {
-  if (hoveredButton_ == index) return;
-  int old = hoveredButton_;
-  hoveredButton_ = index;
-  if (old >= 0) Buttons[old].Invalidate();
-  Buttons[index].Invalidate();
-}
 
 void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
   // The system repeats the last position when windows change under a still
@@ -585,76 +344,9 @@ void FrmMain::Form_MouseMove(const forms::MouseArgs& m) {
   ResetHoverPictures(true);
 }
 
-void FrmMain::ResetHoverPictures(bool keepKeyboard) {
-  if (hoveredButton_ >= 0) {
-    int old = hoveredButton_;
-    hoveredButton_ = -1;
-    Buttons[old].Invalidate();
-  }
-  if (hoveredCtrl_ >= 0) {
-    hoveredCtrl_ = -1;
-    imgMin.Invalidate();
-    imgClose.Invalidate();
-  }
-  if (keepKeyboard) {
-    // The keyboard goes on in the image list, not in a hidden drop-down.
-    HideDropDown(lstStyle);
-    HideDropDown(lstTime);
-  } else {
-    lstStyle.SetVisible(false);
-    lstTime.SetVisible(false);
-  }
-}
-
 // Another window becomes active: focus moves nowhere here; the forms layer
 // gives it back to the control that had it when this window is active again.
 void FrmMain::Form_LostFocus() { ResetHoverPictures(false); }
-
-void FrmMain::PaintSkin(HDC dc) { DrawImage(dc, 0, 0, skin_); }
-
-void FrmMain::PaintCtrl(int index, HDC dc, const RECT& rc) {
-  // The minimise (0, 1) and close (2, 3) pictures; odd ones are hovered.
-  const bool hot = index % 2 == 1;
-  Fill(dc, rc.left, rc.top, rc.right, rc.bottom, kPanelColor);
-  if (hot) {
-    HBRUSH tile = ::CreateSolidBrush(index == 3 ? RGB(200, 60, 50) : kAccentColor);
-    HGDIOBJ oldBrush = ::SelectObject(dc, tile);
-    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-    ::RoundRect(dc, rc.left, rc.top, rc.right + 1, rc.bottom + 1, 6, 6);
-    ::SelectObject(dc, oldPen);
-    ::SelectObject(dc, oldBrush);
-    ::DeleteObject(tile);
-  }
-  const COLORREF ink = hot ? RGB(255, 255, 255) : kAccentColor;
-  const int w = rc.right - rc.left, h = rc.bottom - rc.top, u = Scale(2);
-  if (index < 2) {
-    Fill(dc, rc.left + w / 4, rc.top + h * 2 / 3 - u / 2, rc.right - w / 4, rc.top + h * 2 / 3 + u - u / 2, ink);
-    return;
-  }
-  HPEN pen = ::CreatePen(PS_SOLID, u, ink);
-  HGDIOBJ op = ::SelectObject(dc, pen);
-  const int l = rc.left + w / 4, t = rc.top + h / 4, r = rc.right - w / 4, b = rc.bottom - h / 4;
-  ::MoveToEx(dc, l, t, nullptr);
-  ::LineTo(dc, r, b);
-  ::MoveToEx(dc, r - 1, t, nullptr);
-  ::LineTo(dc, l - 1, b);
-  ::SelectObject(dc, op);
-  ::DeleteObject(pen);
-}
-
-void FrmMain::imgMin_MouseMove() {
-  if (hoveredCtrl_ == 1) return;
-  hoveredCtrl_ = 1;
-  imgMin.Invalidate();
-  imgClose.Invalidate();
-}
-
-void FrmMain::imgClose_MouseMove() {
-  if (hoveredCtrl_ == 3) return;
-  hoveredCtrl_ = 3;
-  imgMin.Invalidate();
-  imgClose.Invalidate();
-}
 
 void FrmMain::imgMin_Click() { Minimize(); }
 
@@ -708,16 +400,6 @@ void FrmMain::Buttons_Click(int Index) {
     default:
       break;
   }
-}
-
-void FrmMain::OnDpiChanged() {
-  // The skin and its outline at the controls' new DPI.
-  skin_ = DrawSkin(Dpi());
-  std::int32_t key = 0;
-  ApplySkinRegion(Handle(), skin_, key);
-  lstTime.FitHeightToItems();
-  lstStyle.FitHeightToItems();
-  imgPreview.Invalidate();
 }
 
 void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {

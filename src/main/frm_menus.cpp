@@ -85,8 +85,6 @@ HICON FrmMenus::Icon() const { return TrayIconPicture(false); }
 void FrmMenus::CreateControls() {
   ::InitCommonControls();
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon()));
-  Label1.Create(*this, ids::Label1, "", 0, 0, 10, 10);
-  Label1.SetVisible(false);
   using Row = forms::MenuTree::Row;
   tree_.Build({
       Row{&mnuSysTray, nullptr, ids::mnuSysTray, "Tray"},
@@ -137,7 +135,7 @@ bool FrmMenus::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
 
 void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* defaultItem, const RECT* below) {
   if (menuOpen_) return;  // one popup at a time, however fast the clicks come
-  forms::ScopedFlag open(menuOpen_);
+  base::ScopedFlag open(menuOpen_);
   DropQueuedTrayClicks();
   tree_.Popup(root, frmMain().Handle(), defaultItem, below);
   DropQueuedTrayClicks();
@@ -279,10 +277,10 @@ void FrmMenus::SaveListAs() {
     std::string name =
         ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save",
                        DialogPlace::Lists);
-    Label1.SetText(name);
+    lastChoice_ = name;
     if (name.empty()) return;
     name = vd::WithListFileExtension(name);
-    Label1.SetText(name);
+    lastChoice_ = name;
     if (vd::NormalFileExists(app().fs, name)) {
       const int answer = forms::MsgBox(name + "already exists\r\nOverwrite it?", MB_YESNOCANCEL | MB_ICONQUESTION,
                                        "Save List", m.Handle());
@@ -312,8 +310,8 @@ void FrmMenus::mnuListLoad_Click() {
 
 void FrmMenus::mnuS_Click(int Index) {
   app().settings.sortingType = std::to_string(Index);
-  Label1.SetText(std::to_string(Index));
-  WriteProgramValue("SortingType", Label1.Text());
+  lastChoice_ = std::to_string(Index);
+  WriteProgramValue("SortingType", lastChoice_);
   CheckSortMenus();
   Submit("Sort By", &vdapp::SortList);
 }

@@ -18,7 +18,6 @@ class FrmMenus : public forms::Form {
   forms::MenuItem mnuAdd, mnuAFiles, mnuAFolder;
   forms::MenuItem mnuSub, mnuSSel, mnuSAll;
   forms::MenuItem mnuList, mnuListSave, mnuListLoad, mnuLB[1], mnuLSort, mnuS[2];
-  forms::Label Label1;
 
   // Pops up one of the top-level menus at the mouse (or below the screen
   // rectangle below), owned by the main window.
@@ -37,6 +36,9 @@ class FrmMenus : public forms::Form {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  // The list file name or the sort choice last picked from these menus.
+  std::string lastChoice_;
+
   void mnuChange_Click();
   void mnuSettings_Click();
   void mnuScrSaver_Click();

@@ -4,7 +4,7 @@
 
 #include "engine/skin_region.h"
 #include "forms/forms.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace {
 

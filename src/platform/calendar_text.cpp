@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/calendar_page.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace platform {
 namespace {
@@ -49,26 +49,26 @@ vd::Image RenderCalendarPage() {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  forms::GdiObject dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  forms::MemoryDc dc(::CreateCompatibleDC(nullptr));
+  base::GdiObject dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  base::MemoryDc dc(::CreateCompatibleDC(nullptr));
   if (!dib || !dc || !bits) return {};
   const vd::ConstImageView src = art.View();
   auto* dst = static_cast<std::uint8_t*>(bits);
   const std::size_t rowBytes = static_cast<std::size_t>(src.width) * 4;
   for (int y = 0; y < src.height; ++y) std::memcpy(dst + y * rowBytes, src.Row(y), rowBytes);
   {
-    forms::ScopedSelect selBitmap(dc.Get(), dib.Get());
+    base::ScopedSelect selBitmap(dc.Get(), dib.Get());
     ::SetBkMode(dc.Get(), TRANSPARENT);
     const std::string day = TodayAs("dd");
-    forms::GdiObject dayFont(MakeFont("Times New Roman", 20, true));
+    base::GdiObject dayFont(MakeFont("Times New Roman", 20, true));
     {
-      forms::ScopedSelect selFont(dc.Get(), dayFont.Get());
+      base::ScopedSelect selFont(dc.Get(), dayFont.Get());
       DrawCentred(dc.Get(), day, vd::kCalendarDayShadowTop, RGB(0x80, 0x80, 0x80), 1);
       DrawCentred(dc.Get(), day, vd::kCalendarDayTop, RGB(0xFF, 0, 0), 0);
     }
-    forms::GdiObject monthFont(MakeFont("Arial", 8, false));
+    base::GdiObject monthFont(MakeFont("Arial", 8, false));
     {
-      forms::ScopedSelect selFont(dc.Get(), monthFont.Get());
+      base::ScopedSelect selFont(dc.Get(), monthFont.Get());
       DrawCentred(dc.Get(), TodayAs("MMM"), vd::kCalendarMonthTop, RGB(0, 0, 0), 0);
     }
     ::GdiFlush();

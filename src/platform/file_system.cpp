@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/paths.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace platform {
 namespace {
@@ -25,7 +25,7 @@ std::optional<std::uint32_t> FileSystem::Attributes(const std::string& path) {
 std::optional<vd::DirEntry> FileSystem::FindItem(const std::string& path) {
   if (path.empty() || HasWildcards(path)) return std::nullopt;
   WIN32_FIND_DATAA fd;
-  forms::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
+  base::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
   if (!h) return std::nullopt;
   return vd::DirEntry{fd.cFileName, fd.dwFileAttributes};
 }
@@ -47,7 +47,7 @@ vd::ItemLookup FileSystem::LookUp(const std::string& path) {
   // A search reads the folder, not the item, so it answers for a file that
   // another program holds open without sharing.
   WIN32_FIND_DATAA fd;
-  forms::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
+  base::FindHandle h(::FindFirstFileA(path.c_str(), &fd));
   if (h) return {vd::Presence::Found, {fd.cFileName, fd.dwFileAttributes}};
   if (IsNotFound(::GetLastError())) return {};
   // The folder cannot be listed: the item may still tell its attributes.
@@ -67,7 +67,7 @@ std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
   if (pattern.back() != '\\') pattern += '\\';
   pattern += '*';
   WIN32_FIND_DATAA fd;
-  forms::FindHandle h(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+  base::FindHandle h(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_LARGE_FETCH));
   if (!h) return out;
   do {
@@ -79,7 +79,7 @@ std::vector<vd::DirEntry> FileSystem::ListFolder(const std::string& folder) {
 
 std::optional<std::string> FileSystem::FolderIdentity(const std::string& folder) {
   if (folder.empty() || HasWildcards(folder)) return std::nullopt;
-  forms::FileHandle h(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+  base::FileHandle h(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info;
@@ -89,7 +89,7 @@ std::optional<std::string> FileSystem::FolderIdentity(const std::string& folder)
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-  forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  base::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) return std::nullopt;
   LARGE_INTEGER size;
@@ -120,7 +120,7 @@ bool WriteFileReplacing(const std::string& path, const std::vector<FilePiece>& p
   const std::string temp = vd::ScratchPathBeside(path, '~', '_');
   if (temp.empty()) return false;
   {
-    forms::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    base::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
     if (!f) return false;
     for (const FilePiece& piece : pieces) {
@@ -164,7 +164,7 @@ bool WriteFileReplacing(const std::string& path, const std::vector<FilePiece>& p
 }
 
 bool CreateEmptyFile(const std::string& path) {
-  forms::FileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  base::FileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   return static_cast<bool>(f);
 }
 

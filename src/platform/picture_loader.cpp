@@ -11,7 +11,7 @@
 #include "engine/orientation.h"
 #include "engine/picture_header.h"
 #include "engine/resample.h"
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace platform {
 namespace {
@@ -108,7 +108,7 @@ vd::PictureHeader SystemHeaderOf(const std::string& path) {
 
 // The header's verdict; nullopt when the file cannot be opened.
 std::optional<vd::PictureHeader> ReadHeaderOf(const std::string& path) {
-  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  base::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   FileSource source(file.Get());
@@ -121,7 +121,7 @@ std::optional<vd::PictureHeader> ReadHeaderOf(const std::string& path) {
 // only the first is ever shown.
 class FirstFrameStream final : public IStream {
  public:
-  FirstFrameStream(forms::FileHandle file, std::uint64_t frameEnd) : file_(std::move(file)), end_(frameEnd) {}
+  FirstFrameStream(base::FileHandle file, std::uint64_t frameEnd) : file_(std::move(file)), end_(frameEnd) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
     if (!out) return E_POINTER;
@@ -201,7 +201,7 @@ class FirstFrameStream final : public IStream {
 
  private:
   ~FirstFrameStream() = default;
-  forms::FileHandle file_;
+  base::FileHandle file_;
   std::uint64_t end_;
   std::uint64_t pos_ = 0;
   LONG refs_ = 1;
@@ -212,7 +212,7 @@ HRESULT OpenDecoder(IWICImagingFactory* factory, const std::string& path, const 
   if (header.format != vd::PictureFormat::Gif || header.firstFrameEnd == 0)
     return factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
                                               WICDecodeMetadataCacheOnDemand, decoder);
-  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  base::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return E_FAIL;
   IStream* stream = new FirstFrameStream(std::move(file), header.firstFrameEnd);
@@ -223,7 +223,7 @@ HRESULT OpenDecoder(IWICImagingFactory* factory, const std::string& path, const 
 
 // How the stored pixels are to be turned upright; 1 when the file says nothing.
 int OrientationOf(const std::string& path) {
-  forms::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  base::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return 1;
   FileSource source(file.Get());

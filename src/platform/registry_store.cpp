@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "forms/handles.h"
+#include "base/handles.h"
 
 namespace platform {
 namespace {
@@ -17,7 +17,7 @@ std::string RegistryStore::ReadValue(vd::Hive hive, const std::string& keyPath, 
                                      const std::string& defaultText) {
   HKEY raw = nullptr;
   if (::RegOpenKeyExA(HiveKey(hive), keyPath.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return defaultText;
-  forms::RegKey key(raw);
+  base::RegKey key(raw);
   DWORD type = 0, size = 0;
   if (::RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return defaultText;
   if (type == REG_DWORD) {
@@ -43,7 +43,7 @@ bool RegistryStore::WriteValue(vd::Hive hive, const std::string& keyPath, const 
   if (::RegCreateKeyExA(HiveKey(hive), keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
       ERROR_SUCCESS)
     return false;
-  forms::RegKey key(raw);
+  base::RegKey key(raw);
   return ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
@@ -53,7 +53,7 @@ bool RegistryStore::DeleteValue(vd::Hive hive, const std::string& keyPath, const
   const LONG opened = ::RegOpenKeyExA(HiveKey(hive), keyPath.c_str(), 0, KEY_SET_VALUE, &raw);
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   if (opened != ERROR_SUCCESS) return false;
-  forms::RegKey key(raw);
+  base::RegKey key(raw);
   const LONG deleted = ::RegDeleteValueA(key.Get(), name.c_str());
   return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }

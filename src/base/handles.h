@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace forms {
+namespace base {
 
 template <typename Traits>
 class UniqueHandle {
@@ -170,4 +170,4 @@ class ScopedFlag {
   bool& flag_;
 };
 
-}  // namespace forms
+}  // namespace base
