@@ -5,15 +5,15 @@
 namespace ids {
 
 // frmSettings
-constexpr int chkOptionBase = 301;  // chkOption(0..6), the option check boxes
+constexpr int chkOptionBase = 301;      // chkOption(0..6), the option check boxes
 constexpr int XPCBase = chkOptionBase;  // the same, under the name the test harness uses
 constexpr int chShowDate = 308;
 constexpr int lblPBase = 309;  // lblP(1), lblP(2) at lblPBase + index
 constexpr int IconCol = 312;
 constexpr int lblExample = 313;
-constexpr int Frame1 = 314;
-constexpr int Frame2 = 315;
-constexpr int Frame3 = 316;
+constexpr int fraSort = 314;     // "Sort wallpapers' list by"
+constexpr int fraHotKey = 315;   // "Hot Key Selection"
+constexpr int fraGeneral = 316;  // "General Settings"
 constexpr int cmbMod = 317;
 constexpr int cmbKey = 318;
 constexpr int lblHot = 319;
@@ -23,19 +23,20 @@ constexpr int sClicked = 323;
 constexpr int cmdSave = 324;
 constexpr int cmdCancel = 325;
 constexpr int cmdApply = 326;
-constexpr int Frame4 = 327;          // "Multiple monitors"
+constexpr int fraMonitors = 327;      // "Multiple monitors"
 constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitors(1) a different one
 
 // frmTransIconEx
 namespace example {
-constexpr int Image1 = 401;  // the opaque sample's icon
-constexpr int Image2 = 402;  // the transparent sample's icon
-constexpr int opaqueIconCover = 403;       // over Image1, its size
-constexpr int transparentIconCover = 404;  // over Image2, its size
-constexpr int Label3 = 405;  // the opaque sample's caption
-constexpr int Label4 = 406;  // the transparent sample's caption
-constexpr int Label5 = 407;  // heading "NonTransparent Icon"
-constexpr int Label6 = 408;  // heading "Transparent Icon"
+constexpr int opaqueIcon = 401;            // the opaque sample's icon
+constexpr int transparentIcon = 402;       // the transparent sample's icon
+constexpr int opaqueIconCover = 403;       // over opaqueIcon, its size
+constexpr int transparentIconCover = 404;  // over transparentIcon, its size
+constexpr int opaqueCaption = 405;         // the opaque sample's caption
+constexpr int transparentCaption = 406;    // the transparent sample's caption
+constexpr int opaqueHeading = 407;         // "NonTransparent Icon"
+constexpr int transparentHeading = 408;    // "Transparent Icon"
+constexpr int Label4 = transparentCaption;  // the same, under the name the test harness uses
 }  // namespace example
 
 // frmAbout

@@ -111,7 +111,7 @@ forms::Form::WindowDesign FrmSettings::Design() const {
 
 void FrmSettings::CreateControls() {
   ::InitCommonControls();
-  Frame3.Create(*this, ids::Frame3, "General Settings", 8, 6, 226, 214);
+  fraGeneral.Create(*this, ids::fraGeneral, "General Settings", 8, 6, 226, 214);
   int y = 24;
   for (int i = 0; i < 3; ++i, y += 20) chkOption[i].Create(*this, ids::chkOptionBase + i, kOptionCaptions[i], 16, y, 212, 18);
   lblP[1].Create(*this, ids::lblPBase + 1, " Icon foreColor", 34, y + 2, 78, 16);
@@ -124,7 +124,7 @@ void FrmSettings::CreateControls() {
   for (int i = 3; i < 7; ++i, y += 20) chkOption[i].Create(*this, ids::chkOptionBase + i, kOptionCaptions[i], 16, y, 212, 18);
   chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 16, y, 212, 18);
 
-  Frame2.Create(*this, ids::Frame2, "Hot Key Selection", 242, 6, 178, 150);
+  fraHotKey.Create(*this, ids::fraHotKey, "Hot Key Selection", 242, 6, 178, 150);
   cmbMod.Create(*this, ids::cmbMod, 250, 24, 64, 66);
   cmbKey.Create(*this, ids::cmbKey, 320, 24, 92, 66);
   lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
@@ -133,12 +133,12 @@ void FrmSettings::CreateControls() {
   LayOutTip();
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
-  Frame1.Create(*this, ids::Frame1, "Sort wallpapers' list by", 242, 162, 202, 44);
+  fraSort.Create(*this, ids::fraSort, "Sort wallpapers' list by", 242, 162, 202, 44);
   SType[0].Create(*this, ids::STypeBase, "Location", 254, 182, 88, 18, true);
   SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
   sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
 
-  Frame4.Create(*this, ids::Frame4, "Multiple monitors", 8, 226, 436, 44);
+  fraMonitors.Create(*this, ids::fraMonitors, "Multiple monitors", 8, 226, 436, 44);
   optMonitors[0].Create(*this, ids::optMonitorsBase, "The same picture on every monitor", 16, 246, 206, 18, true);
   optMonitors[1].Create(*this, ids::optMonitorsBase + 1, "A different picture on each monitor", 228, 246, 212, 18, false);
 
@@ -148,8 +148,9 @@ void FrmSettings::CreateControls() {
   // Tab follows the order of creation: the options top to bottom, the hot
   // key, the sort order, the monitors, then the buttons. Each group starts
   // an arrow-key group of its own; each set of option buttons is one group.
-  const forms::Control* groupStarts[] = {&Frame3,   &chkOption[0],   &Frame2, &cmbMod,         &cmbKey, &cmdHelpHotKey,
-                                         &Frame1,   &SType[0], &sClicked, &Frame4, &optMonitors[0], &cmdSave};
+  const forms::Control* groupStarts[] = {&fraGeneral, &chkOption[0], &fraHotKey, &cmbMod, &cmbKey,
+                                         &cmdHelpHotKey, &fraSort, &SType[0], &sClicked, &fraMonitors,
+                                         &optMonitors[0], &cmdSave};
   for (const forms::Control* c : groupStarts)
     ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
   SetDialogButtons(&cmdSave, &cmdCancel);

@@ -8,7 +8,7 @@ class FrmSettings : public forms::Form {
  public:
   FrmSettings();
 
-  forms::Frame Frame1, Frame2, Frame3;
+  forms::Frame fraSort, fraHotKey, fraGeneral;
   forms::CheckBox chkOption[7];
   forms::CheckBox chShowDate;
   forms::Label lblP[3];  // lblP(1) and lblP(2)
@@ -19,7 +19,7 @@ class FrmSettings : public forms::Form {
   forms::Button cmdHelpHotKey;
   forms::OptionButton SType[2];
   forms::Label sClicked;
-  forms::Frame Frame4;
+  forms::Frame fraMonitors;
   forms::OptionButton optMonitors[2];
   forms::Button cmdSave, cmdCancel, cmdApply;
 

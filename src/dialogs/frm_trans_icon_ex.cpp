@@ -43,8 +43,8 @@ FrmTransIconEx& frmTransIconEx() {
 }
 
 FrmTransIconEx::FrmTransIconEx() {
-  Image1.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(Image1, dc, rc); };
-  Image2.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(Image2, dc, rc); };
+  opaqueIcon.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(opaqueIcon, dc, rc); };
+  transparentIcon.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(transparentIcon, dc, rc); };
 }
 
 forms::Form::WindowDesign FrmTransIconEx::Design() const {
@@ -65,34 +65,35 @@ void FrmTransIconEx::CreateControls() {
   lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
   captionFont_.Reset(::CreateFontIndirectA(&lf));
 
-  Label5.Create(*this, ids::example::Label5, "NonTransparent Icon", 20, 8, 120, 16, SS_CENTER);
-  Label6.Create(*this, ids::example::Label6, "Transparent Icon", 160, 8, 120, 16, SS_CENTER);
-  Image1.Create(*this, ids::example::Image1, 64, 52, 32, 32);
-  Image2.Create(*this, ids::example::Image2, 204, 52, 32, 32);
+  opaqueHeading.Create(*this, ids::example::opaqueHeading, "NonTransparent Icon", 20, 8, 120, 16, SS_CENTER);
+  transparentHeading.Create(*this, ids::example::transparentHeading, "Transparent Icon", 160, 8, 120, 16, SS_CENTER);
+  opaqueIcon.Create(*this, ids::example::opaqueIcon, 64, 52, 32, 32);
+  transparentIcon.Create(*this, ids::example::transparentIcon, 204, 52, 32, 32);
   opaqueIconCover.Create(*this, ids::example::opaqueIconCover, "", 64, 52, 32, 32);
   transparentIconCover.Create(*this, ids::example::transparentIconCover, "", 204, 52, 32, 32);
   opaqueIconCover.SetTransparentBack(true);
   transparentIconCover.SetTransparentBack(true);
-  Label3.Create(*this, ids::example::Label3, kCaption, 40, 90, 80, 16, SS_CENTER);
-  Label4.Create(*this, ids::example::Label4, kCaption, 180, 90, 80, 16, SS_CENTER);
-  for (forms::Label* l : {&Label3, &Label4})
+  opaqueCaption.Create(*this, ids::example::opaqueCaption, kCaption, 40, 90, 80, 16, SS_CENTER);
+  transparentCaption.Create(*this, ids::example::transparentCaption, kCaption, 180, 90, 80, 16, SS_CENTER);
+  for (forms::Label* l : {&opaqueCaption, &transparentCaption})
     ::SendMessageA(l->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(captionFont_.Get()), FALSE);
-  Label3.SetColors(RGB(255, 255, 255), ::GetSysColor(COLOR_BACKGROUND));
-  Label4.SetColors(RGB(255, 255, 255), std::nullopt);
-  Label4.SetTransparentBack(true);
+  opaqueCaption.SetColors(RGB(255, 255, 255), ::GetSysColor(COLOR_BACKGROUND));
+  transparentCaption.SetColors(RGB(255, 255, 255), std::nullopt);
+  transparentCaption.SetTransparentBack(true);
 }
 
 void FrmTransIconEx::Form_Load() {
   // The click areas cover the pictures exactly.
   RECT r;
-  for (auto [label, image] : {std::pair{&opaqueIconCover, &Image1}, std::pair{&transparentIconCover, &Image2}}) {
+  for (auto [label, image] :
+       {std::pair{&opaqueIconCover, &opaqueIcon}, std::pair{&transparentIconCover, &transparentIcon}}) {
     ::GetWindowRect(image->Handle(), &r);
     ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     ::MoveWindow(label->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
   }
 }
 
-void FrmTransIconEx::SetSampleTextColour(COLORREF colour) { Label4.SetColors(colour, std::nullopt); }
+void FrmTransIconEx::SetSampleTextColour(COLORREF colour) { transparentCaption.SetColors(colour, std::nullopt); }
 
 void FrmTransIconEx::OnPaint(HDC dc, const RECT& clip) {
   RECT client;

@@ -8,10 +8,10 @@
 class FrmTransIconEx : public forms::Form {
  public:
   FrmTransIconEx();
-  forms::Label Label5, Label6;  // headings
-  forms::PictureBox Image1, Image2;
+  forms::Label opaqueHeading, transparentHeading;
+  forms::PictureBox opaqueIcon, transparentIcon;
   forms::Label opaqueIconCover, transparentIconCover;  // see-through, over the sample icons
-  forms::Label Label3, Label4;  // captions
+  forms::Label opaqueCaption, transparentCaption;  // under the icons, as on the desktop
 
   // The caption colour of the transparent sample.
   void SetSampleTextColour(COLORREF colour);
