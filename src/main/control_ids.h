@@ -61,7 +61,6 @@ constexpr int mnuSBase = 365;  // mnuS(0..1): Location, Name
 constexpr int Label1 = 370;
 
 // Timers
-constexpr int frmWaitTimer1 = 1;
 constexpr int frmMainTimer1 = 1;
 constexpr int frmMainRepaintTimer = 2;
 

@@ -173,24 +173,18 @@ TEST_F(TrayTest, MainWindowOpensOnDoubleClickIsShapedClosesAndDrags) {
   EXPECT_TRUE(::PtInRegion(rgn, 0, h / 2));
   ::DeleteObject(rgn);
 
-  // A drag on the bare surface moves the window by the mouse's way. The
-  // window is in front first: on a busy machine the first request can be lost.
-  WaitUntil([&] { return ::SetForegroundWindow(main) && ::GetForegroundWindow() == main; }, 3000, 100);
+  // A drag on the bare surface moves the window by the mouse's way. Each
+  // step waits for its effect: the window in front and answering, the move
+  // loop running once the button is down, the cursor where it was sent.
+  ASSERT_TRUE(BringToFront(main));
   const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // between the list and the buttons
-  ::SetCursorPos(sx, sy);
-  ::Sleep(200);
-  auto mouse = [](DWORD flags, int x, int y) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / 1023;
-    in.mi.dy = y * 65535 / 767;
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    ::SendInput(1, &in, sizeof in);
-    ::Sleep(80);
-  };
-  mouse(MOUSEEVENTF_LEFTDOWN, sx, sy);
-  for (int step = 1; step <= 8; ++step) mouse(0, sx - 10 * step, sy - 5 * step);
-  mouse(MOUSEEVENTF_LEFTUP, sx - 80, sy - 40);
+  ASSERT_TRUE(MouseTo(sx, sy));
+  ASSERT_TRUE(Answers(main));
+  ASSERT_TRUE(MouseTo(sx, sy, MOUSEEVENTF_LEFTDOWN));
+  ASSERT_TRUE(WaitMoveLoop(main, true)) << "a press on the bare surface starts a drag";
+  for (int step = 1; step <= 8; ++step) ASSERT_TRUE(MouseTo(sx - 10 * step, sy - 5 * step));
+  ASSERT_TRUE(MouseTo(sx - 80, sy - 40, MOUSEEVENTF_LEFTUP));
+  EXPECT_TRUE(WaitMoveLoop(main, false)) << "the drag ends with the button";
   RECT moved{};
   EXPECT_TRUE(WaitUntil([&] { return ::GetWindowRect(main, &moved) && moved.left < wr.left - 40; }, 5000));
   EXPECT_NEAR(moved.left, wr.left - 80, 12);

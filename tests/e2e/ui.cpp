@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <vector>
 
@@ -31,7 +32,8 @@ HWND VisiblePopupMenu() {
 HWND WaitForPopupMenu(int timeoutMs) {
   HWND menu = nullptr;
   WaitUntil([&] { return (menu = VisiblePopupMenu()) != nullptr; }, timeoutMs);
-  if (menu) ::Sleep(100);  // the menu reads keys once its loop runs
+  // The menu reads keys once its loop runs and takes messages.
+  if (menu && !Answers(menu)) return nullptr;
   return menu;
 }
 
@@ -63,6 +65,42 @@ bool ChooseTrayEntry(HWND mainWindow, int downs) {
   for (int i = 0; i < downs; ++i) MenuKeys(menu, {VK_DOWN});
   MenuKeys(menu, {VK_RETURN});
   return WaitNoPopupMenu();
+}
+
+bool Answers(HWND window, int timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return window && ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeoutMs), &ignored);
+}
+
+bool BringToFront(HWND window, int timeoutMs) {
+  return WaitUntil(
+      [&] {
+        if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
+        return ::GetForegroundWindow() == window && Answers(window);
+      },
+      timeoutMs, 50);
+}
+
+bool MouseTo(int x, int y, DWORD buttonFlags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = buttonFlags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  if (::SendInput(1, &in, sizeof in) != 1) return false;
+  POINT at{};
+  return WaitUntil([&] { return ::GetCursorPos(&at) && std::abs(at.x - x) <= 1 && std::abs(at.y - y) <= 1; }, 5000, 5);
+}
+
+bool WaitMoveLoop(HWND window, bool inLoop, int timeoutMs) {
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  return WaitUntil(
+      [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return ::GetGUIThreadInfo(thread, &info) && ((info.flags & GUI_INMOVESIZE) != 0) == inLoop;
+      },
+      timeoutMs, 5);
 }
 
 void ClickControl(HWND control) {
