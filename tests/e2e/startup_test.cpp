@@ -96,9 +96,10 @@ TEST_F(StartupTest, SecondCopyEndsByItselfAndTheFirstShowedItsSplash) {
   // while VD is busy with a step: a sent WM_GETTEXT would wait for the step's end.
   std::vector<std::string> statuses;
   auto statusOf = [](HWND form) {
+    HWND label = ::GetDlgItem(form, ids::lblPro);
     char text[256] = "";
-    ::GetWindowTextA(::GetDlgItem(form, ids::lblPro), text, sizeof text);
-    return std::string(text);
+    const int n = label ? ::GetWindowTextA(label, text, sizeof text) : 0;
+    return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
   };
   WaitUntil(
       [&] {
