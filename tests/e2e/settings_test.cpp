@@ -71,17 +71,6 @@ void EndProcessesNamed(const char* exeName) {
   }
 }
 
-// A real drag with the left mouse button on window, in screen pixels. Each
-// step waits for its effect (window in front and answering, cursor there, the
-// move loop running), not for a time.
-bool Drag(HWND window, POINT from, POINT to) {
-  if (!BringToFront(window) || !MouseTo(from.x, from.y) || !MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN)) return false;
-  if (!WaitMoveLoop(window, true)) return false;
-  for (int i = 1; i <= 4; ++i)
-    if (!MouseTo(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4)) return false;
-  return MouseTo(to.x, to.y, MOUSEEVENTF_LEFTUP) && WaitMoveLoop(window, false);
-}
-
 bool Checked(HWND dialog, int id) {
   DWORD_PTR r = 0;
   ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
@@ -576,7 +565,7 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
   ::GetWindowRect(dlg, &was);
   POINT grab{Scaled(100), Scaled(294)};  // below the frames, left of the buttons
   ::ClientToScreen(dlg, &grab);
-  ASSERT_TRUE(Drag(dlg, grab, {grab.x + 60, grab.y + 40}));
+  ASSERT_TRUE(DragWindow(dlg, grab, {grab.x + 60, grab.y + 40}, 4));
   RECT now{};
   // The move starts with the first step of the drag, so that step is not followed.
   EXPECT_TRUE(WaitUntil(

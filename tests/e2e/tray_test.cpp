@@ -130,19 +130,15 @@ TEST_F(TrayTest, ChangeWallpaperFromTheMenuSurvivesAStormOfClicks) {
     PostTrayMessage(main, i % 2 ? WM_LBUTTONDBLCLK : WM_RBUTTONUP);
     ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
   }
-  // Close whatever menus the clicks bring up, until none has come for a while.
-  for (int quiet = 0; quiet < 10;) {
-    if (HWND menu = VisiblePopupMenu()) {
-      MenuKeys(menu, {VK_ESCAPE});
-      quiet = 0;
-    } else {
-      ++quiet;
-    }
-    ::Sleep(200);
-  }
-  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 20000, 50));
+  // Close whatever menus the clicks bring up (each holds the commands behind
+  // it) until the change has written its picture and every command is done.
+  auto closeMenus = [] {
+    if (HWND menu = VisiblePopupMenu()) MenuKeys(menu, {VK_ESCAPE});
+  };
+  ASSERT_TRUE(WaitUntil([&] { return closeMenus(), (bmp = ReadBmp(BitmapPath())).has_value(); }, 60000, 50));
   EXPECT_TRUE(vd.Running());
-  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 20000)) << "every change finished";
+  EXPECT_TRUE(WaitUntil([&] { return closeMenus(), ::IsWindowEnabled(main) && !VisiblePopupMenu() && Answers(main); }, 60000))
+      << "every change finished";
   // The menu still works afterwards.
   ASSERT_TRUE(ChooseTrayEntry(main, kDisable));
   EXPECT_TRUE(WaitUntil([] { return RegRead(HKEY_CURRENT_USER, kProgramKey, "Enabled VD") == "1"; }, 5000));
@@ -173,18 +169,9 @@ TEST_F(TrayTest, MainWindowOpensOnDoubleClickIsShapedClosesAndDrags) {
   EXPECT_TRUE(::PtInRegion(rgn, 0, h / 2));
   ::DeleteObject(rgn);
 
-  // A drag on the bare surface moves the window by the mouse's way. Each
-  // step waits for its effect: the window in front and answering, the move
-  // loop running once the button is down, the cursor where it was sent.
-  ASSERT_TRUE(BringToFront(main));
+  // A real drag on the bare surface moves the window by the mouse's way.
   const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // between the list and the buttons
-  ASSERT_TRUE(MouseTo(sx, sy));
-  ASSERT_TRUE(Answers(main));
-  ASSERT_TRUE(MouseTo(sx, sy, MOUSEEVENTF_LEFTDOWN));
-  ASSERT_TRUE(WaitMoveLoop(main, true)) << "a press on the bare surface starts a drag";
-  for (int step = 1; step <= 8; ++step) ASSERT_TRUE(MouseTo(sx - 10 * step, sy - 5 * step));
-  ASSERT_TRUE(MouseTo(sx - 80, sy - 40, MOUSEEVENTF_LEFTUP));
-  EXPECT_TRUE(WaitMoveLoop(main, false)) << "the drag ends with the button";
+  ASSERT_TRUE(DragWindow(main, {sx, sy}, {sx - 80, sy - 40})) << "a press on the bare surface starts a drag";
   RECT moved{};
   EXPECT_TRUE(WaitUntil([&] { return ::GetWindowRect(main, &moved) && moved.left < wr.left - 40; }, 5000));
   EXPECT_NEAR(moved.left, wr.left - 80, 12);

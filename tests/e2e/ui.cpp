@@ -103,6 +103,32 @@ bool WaitMoveLoop(HWND window, bool inLoop, int timeoutMs) {
       timeoutMs, 5);
 }
 
+bool DragWindow(HWND window, POINT from, POINT to, int steps) {
+  struct ButtonUp {
+    bool down = false;
+    ~ButtonUp() {
+      POINT at{};
+      if (down && ::GetCursorPos(&at)) MouseTo(at.x, at.y, MOUSEEVENTF_LEFTUP);
+    }
+  } button;
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (button.down) {
+      MouseTo(from.x, from.y, MOUSEEVENTF_LEFTUP);
+      button.down = false;
+      WaitMoveLoop(window, false);
+    }
+    if (!BringToFront(window) || !MouseTo(from.x, from.y) || !Answers(window)) continue;
+    button.down = MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
+    started = button.down && WaitMoveLoop(window, true, 3000);
+  }
+  if (!started) return false;
+  for (int i = 1; i <= steps; ++i)
+    if (!MouseTo(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps)) return false;
+  button.down = false;
+  return MouseTo(to.x, to.y, MOUSEEVENTF_LEFTUP) && WaitMoveLoop(window, false);
+}
+
 void ClickControl(HWND control) {
   ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   ::PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));

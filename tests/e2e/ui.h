@@ -36,6 +36,12 @@ bool MouseTo(int x, int y, DWORD buttonFlags = 0);
 // Waits until the window's thread runs the move loop a caption drag starts
 // (or, with inLoop false, has left it).
 bool WaitMoveLoop(HWND window, bool inLoop, int timeoutMs = 5000);
+// A real drag with the left button from a bare spot of window, in screen
+// pixels, through a few steps. Each step waits for its effect: the window in
+// front and answering, the move loop running once the button is down (the
+// press is tried again if a busy machine lost it), the cursor where it was
+// sent. The button is up again however it ends; false if the drag never ran.
+bool DragWindow(HWND window, POINT from, POINT to, int steps = 8);
 
 // A click on a control (a panel button, a list entry's right click).
 void ClickControl(HWND control);
