@@ -92,41 +92,27 @@ bool MouseTo(int x, int y, DWORD buttonFlags) {
   return WaitUntil([&] { return ::GetCursorPos(&at) && std::abs(at.x - x) <= 1 && std::abs(at.y - y) <= 1; }, 5000, 5);
 }
 
-bool WaitMoveLoop(HWND window, bool inLoop, int timeoutMs) {
-  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
-  return WaitUntil(
-      [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return ::GetGUIThreadInfo(thread, &info) && ((info.flags & GUI_INMOVESIZE) != 0) == inLoop;
-      },
-      timeoutMs, 5);
-}
-
 bool DragWindow(HWND window, POINT from, POINT to, int steps) {
-  struct ButtonUp {
-    bool down = false;
-    ~ButtonUp() {
-      POINT at{};
-      if (down && ::GetCursorPos(&at)) MouseTo(at.x, at.y, MOUSEEVENTF_LEFTUP);
-    }
-  } button;
-  bool started = false;
-  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-    if (button.down) {
-      MouseTo(from.x, from.y, MOUSEEVENTF_LEFTUP);
-      button.down = false;
-      WaitMoveLoop(window, false);
-    }
+  RECT before{};
+  ::GetWindowRect(window, &before);
+  auto moved = [&] {
+    RECT now{};
+    return ::GetWindowRect(window, &now) && (now.left != before.left || now.top != before.top);
+  };
+  // A press a busy machine lost leaves the window where it was: then the
+  // whole drag is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
     if (!BringToFront(window) || !MouseTo(from.x, from.y) || !Answers(window)) continue;
-    button.down = MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
-    started = button.down && WaitMoveLoop(window, true, 3000);
+    bool ok = MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN) && Answers(window);
+    for (int i = 1; ok && i <= steps; ++i)
+      ok = MouseTo(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps) && Answers(window);
+    POINT at{};
+    ::GetCursorPos(&at);
+    MouseTo(at.x, at.y, MOUSEEVENTF_LEFTUP);  // the button goes up however the drag went
+    Answers(window);
+    if (ok && WaitUntil(moved, 3000)) return true;
   }
-  if (!started) return false;
-  for (int i = 1; i <= steps; ++i)
-    if (!MouseTo(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps)) return false;
-  button.down = false;
-  return MouseTo(to.x, to.y, MOUSEEVENTF_LEFTUP) && WaitMoveLoop(window, false);
+  return false;
 }
 
 void ClickControl(HWND control) {

@@ -33,14 +33,11 @@ bool BringToFront(HWND window, int timeoutMs = 5000);
 // Real mouse input (SendInput) at a screen point, held button or not; each
 // returns once the cursor has got there.
 bool MouseTo(int x, int y, DWORD buttonFlags = 0);
-// Waits until the window's thread runs the move loop a caption drag starts
-// (or, with inLoop false, has left it).
-bool WaitMoveLoop(HWND window, bool inLoop, int timeoutMs = 5000);
 // A real drag with the left button from a bare spot of window, in screen
 // pixels, through a few steps. Each step waits for its effect: the window in
-// front and answering, the move loop running once the button is down (the
-// press is tried again if a busy machine lost it), the cursor where it was
-// sent. The button is up again however it ends; false if the drag never ran.
+// front and answering, the cursor where it was sent, the window's thread
+// answering again; the drag is tried again if the window did not move (a
+// busy machine lost the press). The button is up again however it ends.
 bool DragWindow(HWND window, POINT from, POINT to, int steps = 8);
 
 // A click on a control (a panel button, a list entry's right click).
