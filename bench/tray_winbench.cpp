@@ -42,7 +42,8 @@ HRGN PixelByPixelRegion(HDC dc, int w, int h) {
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // The main window's skin as VD draws it at dpi.
@@ -129,6 +130,21 @@ bool IconShows() {
   return green >= 8;
 }
 
+// Runs the mouse along the notification area: the shell drops the icon of
+// a program that was ended without removing it.
+void SweepTray() {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  for (int x = 1022; x >= 860; x -= 6) {
+    in.mi.dx = x * 65535 / 1023;
+    in.mi.dy = 758 * 65535 / 767;
+    ::SendInput(1, &in, sizeof in);
+    ::Sleep(5);
+  }
+  ::SetCursorPos(500, 300);
+}
+
 HWND PopupMenuShown() {
   HWND w = nullptr;
   while ((w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) != nullptr)
@@ -147,10 +163,46 @@ void ProgramFigures(const std::string& vdExe) {
   ::RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tobrel's\\Vexa Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
   ::RegSetValueExA(key, "Enabled VD", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);  // the green icon
   ::RegCloseKey(key);
+  for (int i = 0; i < 5 && IconShows(); ++i) SweepTray();  // a stale icon of an ended copy
   if (IconShows()) {
     std::printf("an icon like VD's is in the notification area already; end that program first\n");
     return;
   }
+  // Ten starts to the icon, each ended before the next; the median counts.
+  std::vector<double> splashes, icons;
+  for (int run = 0; run < 10; ++run) {
+    std::string cmd = "\"" + vdExe + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    auto t0 = Clock::now();
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      std::printf("cannot start %s\n", vdExe.c_str());
+      return;
+    }
+    double splash = 0;
+    while (!IconShows() && Ms(t0, Clock::now()) < 20000) {
+      if (!splash && ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Please wait")) splash = Ms(t0, Clock::now());
+      ::Sleep(2);
+    }
+    const double icon = Ms(t0, Clock::now());
+    splashes.push_back(splash);
+    icons.push_back(icon);
+    std::printf("start %2d: splash %5.0f ms, icon %5.0f ms\n", run + 1, splash, icon);
+    // Let the start finish its work (the list, the first change) before it ends.
+    ::Sleep(1000);
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    auto gone = Clock::now();
+    while (IconShows() && Ms(gone, Clock::now()) < 10000) SweepTray();
+    ::Sleep(500);
+  }
+  std::printf("start to splash shown:           %7.0f ms median of 10\n", Median(splashes));
+  std::printf("start to icon visible:           %7.0f ms median of 10 (best %.0f, worst %.0f; target < 1000 ms)\n",
+              Median(icons), *std::min_element(icons.begin(), icons.end()),
+              *std::max_element(icons.begin(), icons.end()));
   std::string cmd = "\"" + vdExe + "\"";
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -160,14 +212,6 @@ void ProgramFigures(const std::string& vdExe) {
     std::printf("cannot start %s\n", vdExe.c_str());
     return;
   }
-  double splash = 0;
-  while (!IconShows() && Ms(t0, Clock::now()) < 20000) {
-    if (!splash && ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Please wait")) splash = Ms(t0, Clock::now());
-    ::Sleep(5);
-  }
-  std::printf("start to splash shown:           %7.0f ms\n", splash);
-  std::printf("start to icon visible:           %7.0f ms (target < 1500 ms, the 800 ms splash included)\n",
-              Ms(t0, Clock::now()));
   HWND main = nullptr;
   while (!(main = ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Vexa Desktop")) && Ms(t0, Clock::now()) < 20000) ::Sleep(5);
   while (ProcessWindow(pi.dwProcessId, "ThunderRT6FormDC", "Please wait") && Ms(t0, Clock::now()) < 20000) ::Sleep(5);

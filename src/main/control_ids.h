@@ -60,7 +60,6 @@ constexpr int mnuLSort = 364;
 constexpr int mnuSBase = 365;  // mnuS(0..1): Location, Name
 
 // Timers
-constexpr int frmWaitTimer1 = 1;
 constexpr int frmMainTimer1 = 1;
 constexpr int frmMainRepaintTimer = 2;
 

@@ -10,15 +10,25 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 96;
 constexpr COLORREF kPanel = RGB(250, 250, 252);
 constexpr COLORREF kAccent = RGB(46, 104, 170);
+// Posted by the first showing: the start goes on from the message loop once
+// the form is on the screen.
+constexpr UINT kContinueStartMessage = WM_APP + 0x57;
 }  // namespace
 
-FrmWait::FrmWait() {
-  Timer1.Tick = [] {
-    // A second copy ends here, before its main window exists, so a relay
-    // looking for the running copy's window can never meet this one.
-    if (app().previousInstance) EndProgram();
-    frmMain().Load();
-  };
+void FrmWait::ContinueStart() {
+  // Let the queue run dry once: only then does the splash reach the screen.
+  forms::DoEvents();
+  // A second copy ends here, before its main window exists, so a relay
+  // looking for the running copy's window can never meet this one.
+  if (app().previousInstance) EndProgram();
+  frmMain().Load();
+}
+
+bool FrmWait::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (msg != kContinueStartMessage) return false;
+  ContinueStart();
+  result = 0;
+  return true;
 }
 
 forms::Form::WindowDesign FrmWait::Design() const {
@@ -38,13 +48,12 @@ void FrmWait::CreateControls() {
   Label2.Create(*this, ids::Label2, "Please wait", 64, 18, 220, 22);
   Label2.SetColors(kAccent, std::nullopt);
   lblPro.Create(*this, ids::lblPro, "", 64, 48, 226, 20);
-  Timer1.Attach(*this, ids::frmWaitTimer1, 800);
 }
 
 void FrmWait::Form_Load() {
   AppState& a = app();
   lblPro.SetText(a.waitShownBefore ? "Changing Wallpaper..." : "Starting Application...");
-  Timer1.SetEnabled(!a.waitShownBefore);
+  if (!a.waitShownBefore) ::PostMessageA(Handle(), kContinueStartMessage, 0, 0);
   a.waitShownBefore = true;
 }
 

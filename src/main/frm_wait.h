@@ -6,10 +6,8 @@
 
 class FrmWait : public forms::Form {
  public:
-  FrmWait();
   forms::Label lblPro;
   forms::Label Label2;
-  forms::Timer Timer1;
 
   // Shows the form without activating it and paints it at once.
   void ShowAndPaint();
@@ -20,4 +18,9 @@ class FrmWait : public forms::Form {
   void CreateControls() override;
   void Form_Load() override;
   void OnPaint(HDC dc, const RECT& clip) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  // The first showing's next step: the main window loads (a second copy ends).
+  void ContinueStart();
 };

@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChangeAndWhenSettingsOrTh
     ClickControl(::GetDlgItem(main, ids::ButtonsBase + 4));
     HWND settings = WaitForProcessWindow(vd.Pid(), kFormClass, "Settings: Vexa Desktop v1.1", 10000);
     ASSERT_TRUE(WaitUntil([&] { return IsVisible(settings); }, 5000));
-    ::Sleep(300);
+    ASSERT_TRUE(Answers(settings));
     ::PostMessageA(::GetDlgItem(settings, button), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings) && IsVisible(main); }, 5000));
     expectWhole(wallpaper);

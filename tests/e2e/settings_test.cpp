@@ -71,25 +71,6 @@ void EndProcessesNamed(const char* exeName) {
   }
 }
 
-// A real drag with the left mouse button, in screen pixels.
-void Drag(POINT from, POINT to) {
-  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  auto at = [&](POINT p, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(p.x * 65535 / (w - 1));
-    in.mi.dy = static_cast<LONG>(p.y * 65535 / (h - 1));
-    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-    ::SendInput(1, &in, sizeof in);
-    ::Sleep(60);
-  };
-  at(from, 0);
-  at(from, MOUSEEVENTF_LEFTDOWN);
-  for (int i = 1; i <= 4; ++i) at({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4}, 0);
-  ::Sleep(200);
-  at(to, MOUSEEVENTF_LEFTUP);
-}
-
 bool Checked(HWND dialog, int id) {
   DWORD_PTR r = 0;
   ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
@@ -584,7 +565,7 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
   ::GetWindowRect(dlg, &was);
   POINT grab{Scaled(100), Scaled(294)};  // below the frames, left of the buttons
   ::ClientToScreen(dlg, &grab);
-  Drag(grab, {grab.x + 60, grab.y + 40});
+  ASSERT_TRUE(DragWindow(dlg, grab, {grab.x + 60, grab.y + 40}, 4));
   RECT now{};
   // The move starts with the first step of the drag, so that step is not followed.
   EXPECT_TRUE(WaitUntil(

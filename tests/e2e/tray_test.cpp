@@ -130,19 +130,15 @@ TEST_F(TrayTest, ChangeWallpaperFromTheMenuSurvivesAStormOfClicks) {
     PostTrayMessage(main, i % 2 ? WM_LBUTTONDBLCLK : WM_RBUTTONUP);
     ::PostMessageA(main, WM_COMMAND, ids::mnuChange, 0);
   }
-  // Close whatever menus the clicks bring up, until none has come for a while.
-  for (int quiet = 0; quiet < 10;) {
-    if (HWND menu = VisiblePopupMenu()) {
-      MenuKeys(menu, {VK_ESCAPE});
-      quiet = 0;
-    } else {
-      ++quiet;
-    }
-    ::Sleep(200);
-  }
-  ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 20000, 50));
+  // Close whatever menus the clicks bring up (each holds the commands behind
+  // it) until the change has written its picture and every command is done.
+  auto closeMenus = [] {
+    if (HWND menu = VisiblePopupMenu()) MenuKeys(menu, {VK_ESCAPE});
+  };
+  ASSERT_TRUE(WaitUntil([&] { return closeMenus(), (bmp = ReadBmp(BitmapPath())).has_value(); }, 60000, 50));
   EXPECT_TRUE(vd.Running());
-  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 20000)) << "every change finished";
+  EXPECT_TRUE(WaitUntil([&] { return closeMenus(), ::IsWindowEnabled(main) && !VisiblePopupMenu() && Answers(main); }, 60000))
+      << "every change finished";
   // The menu still works afterwards.
   ASSERT_TRUE(ChooseTrayEntry(main, kDisable));
   EXPECT_TRUE(WaitUntil([] { return RegRead(HKEY_CURRENT_USER, kProgramKey, "Enabled VD") == "1"; }, 5000));
@@ -173,24 +169,9 @@ TEST_F(TrayTest, MainWindowOpensOnDoubleClickIsShapedClosesAndDrags) {
   EXPECT_TRUE(::PtInRegion(rgn, 0, h / 2));
   ::DeleteObject(rgn);
 
-  // A drag on the bare surface moves the window by the mouse's way. The
-  // window is in front first: on a busy machine the first request can be lost.
-  WaitUntil([&] { return ::SetForegroundWindow(main) && ::GetForegroundWindow() == main; }, 3000, 100);
+  // A real drag on the bare surface moves the window by the mouse's way.
   const int sx = wr.left + w / 2, sy = wr.bottom - 20;  // between the list and the buttons
-  ::SetCursorPos(sx, sy);
-  ::Sleep(200);
-  auto mouse = [](DWORD flags, int x, int y) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / 1023;
-    in.mi.dy = y * 65535 / 767;
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    ::SendInput(1, &in, sizeof in);
-    ::Sleep(80);
-  };
-  mouse(MOUSEEVENTF_LEFTDOWN, sx, sy);
-  for (int step = 1; step <= 8; ++step) mouse(0, sx - 10 * step, sy - 5 * step);
-  mouse(MOUSEEVENTF_LEFTUP, sx - 80, sy - 40);
+  ASSERT_TRUE(DragWindow(main, {sx, sy}, {sx - 80, sy - 40})) << "a press on the bare surface starts a drag";
   RECT moved{};
   EXPECT_TRUE(WaitUntil([&] { return ::GetWindowRect(main, &moved) && moved.left < wr.left - 40; }, 5000));
   EXPECT_NEAR(moved.left, wr.left - 80, 12);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <vector>
 
@@ -31,7 +32,8 @@ HWND VisiblePopupMenu() {
 HWND WaitForPopupMenu(int timeoutMs) {
   HWND menu = nullptr;
   WaitUntil([&] { return (menu = VisiblePopupMenu()) != nullptr; }, timeoutMs);
-  if (menu) ::Sleep(100);  // the menu reads keys once its loop runs
+  // The menu reads keys once its loop runs and takes messages.
+  if (menu && !Answers(menu)) return nullptr;
   return menu;
 }
 
@@ -63,6 +65,54 @@ bool ChooseTrayEntry(HWND mainWindow, int downs) {
   for (int i = 0; i < downs; ++i) MenuKeys(menu, {VK_DOWN});
   MenuKeys(menu, {VK_RETURN});
   return WaitNoPopupMenu();
+}
+
+bool Answers(HWND window, int timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return window && ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeoutMs), &ignored);
+}
+
+bool BringToFront(HWND window, int timeoutMs) {
+  return WaitUntil(
+      [&] {
+        if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
+        return ::GetForegroundWindow() == window && Answers(window);
+      },
+      timeoutMs, 50);
+}
+
+bool MouseTo(int x, int y, DWORD buttonFlags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = buttonFlags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  if (::SendInput(1, &in, sizeof in) != 1) return false;
+  POINT at{};
+  return WaitUntil([&] { return ::GetCursorPos(&at) && std::abs(at.x - x) <= 1 && std::abs(at.y - y) <= 1; }, 5000, 5);
+}
+
+bool DragWindow(HWND window, POINT from, POINT to, int steps) {
+  RECT before{};
+  ::GetWindowRect(window, &before);
+  auto moved = [&] {
+    RECT now{};
+    return ::GetWindowRect(window, &now) && (now.left != before.left || now.top != before.top);
+  };
+  // A press a busy machine lost leaves the window where it was: then the
+  // whole drag is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!BringToFront(window) || !MouseTo(from.x, from.y) || !Answers(window)) continue;
+    bool ok = MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN) && Answers(window);
+    for (int i = 1; ok && i <= steps; ++i)
+      ok = MouseTo(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps) && Answers(window);
+    POINT at{};
+    ::GetCursorPos(&at);
+    MouseTo(at.x, at.y, MOUSEEVENTF_LEFTUP);  // the button goes up however the drag went
+    Answers(window);
+    if (ok && WaitUntil(moved, 3000)) return true;
+  }
+  return false;
 }
 
 void ClickControl(HWND control) {

@@ -25,6 +25,21 @@ bool ChooseTrayEntry(HWND mainWindow, int downs);
 // Right-clicks the main window's list and chooses from the image menu with keys.
 bool ChooseFromImageMenu(HWND imgList, std::initializer_list<WPARAM> keys);
 
+// True once the window's thread takes a sent message (it pumps again).
+bool Answers(HWND window, int timeoutMs = 5000);
+// Brings the window in front and waits until it is there and answers, so
+// that real mouse input reaches it even on a busy machine.
+bool BringToFront(HWND window, int timeoutMs = 5000);
+// Real mouse input (SendInput) at a screen point, held button or not; each
+// returns once the cursor has got there.
+bool MouseTo(int x, int y, DWORD buttonFlags = 0);
+// A real drag with the left button from a bare spot of window, in screen
+// pixels, through a few steps. Each step waits for its effect: the window in
+// front and answering, the cursor where it was sent, the window's thread
+// answering again; the drag is tried again if the window did not move (a
+// busy machine lost the press). The button is up again however it ends.
+bool DragWindow(HWND window, POINT from, POINT to, int steps = 8);
+
 // A click on a control (a panel button, a list entry's right click).
 void ClickControl(HWND control);
 void RightClickControl(HWND control, int x = 10, int y = 5);
