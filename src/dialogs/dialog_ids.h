@@ -6,7 +6,6 @@ namespace ids {
 
 // frmSettings
 constexpr int chkOptionBase = 301;      // chkOption(0..6), the option check boxes
-constexpr int XPCBase = chkOptionBase;  // the same, under the name the test harness uses
 constexpr int chShowDate = 308;
 constexpr int lblPBase = 309;  // lblP(1), lblP(2) at lblPBase + index
 constexpr int IconCol = 312;
@@ -36,7 +35,6 @@ constexpr int opaqueCaption = 405;         // the opaque sample's caption
 constexpr int transparentCaption = 406;    // the transparent sample's caption
 constexpr int opaqueHeading = 407;         // "NonTransparent Icon"
 constexpr int transparentHeading = 408;    // "Transparent Icon"
-constexpr int Label4 = transparentCaption;  // the same, under the name the test harness uses
 }  // namespace example
 
 // frmAbout

@@ -404,7 +404,7 @@ TEST_F(SettingsTest, UnusableStoredChoicesAreNeverRegisteredAndTheDialogOffersDe
   EXPECT_EQ(ControlText(dlg, ids::lblHot), "Selected keys:F7");
   EXPECT_TRUE(Checked(dlg, ids::STypeBase));
   EXPECT_FALSE(Checked(dlg, ids::STypeBase + 1));
-  EXPECT_TRUE(Checked(dlg, ids::XPCBase + 6)) << "Randomize of the wrong type reads as its default";
+  EXPECT_TRUE(Checked(dlg, ids::chkOptionBase + 6)) << "Randomize of the wrong type reads as its default";
   EXPECT_EQ(ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)), 0xFFFFFFu) << "a colour of -1 shows as white";
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply)) << "what the dialog shows differs from what is stored";
 
@@ -613,9 +613,9 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   ASSERT_TRUE(dlg);
 
   // With transparent captions off, the colour and its label are out of reach.
-  Click(dlg, ids::XPCBase + 2);
+  Click(dlg, ids::chkOptionBase + 2);
   EXPECT_TRUE(WaitUntil([&] { return !Enabled(dlg, ids::IconCol) && !Enabled(dlg, ids::lblPBase + 1); }, 3000));
-  Click(dlg, ids::XPCBase + 2);
+  Click(dlg, ids::chkOptionBase + 2);
   EXPECT_TRUE(WaitUntil([&] { return Enabled(dlg, ids::IconCol) && Enabled(dlg, ids::lblPBase + 1); }, 3000));
 
   // The colour dialog answered with a colour sets the swatch.
@@ -647,7 +647,7 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   ClickControl(dlg, ids::lblExample);
   HWND example = VisibleWindow(vd, kExampleTitle, 5000);
   ASSERT_TRUE(example);
-  HWND sample = ::GetDlgItem(example, ids::example::Label4);
+  HWND sample = ::GetDlgItem(example, ids::example::transparentCaption);
   EXPECT_EQ(WindowText(sample), " My Computer ");
   EXPECT_TRUE(WaitUntil([&] { return PixelsOfColour(sample, chosen) > 10; }, 3000)) << "the caption is drawn in it";
 
@@ -666,16 +666,16 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
 
   // Transparent captions off and icons hidden: Apply restores the desktop
   // colour behind the captions at once and hides the icons.
-  Click(dlg, ids::XPCBase + 2);
-  Click(dlg, ids::XPCBase + 3);
-  WaitUntil([&] { return !Checked(dlg, ids::XPCBase + 3); }, 3000);
+  Click(dlg, ids::chkOptionBase + 2);
+  Click(dlg, ids::chkOptionBase + 3);
+  WaitUntil([&] { return !Checked(dlg, ids::chkOptionBase + 3); }, 3000);
   Click(dlg, ids::cmdApply);
   EXPECT_TRUE(WaitUntil([&] { return desktop.TextBkColour() == ::GetSysColor(COLOR_BACKGROUND); }, 5000))
       << std::hex << desktop.TextBkColour();
   EXPECT_TRUE(WaitUntil([&] { return !IsVisible(desktop.progman); }, 5000));
   EXPECT_EQ(ProgramValue("ShowIcons"), "0");
-  Click(dlg, ids::XPCBase + 3);
-  WaitUntil([&] { return Checked(dlg, ids::XPCBase + 3); }, 3000);
+  Click(dlg, ids::chkOptionBase + 3);
+  WaitUntil([&] { return Checked(dlg, ids::chkOptionBase + 3); }, 3000);
   Click(dlg, ids::cmdApply);
   EXPECT_TRUE(WaitUntil([&] { return IsVisible(desktop.progman); }, 5000)) << "ShowIcons 1 shows them again";
 
@@ -693,22 +693,22 @@ TEST_F(DialogsTest, StartupOptionAsksBeforeGoingAndIsStoredQuotedOrDeleted) {
   ChooseTrayEntry(main, ids::mnuSettings);
   HWND dlg = SettingsWindow(vd);
   ASSERT_TRUE(dlg);
-  ASSERT_FALSE(Checked(dlg, ids::XPCBase));
+  ASSERT_FALSE(Checked(dlg, ids::chkOptionBase));
 
-  Click(dlg, ids::XPCBase);  // checking asks nothing
-  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase); }, 3000));
+  Click(dlg, ids::chkOptionBase);  // checking asks nothing
+  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::chkOptionBase); }, 3000));
   Click(dlg, ids::cmdApply);
   const std::string own = "\"" + BinDir() + "\\VD.exe\"";
   EXPECT_TRUE(WaitUntil([&] { return RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop") == own; }, 5000))
       << "checked by the user, it replaces the other command";
 
-  Click(dlg, ids::XPCBase);
+  Click(dlg, ids::chkOptionBase);
   EXPECT_EQ(Answer(vd.Pid(), "Sure?", IDNO), "You should keep this option checked\r\nAre you sure?");
-  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase); }, 3000)) << "No keeps it";
+  EXPECT_TRUE(WaitUntil([&] { return Checked(dlg, ids::chkOptionBase); }, 3000)) << "No keeps it";
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
-  Click(dlg, ids::XPCBase);
+  Click(dlg, ids::chkOptionBase);
   Answer(vd.Pid(), "Sure?", IDYES);
-  EXPECT_TRUE(WaitUntil([&] { return !Checked(dlg, ids::XPCBase); }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return !Checked(dlg, ids::chkOptionBase); }, 3000));
   Click(dlg, ids::cmdApply);
   EXPECT_TRUE(WaitUntil([&] { return !RegRead(HKEY_CURRENT_USER, kRunKey, "Vexa Desktop").has_value(); }, 5000))
       << "switched off, the entry is deleted";
@@ -806,11 +806,11 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
 
   // Tab visits the options top to bottom, the hot key, the sort order's
   // chosen button and the enabled buttons, then starts again; Shift+Tab goes back.
-  const std::vector<int> order{ids::XPCBase,     ids::XPCBase + 1, ids::XPCBase + 2,   ids::IconCol,
-                               ids::XPCBase + 3, ids::XPCBase + 4, ids::XPCBase + 5,   ids::XPCBase + 6,
+  const std::vector<int> order{ids::chkOptionBase,     ids::chkOptionBase + 1, ids::chkOptionBase + 2,   ids::IconCol,
+                               ids::chkOptionBase + 3, ids::chkOptionBase + 4, ids::chkOptionBase + 5,   ids::chkOptionBase + 6,
                                ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmdHelpHotKey,
                                ids::STypeBase,   ids::optMonitorsBase, ids::cmdSave,   ids::cmdCancel,
-                               ids::XPCBase};
+                               ids::chkOptionBase};
   auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
   EXPECT_EQ(focusId(), order[0]) << "the focus starts on the first option";
   for (std::size_t i = 1; i < order.size(); ++i) {
@@ -829,10 +829,10 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   // Space on an option changes it; Esc then closes with nothing stored.
   const auto stored = DialogValues();
   for (int i = 0; i < 2; ++i) PressKey(VK_TAB);
-  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::XPCBase + 1; }, 2000));
-  const bool decided = Checked(dlg, ids::XPCBase + 1);
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::chkOptionBase + 1; }, 2000));
+  const bool decided = Checked(dlg, ids::chkOptionBase + 1);
   PressKey(VK_SPACE);
-  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase + 1) != decided; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::chkOptionBase + 1) != decided; }, 2000));
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
   // Space on the colour swatch opens the colour dialog.
   for (int i = 0; i < 2; ++i) PressKey(VK_TAB);
@@ -852,9 +852,9 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   dlg = openSettings();
   ASSERT_TRUE(dlg);
   PressKey(VK_TAB);
-  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::XPCBase + 1; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return focusId() == ids::chkOptionBase + 1; }, 2000));
   PressKey(VK_SPACE);
-  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::XPCBase + 1) != decided; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return Checked(dlg, ids::chkOptionBase + 1) != decided; }, 2000));
   PressKey(VK_RETURN);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000)) << "Enter is OK";
   EXPECT_EQ(ProgramValue("Auto Decision"), decided ? "0" : "1");
