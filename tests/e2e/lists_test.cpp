@@ -235,7 +235,7 @@ TEST_F(ListsTest, TheListComesBackFromItsCopyAfterTempIsEmptied) {
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(ImgList(MainWindow(vd))).size() == 1; }, 5000));
   ::CloseHandle(heldList);
   ::CloseHandle(heldCopy);
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({b}));
+  EXPECT_TRUE(ListFileIs(Lines({b})));
   EXPECT_EQ(ReadFileText(copy), Lines({a, b}));
 }
 
@@ -257,14 +257,14 @@ TEST_F(ListsTest, OnlyPicturesTheSystemDecodesAreAddedAndAFolderSaysWhatItSkippe
   Process vd = StartVd();
   HWND list = ImgList(MainWindow(vd));
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"a", "x"}));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp}));
+  EXPECT_TRUE(ListFileIs(Lines({a, webp})));
 
   // Explorer's command adds neither a text file nor a picture it cannot show.
   RelayAdd(notes);
   RelayAdd(webp);
   RelayAdd(c);
   EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == 3; }, 10000));
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp, c}));
+  EXPECT_TRUE(ListFileIs(Lines({a, webp, c})));
 
   // A change passes over the WebP entry without a word; picked, it says why.
   ClickListItem(list, 0);
@@ -282,7 +282,7 @@ TEST_F(ListsTest, OnlyPicturesTheSystemDecodesAreAddedAndAFolderSaysWhatItSkippe
   EXPECT_EQ(TakeMessage(vd, 10000),
             "1 file skipped: no decoder for .webp on this system\r\n"
             "1 file skipped: no decoder for .heic on this system");
-  EXPECT_EQ(ReadFileText(DefaultListPath()), Lines({a, webp, c, a, album + "\\b.bmp"}));
+  EXPECT_TRUE(ListFileIs(Lines({a, webp, c, a, album + "\\b.bmp"})));
   EXPECT_EQ(TakeMessage(vd, 1000), "") << "one message, not one a file";
   // Nothing skipped, nothing said.
   Process again = StartUtf8(PelorinExe(), "-n " + plain, Temp().Path());
@@ -324,13 +324,13 @@ TEST_F(ListsTest, EntriesOfAFolderThatIsAwayStayUntilItIsBack) {
     EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(5, 5), 0x0000FF) <= 12; }, 10000));
     EXPECT_EQ(ListBoxSelection(list), 2);
     EXPECT_EQ(ListBoxItems(list), names);
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+    EXPECT_TRUE(ListFileIs(Lines(listed)));
     // With every folder away, a change ends with nothing changed and nothing lost.
     ASSERT_TRUE(::MoveFileA(pics.c_str(), (pics + "2").c_str()));
     ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
     ::Sleep(2000);
     EXPECT_EQ(ListBoxItems(list), names);
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+    EXPECT_TRUE(ListFileIs(Lines(listed)));
     EXPECT_LE(ColourDistance(ScreenPixel(5, 5), 0x0000FF), 12);
     EXPECT_EQ(TakeMessage(vd, 500), "");
     EXPECT_TRUE(vd.Running());
@@ -341,7 +341,7 @@ TEST_F(ListsTest, EntriesOfAFolderThatIsAwayStayUntilItIsBack) {
     // Still away at the next start: loaded all the same.
     Process vd = StartVd();
     EXPECT_EQ(ListBoxItems(ImgList(MainWindow(vd))), names);
-    EXPECT_EQ(ReadFileText(DefaultListPath()), Lines(listed));
+    EXPECT_TRUE(ListFileIs(Lines(listed)));
   }
   KillStrayPrograms();
   ASSERT_TRUE(::MoveFileA((vanish + "2").c_str(), vanish.c_str()));
