@@ -175,7 +175,8 @@ std::string TakeMessage(const Process& vd, int timeoutMs) {
   if (!box) return {};
   const std::string text = MessageBoxText(box);
   PressButton(box, IDOK);
-  WaitDialogGone(box);
+  // Gone, not only hidden: a box still being torn down would be found again.
+  WaitUntil([&] { return !::IsWindow(box); }, 5000);
   return text.empty() ? "<empty>" : text;
 }
 
