@@ -424,8 +424,9 @@ void RequestApplySelected() {
 
 void RequestRecompose() {
   // A burst of layout changes (a monitor waking up, a driver resetting) is
-  // over when none has come for a second: one composition, for the last.
-  AfterQuietFor(kRecomposeQuietId, 1000, [] {
+  // over when none has come for two seconds (one change takes up to a second
+  // on a busy machine): one composition, for the last.
+  AfterQuietFor(kRecomposeQuietId, 2000, [] {
     app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
   });
 }

@@ -343,7 +343,7 @@ TEST_F(MultiMonitorTest, AMonitorChangeRecomposesOnlyVdsOwnWallpaperAndOnlyForNe
       DWORD_PTR r = 0;
       ::SendMessageTimeoutA(MainWindow(vd), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_NORMAL, 5000, &r);
     }
-    ::Sleep(2500);
+    ::Sleep(3500);  // past the quiet time after a change, and a composition
     EXPECT_EQ(writes.Count(), 0) << "composed again for the same monitors";
   }
   {
@@ -353,7 +353,7 @@ TEST_F(MultiMonitorTest, AMonitorChangeRecomposesOnlyVdsOwnWallpaperAndOnlyForNe
     ASSERT_EQ(Desktop("Wallpaper"), theirs);
     BitmapWrites writes(BitmapPath());
     ASSERT_TRUE(SetLayout(kSxga, kXga, {-1024, 0})) << "the monitors are " << Describe(Monitors());
-    ::Sleep(2500);
+    ::Sleep(3500);  // past the quiet time after a change, and a composition
     EXPECT_EQ(Desktop("Wallpaper"), theirs) << "VD put its own wallpaper back";
     EXPECT_EQ(writes.Count(), 0);
   }

