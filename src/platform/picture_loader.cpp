@@ -16,27 +16,7 @@
 namespace platform {
 namespace {
 
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() { Reset(); }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  T** Put() {
-    Reset();
-    return &p_;
-  }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
+using base::ComPtr;
 
 // One factory per thread (the UI thread and the picture worker), each made
 // in its own thread's apartment.
