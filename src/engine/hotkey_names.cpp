@@ -51,4 +51,34 @@ std::vector<std::string> HotKeyModifierTexts() {
   return {std::begin(kModifierTexts), std::end(kModifierTexts)};
 }
 
+std::string HotKeyFlagsName(int flags, int keyIndex) {
+  if (flags < 0 || flags >= kHotFlagsCount || keyIndex < 0 || keyIndex >= kHotKeyCount) return "";
+  std::string name;
+  // The order the system's own menus name them in.
+  if (flags & 2) name += "Ctrl+";
+  if (flags & 1) name += "Alt+";
+  if (flags & 4) name += "Shift+";
+  return name + KeyText(keyIndex);
+}
+
+std::vector<std::string> HotKeyFlagsTexts() {
+  std::vector<std::string> texts;
+  for (int f = 0; f < kHotFlagsCount; ++f) {
+    std::string t = HotKeyFlagsName(f, 0);
+    t.resize(t.size() - 2);  // without "F1", and without the last "+"
+    if (!t.empty()) t.pop_back();
+    texts.push_back(t);
+  }
+  return texts;
+}
+
+FlagsHotKey PreviousHotKey(int storedFlags, int storedKey, int changeModifierIndex, int changeKey) {
+  if (storedFlags >= 0 && storedFlags < kHotFlagsCount && storedKey >= 0 && storedKey < kHotKeyCount)
+    return {storedFlags, storedKey};
+  const int shift = 4, ctrl = 2;
+  const int change = static_cast<int>(HotKeyModifierFlags(changeModifierIndex));
+  const int flags = (change & shift) ? (ctrl | shift) : (change | shift);
+  return {flags, changeKey >= 0 && changeKey < kHotKeyCount ? changeKey : 6};
+}
+
 }  // namespace vd

@@ -23,4 +23,24 @@ unsigned HotKeyModifierFlags(int modifierIndex);
 std::vector<std::string> HotKeyKeyTexts();
 std::vector<std::string> HotKeyModifierTexts();
 
+// The "Previous Wallpaper" key may hold several modifiers at once: flags is
+// a set of MOD_ALT 1, MOD_CONTROL 2 and MOD_SHIFT 4 (0..7).
+constexpr int kHotFlagsCount = 8;
+
+// "Ctrl+Shift+F7", "Alt+F7", "F7"; flags outside 0..7 or a key out of range name "".
+std::string HotKeyFlagsName(int flags, int keyIndex);
+// The entries of the settings dialog's list of modifier sets, index = flags.
+std::vector<std::string> HotKeyFlagsTexts();
+
+struct FlagsHotKey {
+  int flags = 0;
+  int key = 0;
+  bool operator==(const FlagsHotKey&) const = default;
+};
+
+// The "Previous Wallpaper" key: the stored one when it names a key (flags
+// 0..7, key 0..47); else the change key with Shift added, or with Ctrl and
+// Shift when the change key has Shift already.
+FlagsHotKey PreviousHotKey(int storedFlags, int storedKey, int changeModifierIndex, int changeKey);
+
 }  // namespace vd

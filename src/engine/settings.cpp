@@ -103,6 +103,8 @@ void ReadSettingsFrom(RegistryPort& registry, Settings& s, const ListIndexSink& 
   readByte("Randomize", "1", s.randomOrder);
   s.hotModifier = read(kProgramKey, "Hot Modifier", "0");
   if (auto v = ToInt16(read(kProgramKey, "Hot Combi", "6"))) s.hotCombi = *v;
+  if (auto v = ToInt16(read(kProgramKey, "Previous Hot Modifiers", "-1"))) s.previousHotFlags = *v;
+  if (auto v = ToInt16(read(kProgramKey, "Previous Hot Combi", "-1"))) s.previousHotCombi = *v;
   // Anything but "1" (absent, unknown, garbage) is the same picture everywhere.
   const auto monitors = ToByte(read(kProgramKey, "Multiple Monitors", "0"));
   s.multipleMonitors = monitors && *monitors == 1 ? 1 : 0;
@@ -126,7 +128,10 @@ StartupPaths MakeStartupPaths(const std::string& tempFolder, const std::string& 
   p.wallpaperBitmapPath = p.tempFolder + "\\Vexa Desktop.bmp";
   p.defaultListPath = p.tempFolder + "\\VDesk.ini";
   const std::string local = StripTrailingBackslashes(localAppDataFolder);
-  if (!local.empty()) p.listCopyPath = local + "\\Vexa Desktop\\VDesk.ini";
+  if (!local.empty()) {
+    p.listCopyPath = local + "\\Vexa Desktop\\VDesk.ini";
+    p.historyPath = local + "\\Vexa Desktop\\History.txt";
+  }
   return p;
 }
 

@@ -35,6 +35,10 @@ struct Settings {
   std::string hotModifier;  // kept as text, used as a number
   std::int16_t hotCombi = 0;
   std::uint8_t multipleMonitors = 0;  // 0: the same picture on every monitor; 1: a different one on each
+  // The "Previous Wallpaper" key as stored (modifier set 0..7, key index);
+  // -1 when none is stored and the change key's variant holds.
+  std::int16_t previousHotFlags = -1;
+  std::int16_t previousHotCombi = -1;
 };
 
 // Whole-number conversions of stored texts. Accept optional blanks, a sign,
@@ -71,6 +75,9 @@ struct StartupPaths {
   // empty the temporary folder: localAppData + "\Vexa Desktop\VDesk.ini";
   // "" when there is no such folder.
   std::string listCopyPath;
+  // What was on the desktop, beside the list's copy:
+  // localAppData + "\Vexa Desktop\History.txt"; "" without that folder.
+  std::string historyPath;
 };
 
 std::string StripTrailingBackslashes(std::string text);

@@ -44,3 +44,28 @@ TEST(HotKeyNamesTest, DialogListsAgreeWithTheNames) {
 
 }  // namespace
 }  // namespace vd
+
+TEST(HotKeyNamesTest, PreviousKeyIsTheChangeKeyWithShiftUnlessStored) {
+  // modifier index: 0 none, 1 Alt, 2 Ctrl, 3 Shift; key 6 is F7, 12 is A.
+  EXPECT_EQ(vd::PreviousHotKey(-1, -1, 0, 6), (vd::FlagsHotKey{4, 6}));
+  EXPECT_EQ(vd::HotKeyFlagsName(4, 6), "Shift+F7");
+  EXPECT_EQ(vd::PreviousHotKey(-1, -1, 2, 12), (vd::FlagsHotKey{6, 12}));
+  EXPECT_EQ(vd::HotKeyFlagsName(6, 12), "Ctrl+Shift+A");
+  EXPECT_EQ(vd::PreviousHotKey(-1, -1, 1, 0), (vd::FlagsHotKey{5, 0}));
+  EXPECT_EQ(vd::HotKeyFlagsName(5, 0), "Alt+Shift+F1");
+  // The change key has Shift already: Ctrl+Shift.
+  EXPECT_EQ(vd::PreviousHotKey(-1, -1, 3, 6), (vd::FlagsHotKey{6, 6}));
+  // A stored key holds; a stored one out of range does not.
+  EXPECT_EQ(vd::PreviousHotKey(3, 40, 0, 6), (vd::FlagsHotKey{3, 40}));
+  EXPECT_EQ(vd::HotKeyFlagsName(3, 40), "Ctrl+Alt+2");
+  EXPECT_EQ(vd::PreviousHotKey(8, 6, 0, 6), (vd::FlagsHotKey{4, 6}));
+  EXPECT_EQ(vd::PreviousHotKey(2, 48, 0, 9), (vd::FlagsHotKey{4, 9}));
+  EXPECT_EQ(vd::HotKeyFlagsName(-1, 6), "");
+  // The dialog's list, index = modifier set.
+  const std::vector<std::string> texts = vd::HotKeyFlagsTexts();
+  ASSERT_EQ(texts.size(), 8u);
+  EXPECT_EQ(texts[0], "");
+  EXPECT_EQ(texts[4], "Shift");
+  EXPECT_EQ(texts[7], "Ctrl+Alt+Shift");
+  for (int f = 1; f < 8; ++f) EXPECT_EQ(vd::HotKeyFlagsName(f, 6), texts[static_cast<std::size_t>(f)] + "+F7");
+}
