@@ -7,7 +7,9 @@
 #include <string>
 
 #include "app/command_core.h"
+#include "app/history_store.h"
 #include "app/wallpaper_model.h"
+#include "engine/history.h"
 #include "engine/settings.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
@@ -18,6 +20,8 @@ struct AppState {
   std::unique_ptr<vd::RegistryPort> registry;  // created by ReadSettings
   platform::FileSystem fs;
   vdapp::WallpaperModel list;
+  vd::WallpaperHistory history;  // what was on the desktop; kept in paths.historyPath
+  std::unique_ptr<vdapp::HistoryStore> historyStore;  // made once the paths are known
   vdapp::CommandCore commands;
   std::string commandLine;           // the arguments as the system passed them
   bool previousInstance = false;     // another VD was running when this one started

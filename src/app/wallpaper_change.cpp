@@ -9,6 +9,8 @@
 
 #include "app/app_state.h"
 #include "app/background.h"
+#include "app/history_steps.h"
+#include "app/history_store.h"
 #include "app/list_store.h"
 #include "app/picture_worker.h"
 #include "app/ui_port.h"
@@ -198,6 +200,21 @@ void EndChange(const std::shared_ptr<Change>& change, bool attempted) {
 
 void TryEntry(int index, const std::shared_ptr<Change>& change);
 
+// "A different picture on each monitor": the next entries, one per monitor.
+int PicturesPerChange() {
+  const std::size_t monitors = app().settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
+  return static_cast<int>(std::max<std::size_t>(monitors, 1));
+}
+
+std::mt19937 TimeOfDayRandom() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  const double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+  return std::mt19937(vd::RandomFromTimeOfDay(seconds));
+}
+
+void TryTaken(const std::vector<int>& taken, const std::shared_ptr<Change>& change);
+
 void TryNextEntry(const std::shared_ptr<Change>& change) {
   AppState& a = app();
   const int n = a.list.Count();
@@ -205,15 +222,14 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
     EndChange(change, n >= 1);
     return;
   }
-  SYSTEMTIME t;
-  ::GetLocalTime(&t);
-  const double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
-  std::mt19937 random(vd::RandomFromTimeOfDay(seconds));
-  // "A different picture on each monitor": the next entries, one per monitor.
-  const std::size_t monitors = a.settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
-  const std::vector<int> taken =
-      a.list.TakeNext(static_cast<int>(std::max<std::size_t>(monitors, 1)), a.settings.randomOrder != 0,
-                      [&random] { return static_cast<unsigned>(random()); });
+  std::mt19937 random = TimeOfDayRandom();
+  TryTaken(a.list.TakeNext(PicturesPerChange(), a.settings.randomOrder != 0,
+                           [&random] { return static_cast<unsigned>(random()); }),
+           change);
+}
+
+void TryTaken(const std::vector<int>& taken, const std::shared_ptr<Change>& change) {
+  AppState& a = app();
   if (taken.empty()) {
     EndChange(change, false);
     return;
@@ -273,10 +289,12 @@ void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Chan
       case PictureResult::Outcome::Done:
         ShowResult(index, path, r, suggested);
         // The system is pointed at the bitmap only when it holds this wallpaper.
-        PointDesktopAt(r.style, spanned, Carrying(change->hold, [=] {
+        PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, style = r.style] {
           shownPaths = {path};
           shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
           composedFor = layout;
+          // The one place a new picture is known to be on the desktop.
+          if (app().historyStore) app().historyStore->Record({shownPaths, style});
           EndChange(change, true);
         }));
         return;
@@ -296,6 +314,40 @@ void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Chan
   }));
 }
 
+// Which entries of the history still have their files, checked on the
+// disk's lane over a copy; then(usable) runs on the UI thread.
+void CheckHistory(const std::shared_ptr<Change>& change, std::function<void(std::vector<bool>&)> then) {
+  RunOff<std::vector<bool>>(
+      diskLane(),
+      [copy = app().history] {
+        platform::FileSystem fs;
+        return UsableEntries(copy, [&fs](const std::string& p) { return vd::NormalFileExists(fs, p); });
+      },
+      Carrying(change->hold, std::move(then)));
+}
+
+// Shows an entry of the history again as it was shown: its pictures, in its
+// style whatever the style settings say now. Nothing is recorded, and the
+// list's selection and random round stay as they are.
+void ShowShown(const vd::HistoryEntry& entry, const std::shared_ptr<Change>& change) {
+  const std::vector<vd::Monitor> layout = CurrentLayout();
+  change->others.assign(entry.pictures.begin() + 1, entry.pictures.end());
+  PictureJob job = JobFor(entry.pictures.front(), PictureJob::Purpose::Wallpaper, change->others);
+  job.style = entry.style;
+  const bool spanned = job.parts.size() > 1;
+  pictureWorker().Submit(job, Carrying(change->hold, [=, pictures = entry.pictures](PictureResult& r) {
+    if (r.outcome != PictureResult::Outcome::Done) {
+      EndChange(change, r.outcome != PictureResult::Outcome::Stopped);
+      return;
+    }
+    PointDesktopAt(r.style, spanned, Carrying(change->hold, [=] {
+      shownPaths = pictures;
+      composedFor = layout;
+      EndChange(change, true);
+    }));
+  }));
+}
+
 void ChangeCommand() {
   AppState& a = app();
   if (a.list.Count() < 1) return;  // nothing to change
@@ -304,7 +356,45 @@ void ChangeCommand() {
   ui().CloseStyleList();  // the entry changes under it; closing it picks nothing
   auto change = std::make_shared<Change>();
   change->hold = HoldCore();
-  TryNextEntry(change);
+  if (!a.history.CanGoForward()) {
+    TryNextEntry(change);
+    return;
+  }
+  // Back in the history: forward through what was shown first.
+  CheckHistory(change, [change](std::vector<bool>& usable) {
+    AppState& a = app();
+    std::mt19937 random = TimeOfDayRandom();
+    const ChangeStep step = StepForChange(a.history, usable, a.list, PicturesPerChange(), a.settings.randomOrder != 0,
+                                          [&random] { return static_cast<unsigned>(random()); });
+    if (a.historyStore) a.historyStore->Save();
+    if (step.historyIndex >= 0) {
+      ShowShown(a.history.At(step.historyIndex), change);
+    } else if (a.list.Count() < 1) {
+      EndChange(change, false);
+    } else {
+      TryTaken(step.taken, change);
+    }
+  });
+}
+
+void PreviousCommand() {
+  AppState& a = app();
+  if (!a.history.CanGoBack()) return;
+  ui().ShowProgress(std::string());
+  ui().CloseStyleList();
+  auto change = std::make_shared<Change>();
+  change->nextEntry = false;
+  change->hold = HoldCore();
+  CheckHistory(change, [change](std::vector<bool>& usable) {
+    AppState& a = app();
+    const int i = StepBack(a.history, usable);
+    if (i < 0) {  // all that came before is gone
+      EndChange(change, false);
+      return;
+    }
+    if (a.historyStore) a.historyStore->Save();
+    ShowShown(a.history.At(i), change);
+  });
 }
 
 // The entries applied by hand so far, and the last one's path: a click's
@@ -432,6 +522,19 @@ void RequestRecompose() {
 }
 
 bool ChangeUnderWay() { return app().commands.ChangeWaitingOrRunning(); }
+
+void RequestPrevious() {
+  // Not merged with a change: it waits behind one under way, and each press goes one step.
+  app().commands.Submit({"Previous Wallpaper", CommandCore::Kind::Other, &PreviousCommand});
+}
+
+bool PreviousAvailable() { return app().history.CanGoBack(); }
+
+void StartHistory() {
+  AppState& a = app();
+  a.historyStore = std::make_unique<HistoryStore>(a.history, a.paths.historyPath, diskLane(), listWriter());
+  a.historyStore->Load();
+}
 
 void RequestPreview(bool picked) { Preview(picked, {}); }
 

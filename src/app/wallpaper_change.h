@@ -18,6 +18,15 @@ void RequestApplySelected();
 // composed again for the new layout, no new picture taken. A burst of such
 // requests gives one composition.
 void RequestRecompose();
+// "Previous Wallpaper": the picture before the one on the desktop (its
+// files still there) is shown again as it was, in its recorded style. A
+// change after it goes forward through what was shown before new pictures
+// are taken.
+void RequestPrevious();
+// Something was shown before the picture on the desktop.
+bool PreviousAvailable();
+// Reads the kept history; call once at start, after the paths are known.
+void StartHistory();
 // A change waits or runs.
 bool ChangeUnderWay();
 

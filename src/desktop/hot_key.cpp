@@ -14,10 +14,12 @@
 namespace {
 
 constexpr int kHotKeyId = 0;
+constexpr int kPreviousHotKeyId = 1;
 constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
 
 HotKeyHooks hooks;
 bool hotKeyRegistered = false;
+bool previousRegistered = false;
 bool subclassed = false;
 
 // A held key is one press. Where MOD_NOREPEAT is not honoured (Windows
@@ -80,6 +82,26 @@ bool Register() {
                           vd::HotKeyVirtualKey(c.key)) != 0;
 }
 
+std::string PreviousName() {
+  const vd::FlagsHotKey k = PreviousKeyChoice();
+  return vd::HotKeyFlagsName(k.flags, k.key);
+}
+
+bool RegisterPrevious() {
+  const vd::FlagsHotKey k = PreviousKeyChoice();
+  // The same key as the change key would take its presses: it is not offered.
+  const Choice c = StoredChoice();
+  if (static_cast<unsigned>(k.flags) == vd::HotKeyModifierFlags(c.modifier) && k.key == c.key) return false;
+  return ::RegisterHotKey(hooks.window, kPreviousHotKeyId, static_cast<UINT>(k.flags) | MOD_NOREPEAT,
+                          vd::HotKeyVirtualKey(k.key)) != 0;
+}
+
+void SetPreviousCaption(bool withKey) {
+  std::string caption = "&Previous Wallpaper";
+  if (withKey) caption += "\t" + PreviousName();
+  if (hooks.setPreviousCaption) hooks.setPreviousCaption(caption);
+}
+
 // The tray menu's "Change Wallpaper" entry names the key while one is registered.
 void SetChangeCaption(bool withKey) {
   std::string caption = "Change &Wallpaper";
@@ -88,8 +110,8 @@ void SetChangeCaption(bool withKey) {
 }
 
 // True when the user wants to choose another key.
-bool AskForAnotherKey() {
-  const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
+bool AskForAnotherKey(const std::string& name) {
+  const std::string text = "Hotkey '" + name + "' could not be registered for Vexa Desktop\r\n\r\n" +
                            "Do you want to select another key?";
   // Asked from the open dialog's Apply, the dialog owns the question.
   HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
@@ -119,38 +141,60 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
 
 void SetHotKeyHooks(HotKeyHooks h) { hooks = std::move(h); }
 
+vd::FlagsHotKey PreviousKeyChoice() {
+  const vd::Settings& s = app().settings;
+  return vd::PreviousHotKey(s.previousHotFlags, s.previousHotCombi, vd::TextAsIndex(s.hotModifier), s.hotCombi);
+}
+
+bool ApplyPreviousHotKey() {
+  if (previousRegistered) ::UnregisterHotKey(hooks.window, kPreviousHotKeyId);
+  previousRegistered = RegisterPrevious();
+  SetPreviousCaption(previousRegistered);
+  return !previousRegistered && AskForAnotherKey(PreviousName());
+}
+
 void SetupHotKey(bool release) {
   HWND main = hooks.window;
   if (release) {
     if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
+    if (previousRegistered) ::UnregisterHotKey(main, kPreviousHotKeyId);
     return;
   }
   hotKeyRegistered = Register();
+  previousRegistered = RegisterPrevious();
   if (!subclassed && main) subclassed = ::SetWindowSubclass(main, &HotKeyWindowProc, kSubclassId, 0) != FALSE;
   SetChangeCaption(hotKeyRegistered);
-  if (!hotKeyRegistered) AskForAnotherKey();
+  SetPreviousCaption(previousRegistered);
+  if (!hotKeyRegistered && AskForAnotherKey(StoredName())) return;
+  if (!previousRegistered) AskForAnotherKey(PreviousName());
 }
 
 bool ApplyHotKey() {
   HWND main = hooks.window;
   if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
+  if (previousRegistered) ::UnregisterHotKey(main, kPreviousHotKeyId);
+  previousRegistered = false;
   hotKeyRegistered = Register();
   if (hotKeyRegistered) {
     SetChangeCaption(true);
     HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
     forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
                   "Success!", owner);
-    return false;
+    return ApplyPreviousHotKey();
   }
   SetChangeCaption(false);
-  return AskForAnotherKey();
+  previousRegistered = RegisterPrevious();
+  SetPreviousCaption(previousRegistered);
+  return AskForAnotherKey(StoredName());
 }
 
-void OnHotKey(int /*id*/) {
-  const UINT vk = vd::HotKeyVirtualKey(StoredChoice().key);
+void OnHotKey(int id) {
+  const bool previous = id == kPreviousHotKeyId;
+  const UINT vk = vd::HotKeyVirtualKey(previous ? PreviousKeyChoice().key : StoredChoice().key);
   if (heldKey == vk) return;  // not up since the press taken last: a repeat
   StopWatchingKey();
   seenUp = false;
   if (hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
-  if (hooks.pressed) hooks.pressed();
+  const auto& press = previous ? hooks.previousPressed : hooks.pressed;
+  if (press) press();
 }

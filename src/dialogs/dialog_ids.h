@@ -23,6 +23,9 @@ constexpr int cmdSave = 324;
 constexpr int cmdCancel = 325;
 constexpr int cmdApply = 326;
 constexpr int fraMonitors = 327;      // "Multiple monitors"
+constexpr int cmbPrevMod = 340;  // the "Previous Wallpaper" key's modifier set
+constexpr int cmbPrevKey = 341;
+constexpr int lblPrevHot = 342;
 constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitors(1) a different one
 
 // frmTransIconEx

@@ -78,6 +78,7 @@ FrmSettings::FrmSettings() {
   for (auto& option : optMonitors) option.Click = [this] { optMonitors_Click(); };
   cmbKey.Click = [this] { cmbKey_Click(); };
   cmbMod.Click = [this] { cmbMod_Click(); };
+  cmbPrevMod.Click = cmbPrevKey.Click = [this] { cmbPrev_Click(); };
   IconCol.Click = [this] { IconCol_Click(); };
   IconCol.Paint = [this](HDC dc, const RECT& rc) { PaintSwatch(dc, rc); };
   // From the keyboard: Tab reaches the swatch, Space opens the colour dialog.
@@ -124,18 +125,23 @@ void FrmSettings::CreateControls() {
   for (int i = 3; i < 7; ++i, y += 20) chkOption[i].Create(*this, ids::chkOptionBase + i, kOptionCaptions[i], 16, y, 212, 18);
   chShowDate.Create(*this, ids::chShowDate, " Show current date on the wallpaper", 16, y, 212, 18);
 
-  fraHotKey.Create(*this, ids::fraHotKey, "Hot Key Selection", 242, 6, 178, 150);
-  cmbMod.Create(*this, ids::cmbMod, 250, 24, 64, 66);
-  cmbKey.Create(*this, ids::cmbKey, 320, 24, 92, 66);
-  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 96, 164, 16);
-  lblP[2].Create(*this, ids::lblPBase + 2, kTip, 250, 116, 168, 32);
+  // The change key, then the "Previous Wallpaper" key below it, each with
+  // the keys it names.
+  fraHotKey.Create(*this, ids::fraHotKey, "Hot Key Selection", 242, 6, 178, 170);
+  cmbMod.Create(*this, ids::cmbMod, 250, 22, 64, 42);
+  cmbKey.Create(*this, ids::cmbKey, 320, 22, 92, 42);
+  lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 64, 164, 15);
+  cmbPrevMod.Create(*this, ids::cmbPrevMod, 250, 80, 64, 42);
+  cmbPrevKey.Create(*this, ids::cmbPrevKey, 320, 80, 92, 42);
+  lblPrevHot.Create(*this, ids::lblPrevHot, "Previous Wallpaper:", 250, 122, 164, 15);
+  lblP[2].Create(*this, ids::lblPBase + 2, kTip, 250, 139, 168, 32);
   lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge
   LayOutTip();
   cmdHelpHotKey.Create(*this, ids::cmdHelpHotKey, "?", 424, 12, 22, 22);
 
-  fraSort.Create(*this, ids::fraSort, "Sort wallpapers' list by", 242, 162, 202, 44);
-  SType[0].Create(*this, ids::STypeBase, "Location", 254, 182, 88, 18, true);
-  SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 182, 84, 18, false);
+  fraSort.Create(*this, ids::fraSort, "Sort wallpapers' list by", 242, 180, 202, 42);
+  SType[0].Create(*this, ids::STypeBase, "Location", 254, 198, 88, 18, true);
+  SType[1].Create(*this, ids::STypeBase + 1, "Name", 352, 198, 84, 18, false);
   sClicked.Create(*this, ids::sClicked, "0", 470, 0, 20, 16);  // beyond the right edge: never seen
 
   fraMonitors.Create(*this, ids::fraMonitors, "Multiple monitors", 8, 226, 436, 44);
@@ -149,7 +155,7 @@ void FrmSettings::CreateControls() {
   // key, the sort order, the monitors, then the buttons. Each group starts
   // an arrow-key group of its own; each set of option buttons is one group.
   const forms::Control* groupStarts[] = {&fraGeneral, &chkOption[0], &fraHotKey, &cmbMod, &cmbKey,
-                                         &cmdHelpHotKey, &fraSort, &SType[0], &sClicked, &fraMonitors,
+                                         &cmbPrevMod, &cmbPrevKey, &cmdHelpHotKey, &fraSort, &SType[0], &sClicked, &fraMonitors,
                                          &optMonitors[0], &cmdSave};
   for (const forms::Control* c : groupStarts)
     ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
@@ -173,8 +179,13 @@ void FrmSettings::Form_Load() {
   optMonitors[v.differentPictures != 0 ? 1 : 0].Select();
   sClicked.SetText(std::to_string(v.sortingType));
   FillHotKeyLists(v.hotModifier, v.hotCombi);
+  {
+    const vd::FlagsHotKey previous = PreviousKeyChoice();
+    ShowPreviousKey(previous.flags, previous.key);
+  }
   cmdApply.SetEnabled(false);
   hotKeyChanged_ = false;
+  previousKeyChanged_ = false;
   // Stored values the dialog could not show as they are (an edited registry)
   // count as changes, so that OK or Apply stores what the dialog shows.
   if (loaded.hotKeyRepaired || loaded.sortRepaired || loaded.colourRepaired) cmdApply.SetEnabled(true);
@@ -246,9 +257,32 @@ void FrmSettings::cmbKey_Click() {
   cmdApply.SetEnabled(true);
   hotKeyChanged_ = true;
   lblHot.SetText("Selected keys:" + vd::HotKeyName(cmbMod.ListIndex(), cmbKey.ListIndex()));
+  // A previous key never picked follows the change key.
+  if (!previousKeyChanged_ && app().settings.previousHotFlags < 0) {
+    const vd::FlagsHotKey k = vd::PreviousHotKey(-1, -1, cmbMod.ListIndex(), cmbKey.ListIndex());
+    ShowPreviousKey(k.flags, k.key);
+  }
 }
 
 void FrmSettings::cmbMod_Click() { cmbKey_Click(); }
+
+void FrmSettings::ShowPreviousKey(int flags, int key) {
+  base::ScopedFlag filling(fillingPrevious_);
+  if (cmbPrevMod.ListCount() == 0) {
+    for (const std::string& t : vd::HotKeyFlagsTexts()) cmbPrevMod.AddItem(t);
+    for (const std::string& t : vd::HotKeyKeyTexts()) cmbPrevKey.AddItem(t);
+  }
+  cmbPrevMod.SetListIndex(flags);
+  cmbPrevKey.SetListIndex(key);
+  lblPrevHot.SetText("Previous Wallpaper:" + vd::HotKeyFlagsName(flags, key));
+}
+
+void FrmSettings::cmbPrev_Click() {
+  if (fillingPrevious_) return;
+  cmdApply.SetEnabled(true);
+  previousKeyChanged_ = true;
+  lblPrevHot.SetText("Previous Wallpaper:" + vd::HotKeyFlagsName(cmbPrevMod.ListIndex(), cmbPrevKey.ListIndex()));
+}
 
 void FrmSettings::SetIconColour(COLORREF c) {
   iconColour_ = c;
@@ -342,7 +376,17 @@ void FrmSettings::cmdApply_Click() {
   actions.applyIconTextColours = [] { ApplyIconTextColours(); };
   actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
+  const bool previousPicked = previousKeyChanged_ && cmbPrevMod.ListIndex() >= 0 && cmbPrevKey.ListIndex() >= 0;
+  if (previousPicked) {
+    a.settings.previousHotFlags = static_cast<std::int16_t>(cmbPrevMod.ListIndex());
+    a.settings.previousHotCombi = static_cast<std::int16_t>(cmbPrevKey.ListIndex());
+    WriteProgramValue("Previous Hot Modifiers", std::to_string(a.settings.previousHotFlags));
+    WriteProgramValue("Previous Hot Combi", std::to_string(a.settings.previousHotCombi));
+  }
+  previousKeyChanged_ = false;
   vd::ApplySettingsDialog(v, hotKeyChanged_, a.paths.appFolder, *a.registry, a.settings, actions);
+  // The change key's registration takes the previous key with it.
+  if (previousPicked && !hotKeyChanged_ && ApplyPreviousHotKey()) anotherKeyWanted_ = true;
 
   if (!Loaded()) return;
   cmdApply.SetEnabled(false);

@@ -16,6 +16,8 @@ class FrmSettings : public forms::Form {
   forms::Label lblExample;
   forms::ListBox cmbMod, cmbKey;
   forms::Label lblHot;
+  forms::ListBox cmbPrevMod, cmbPrevKey;
+  forms::Label lblPrevHot;
   forms::Button cmdHelpHotKey;
   forms::OptionButton SType[2];
   forms::Label sClicked;
@@ -44,6 +46,9 @@ class FrmSettings : public forms::Form {
   void SType_Click(int index);
   void cmbKey_Click();
   void cmbMod_Click();
+  void cmbPrev_Click();
+  // The "Previous Wallpaper" key's lists and label show flags and key.
+  void ShowPreviousKey(int flags, int key);
   void IconCol_Click();
   void lblExample_Click();
   void cmdHelpHotKey_Click();
@@ -52,6 +57,8 @@ class FrmSettings : public forms::Form {
 
   COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
   bool hotKeyChanged_ = false;
+  bool previousKeyChanged_ = false;  // the user picked the previous key in this dialog
+  bool fillingPrevious_ = false;
   bool applying_ = false;
   bool anotherKeyWanted_ = false;
   HCURSOR eyedropper_ = nullptr;

@@ -11,7 +11,7 @@ void FillInfo(const MenuItem& item, MENUITEMINFOA& mi, std::string& text) {
   mi.wID = item.Id();
   mi.hSubMenu = item.Popup();
   mi.fType = item.IsSeparator() ? MFT_SEPARATOR : MFT_STRING;
-  mi.fState = item.Checked() ? MFS_CHECKED : MFS_UNCHECKED;
+  mi.fState = (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED) | (item.Enabled() ? MFS_ENABLED : MFS_GRAYED);
   text = item.Caption();
   if (item.IsSeparator()) {
     mi.fMask &= ~MIIM_STRING;
@@ -30,6 +30,12 @@ void MenuItem::SetCaption(const std::string& caption) {
 
 void MenuItem::SetChecked(bool checked) {
   checked_ = checked;
+  Apply();
+}
+
+void MenuItem::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
   Apply();
 }
 

@@ -28,6 +28,9 @@ class MenuItem {
   bool Visible() const { return visible_; }
   // A hidden entry is taken out of its menu and put back at its place.
   void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  // A disabled entry is greyed and cannot be chosen.
+  void SetEnabled(bool enabled);
   bool IsSeparator() const { return caption_ == "-"; }
 
   std::function<void()> Click;
@@ -42,6 +45,7 @@ class MenuItem {
   std::string caption_;
   bool checked_ = false;
   bool visible_ = true;
+  bool enabled_ = true;
 };
 
 // Owns the menus of one form: a menu bar whose top-level entries are the

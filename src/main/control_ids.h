@@ -36,6 +36,7 @@ constexpr int mnuDisable = 307;
 constexpr int mnuExit = 308;
 constexpr int mnuBlank2 = 309;
 constexpr int mnuAbout = 310;
+constexpr int mnuPrevious = 311;
 constexpr int mnuImage = 320;
 constexpr int mnuSet = 321;
 constexpr int mnuDel = 322;

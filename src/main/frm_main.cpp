@@ -367,6 +367,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
       FrmMenus& f = frmMenus();
+      f.mnuPrevious.SetEnabled(vdapp::PreviousAvailable());
       f.PopupMenu(f.mnuSysTray, vdapp::ChangeUnderWay() ? &f.mnuDisable : &f.mnuChange);
       break;
     }

@@ -47,6 +47,7 @@ FrmMenus& frmMenus() {
 FrmMenus::FrmMenus() {
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
+  mnuPrevious.Click = [this] { mnuPrevious_Click(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
   mnuScrSaver.Click = [this] { mnuScrSaver_Click(); };
   mnuDisable.Click = [this] { mnuDisable_Click(); };
@@ -90,6 +91,7 @@ void FrmMenus::CreateControls() {
       Row{&mnuSysTray, nullptr, ids::mnuSysTray, "Tray"},
       Row{&mnuOpen, &mnuSysTray, ids::mnuOpen, "&Open"},
       Row{&mnuChange, &mnuSysTray, ids::mnuChange, "Change &Wallpaper"},
+      Row{&mnuPrevious, &mnuSysTray, ids::mnuPrevious, "&Previous Wallpaper"},
       Row{&mnuSettings, &mnuSysTray, ids::mnuSettings, "Set&tings"},
       Row{&mnuBlank0, &mnuSysTray, ids::mnuBlank0, "-"},
       Row{&mnuScrSaver, &mnuSysTray, ids::mnuScrSaver, "Start &Screensaver"},
@@ -162,6 +164,8 @@ void FrmMenus::mnuOpen_Click() {
 }
 
 void FrmMenus::mnuChange_Click() { vdapp::RequestChange(); }
+
+void FrmMenus::mnuPrevious_Click() { vdapp::RequestPrevious(); }
 
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window

@@ -10,7 +10,7 @@ class FrmMenus : public forms::Form {
   FrmMenus();
 
   // Tray menu
-  forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
+  forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuPrevious, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
       mnuBlank2, mnuAbout;
   // Image menu (right click on the list)
   forms::MenuItem mnuImage, mnuSet, mnuDel, mnuB8, mnuEdit, mnuBlank3, mnuPropImage, mnuIB, mnuIS, mnuI[2];
@@ -40,6 +40,7 @@ class FrmMenus : public forms::Form {
   std::string lastChoice_;
 
   void mnuChange_Click();
+  void mnuPrevious_Click();
   void mnuSettings_Click();
   void mnuScrSaver_Click();
   void mnuDisable_Click();

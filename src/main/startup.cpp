@@ -23,6 +23,8 @@ void ConnectHooks() {
   keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
   keys.showSettings = [] { ShowSettingsDialog(); };
   keys.pressed = [] { vdapp::RequestChange(); };
+  keys.setPreviousCaption = [](const std::string& caption) { frmMenus().mnuPrevious.SetCaption(caption); };
+  keys.previousPressed = [] { vdapp::RequestPrevious(); };
   SetHotKeyHooks(std::move(keys));
   dialogHooks().reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
   dialogHooks().checkSortMenus = [] { CheckSortMenus(); };
@@ -57,6 +59,7 @@ void InitSettings() {
   ReadSettings();
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
+  vdapp::StartHistory();
   a.cycleSeconds = 0;
   FrmMain& m = frmMain();
   if (a.settings.cyclingEnabled != 0) {

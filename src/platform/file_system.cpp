@@ -107,6 +107,22 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   return data;
 }
 
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes) {
+  base::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) return std::nullopt;
+  std::string data(maxBytes, '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24)), got = 0;
+    if (!::ReadFile(f.Get(), data.data() + done, chunk, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    done += got;
+  }
+  data.resize(done);
+  return data;
+}
+
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
   return WriteFileReplacing(path, std::vector<FilePiece>{{data, size}});
 }

@@ -20,6 +20,9 @@ class FileSystem final : public vd::FileSystemPort {
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
+// At most the first maxBytes of the file, however large it is; nullopt when
+// it cannot be read.
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes);
 
 // Writes a temporary file beside path and moves it over path in one step, so
 // a crash or a full disk leaves either the old file or the new one, whole.

@@ -810,7 +810,7 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   // chosen button and the enabled buttons, then starts again; Shift+Tab goes back.
   const std::vector<int> order{ids::chkOptionBase,     ids::chkOptionBase + 1, ids::chkOptionBase + 2,   ids::IconCol,
                                ids::chkOptionBase + 3, ids::chkOptionBase + 4, ids::chkOptionBase + 5,   ids::chkOptionBase + 6,
-                               ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmdHelpHotKey,
+                               ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmbPrevMod,    ids::cmbPrevKey,  ids::cmdHelpHotKey,
                                ids::STypeBase,   ids::optMonitorsBase, ids::cmdSave,   ids::cmdCancel,
                                ids::chkOptionBase};
   auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
