@@ -128,11 +128,11 @@ void FrmSettings::CreateControls() {
   // The change key, then the "Previous Wallpaper" key below it, each with
   // the keys it names.
   fraHotKey.Create(*this, ids::fraHotKey, "Hot Key Selection", 242, 6, 178, 170);
-  cmbMod.Create(*this, ids::cmbMod, 250, 22, 64, 42);
-  cmbKey.Create(*this, ids::cmbKey, 320, 22, 92, 42);
+  cmbMod.Create(*this, ids::cmbMod, 250, 22, 64, 40);
+  cmbKey.Create(*this, ids::cmbKey, 320, 22, 92, 40);
   lblHot.Create(*this, ids::lblHot, "Selected keys : ", 250, 64, 164, 15);
-  cmbPrevMod.Create(*this, ids::cmbPrevMod, 250, 80, 64, 42);
-  cmbPrevKey.Create(*this, ids::cmbPrevKey, 320, 80, 92, 42);
+  cmbPrevMod.Create(*this, ids::cmbPrevMod, 250, 80, 64, 40);
+  cmbPrevKey.Create(*this, ids::cmbPrevKey, 320, 80, 92, 40);
   lblPrevHot.Create(*this, ids::lblPrevHot, "Previous Wallpaper:", 250, 122, 164, 15);
   lblP[2].Create(*this, ids::lblPBase + 2, kTip, 250, 139, 168, 32);
   lblP[2].SetTransparentBack(true);  // the wrapped tip may reach over the frame's edge

@@ -15,7 +15,7 @@ namespace {
 // Positions of the tray menu's entries for ChooseTrayEntry (separators are skipped).
 constexpr int kChange = 2, kPrevious = 3, kExit = 7;
 
-class HistoryTest : public VdTest {
+class PreviousWallpaperTest : public VdTest {
  protected:
   std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
   std::string HistoryPath() const { return LocalAppDataOf(Temp().Path()) + "\\Vexa Desktop\\History.txt"; }
@@ -91,7 +91,7 @@ class HistoryTest : public VdTest {
 
 constexpr std::uint32_t kRed = 0xE02020, kGreen = 0x20C040, kBlue = 0x2040E0;
 
-TEST_F(HistoryTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurvivesARestart) {
+TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurvivesARestart) {
   FixedStyle(2);  // stretched: a small picture fills the screen
   RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
   const std::string dir = Temp() / "pics";
@@ -182,7 +182,7 @@ TEST_F(HistoryTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurvivesAResta
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle"), "2");
 }
 
-TEST_F(HistoryTest, ADamagedOrHugeHistoryFileStartsQuicklyAndKeepsWhatIsWhole) {
+TEST_F(PreviousWallpaperTest, ADamagedOrHugeHistoryFileStartsQuicklyAndKeepsWhatIsWhole) {
   FixedStyle(2);
   const std::string dir = Temp() / "pics";
   MakeFolder(dir);
