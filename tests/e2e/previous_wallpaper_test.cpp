@@ -129,7 +129,7 @@ TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurv
   EXPECT_LT(ColourDistance(NextWallpaperColour(bmp), kGreen), 24);
   ::PostMessageA(main, WM_COMMAND, ids::mnuPrevious, 0);
   EXPECT_LT(ColourDistance(NextWallpaperColour(bmp), kRed), 24);
-  EXPECT_LT(ColourDistance(ScreenPixel(500, 300), kRed), 24) << "the desktop shows it";
+  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(500, 300), kRed) < 24; }, 5000)) << "the desktop shows it";
   // At the oldest entry: greyed again, and a Previous sent anyway changes nothing.
   dark = TrayMenuEntriesDark(main);
   ASSERT_GE(dark.size(), 3u);
@@ -178,7 +178,9 @@ TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurv
   PressShiftF7();
   const std::uint32_t c = NextWallpaperColour(bmp);
   EXPECT_LT(ColourDistance(c, kGreen), 24) << std::hex << c;
-  EXPECT_LT(ColourDistance(ScreenPixel(20, 20), kGreen), 24) << "stretched as recorded, not centred";
+  // The bitmap is composed at screen size: centred, its corner would be the desktop's colour.
+  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(20, 20), kGreen) < 24; }, 5000))
+      << "stretched as recorded, not centred: " << std::hex << ScreenPixel(20, 20);
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle"), "2");
 }
 
