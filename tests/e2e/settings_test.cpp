@@ -262,6 +262,72 @@ TEST_F(SettingsTest, HeldHotKeyAsksForAnotherKeyAndTheDialogRegistersItAgain) {
   EXPECT_FALSE(HeldHotKey(VK_F7).Held()) << "VD holds F7 now";
 }
 
+TEST_F(SettingsTest, PreviousKeyHeldElsewhereIsReportedThenChosenBesideTheChangeKeyStoredAndPressed) {
+  TwoPicturesNoCycling();
+  // Another program holds the change key with Shift, the previous key's default.
+  HeldHotKey other(VK_F7, MOD_SHIFT);
+  ASSERT_TRUE(other.Held());
+  Process vd = StartVd("", false);
+  EXPECT_EQ(Answer(vd.Pid(), "Error", IDYES),
+            "Hotkey 'Shift+F7' could not be registered for Vexa Desktop\r\n\r\nDo you want to select another key?");
+  HWND dlg = SettingsWindow(vd);
+  ASSERT_TRUE(dlg) << "Yes opens the settings dialog";
+  ASSERT_TRUE(WaitReady(vd));
+  EXPECT_EQ(ControlText(dlg, ids::lblHot), "Selected keys:F7");
+  EXPECT_EQ(ControlText(dlg, ids::lblPrevHot), "Previous Wallpaper:Shift+F7");
+  HWND mods = ::GetDlgItem(dlg, ids::cmbPrevMod), keys = ::GetDlgItem(dlg, ids::cmbPrevKey);
+  EXPECT_EQ(ListBoxItems(mods), (std::vector<std::string>{"", "Alt", "Ctrl", "Ctrl+Alt", "Shift", "Alt+Shift",
+                                                          "Ctrl+Shift", "Ctrl+Alt+Shift"}));
+  EXPECT_EQ(ListBoxSelection(mods), 4);
+  EXPECT_EQ(ListBoxSelection(keys), 6);
+  EXPECT_FALSE(Enabled(dlg, ids::cmdApply));
+  // Beside the change key, in the same frame, inside the dialog.
+  RECT frame{}, list{};
+  ::GetWindowRect(::GetDlgItem(dlg, ids::fraHotKey), &frame);
+  ::GetWindowRect(keys, &list);
+  EXPECT_TRUE(list.left >= frame.left && list.right <= frame.right && list.bottom <= frame.bottom);
+
+  // Ctrl+F8 instead: stored under its own names; only the change key's
+  // registration says "Success!", so nothing is asked.
+  ClickListItem(mods, 2);
+  ClickListItem(keys, 7);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dlg, ids::lblPrevHot) == "Previous Wallpaper:Ctrl+F8"; }, 3000));
+  EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
+  Click(dlg, ids::cmdApply);
+  EXPECT_TRUE(WaitUntil([&] { return !Enabled(dlg, ids::cmdApply); }, 5000)) << "Apply is done";
+  EXPECT_EQ(ProgramValue("Previous Hot Modifiers"), "2");
+  EXPECT_EQ(ProgramValue("Previous Hot Combi"), "7");
+  EXPECT_EQ(ProgramValue("Hot Combi"), "6");
+  EXPECT_FALSE(FindProcessWindow(vd.Pid(), "#32770", "Error")) << "Ctrl+F8 registered";
+  Click(dlg, ids::cmdCancel);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dlg); }, 5000));
+
+  // Two changes with F7, then Ctrl+F8 goes back to the first picture.
+  auto nextColour = [&] {
+    std::optional<Bitmap> bmp;
+    WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 15000, 50);
+    ::DeleteFileA(BitmapPath().c_str());
+    return bmp ? bmp->At(0, 0) : 0xFFFFFFFFu;
+  };
+  PressKey(VK_F7);
+  const std::uint32_t first = nextColour();
+  ::Sleep(400);  // a separate press, not a repeat
+  PressKey(VK_F7);
+  const std::uint32_t second = nextColour();
+  ASSERT_NE(first, 0xFFFFFFFFu);
+  ASSERT_NE(second, 0xFFFFFFFFu);
+  EXPECT_NE(first, second);
+  ::Sleep(400);
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = in[2].ki.wVk = VK_F8;
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(4, in, sizeof(INPUT));
+  EXPECT_EQ(nextColour(), first) << "the previous key showed the picture before";
+  EXPECT_FALSE(HeldHotKey(VK_F8, MOD_CONTROL).Held()) << "VD holds Ctrl+F8 now";
+}
+
 TEST_F(SettingsTest, EachPressOrChangeCommandGivesOneChangeHowEverRepeatedOrHeld) {
   // In list order, so the selected entry counts the changes: a big picture
   // (its change takes a second or more) and small ones of other colours.
