@@ -254,6 +254,7 @@ Section "Uninstall"
   !insertmacro DELETE_WITH_SCRATCH "$TEMP" "V" "exa Desktop.bmp"
   !insertmacro DELETE_WITH_SCRATCH "$LOCALAPPDATA\${PRODUCT}" "V" "Desk.ini"
   !insertmacro DELETE_WITH_SCRATCH "$LOCALAPPDATA\${PRODUCT}" "V" "D.log"
+  !insertmacro DELETE_WITH_SCRATCH "$LOCALAPPDATA\${PRODUCT}" "H" "istory.txt"
   RMDir "$LOCALAPPDATA\${PRODUCT}"  ; only when empty
 keep_settings:
 

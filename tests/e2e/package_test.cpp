@@ -503,7 +503,8 @@ TEST_F(PackageTest, UninstallingWithTheSettingsRemovesTheListCopiesBitmapScratch
   for (const char* name : {"VDesk.ini", "~Desk.ini", "#Desk.ini", "Vexa Desktop.bmp", "~exa Desktop.bmp",
                            "$exa Desktop.bmp"})
     ours.push_back(Temp() / name);
-  for (const char* name : {"\\VDesk.ini", "\\_Desk.ini", "\\VD.log"}) ours.push_back(data + name);
+  for (const char* name : {"\\VDesk.ini", "\\_Desk.ini", "\\VD.log", "\\History.txt", "\\~istory.txt"})
+    ours.push_back(data + name);
   for (const std::string& f : ours)
     if (!FileExists(f)) WriteFileText(f, "x");
   const std::string userList = Temp() / "My pictures.vdl";
