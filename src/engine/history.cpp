@@ -47,6 +47,7 @@ bool ParseEntry(std::string_view line, HistoryEntry& entry) {
 
 void WallpaperHistory::Record(HistoryEntry entry) {
   if (entry.pictures.empty()) return;
+  if (position_ >= 0 && position_ + 1 < Count()) entries_.resize(static_cast<std::size_t>(position_) + 1);
   entries_.push_back(std::move(entry));
   if (entries_.size() > kMaxEntries) entries_.erase(entries_.begin(), entries_.end() - kMaxEntries);
   position_ = Count() - 1;

@@ -29,8 +29,10 @@ class WallpaperHistory {
   using Usable = std::function<bool(const HistoryEntry&)>;
 
   // A change put entry on the desktop: it becomes the newest, and the
-  // position. The oldest entries beyond kMaxEntries are dropped. An entry
-  // with no picture is not recorded.
+  // position, so that Previous goes back to the picture shown before it.
+  // Entries ahead of the position (the user had gone back, then applied a
+  // picture by hand) are dropped, and so are the oldest beyond kMaxEntries.
+  // An entry with no picture is not recorded.
   void Record(HistoryEntry entry);
 
   // Something lies before the position (not yet checked for its files).

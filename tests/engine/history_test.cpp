@@ -105,6 +105,17 @@ TEST(HistoryTest, EntriesWhoseFilesAreGoneAreSkippedBothWays) {
   EXPECT_EQ(h.Count(), 5);
   EXPECT_EQ(h.Position(), 4);
 
+  // A picture applied by hand after going back: what lay ahead goes, and
+  // Previous returns to the picture shown before it.
+  h.Record(One("C:\\x.jpg"));
+  h.Record(One("C:\\y.jpg"));
+  EXPECT_EQ(Back(h), "C:\\x.jpg");
+  EXPECT_EQ(Back(h), fresh);
+  h.Record(One("C:\\by-hand.jpg"));
+  EXPECT_EQ(h.Count(), 6);
+  EXPECT_FALSE(h.CanGoForward());
+  EXPECT_EQ(Back(h), fresh);
+
   // A multi-monitor entry is usable only when every picture is there.
   h.Record({{"C:\\left.jpg", "C:\\right.jpg"}, 3});
   h.Record(One("C:\\e.jpg"));
