@@ -105,13 +105,16 @@ class MultiMonitorTest : public VdTest {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
   }
 
-  // Runs one change (a double click on entry, or the tray menu's change when
-  // entry is -1) and reads the bitmap it wrote, checking the span values; no
+  static constexpr int kPrevious = -2;
+  // Runs one change (a double click on entry, the tray menu's change when
+  // entry is -1, its "Previous Wallpaper" for kPrevious) and reads the bitmap it wrote, checking the span values; no
   // bitmap unless it has the virtual screen's size.
   std::optional<Bitmap> Change(const Process& vd, SIZE screen, int entry = -1) {
     ::DeleteFileA(BitmapPath().c_str());
     if (entry >= 0) {
       DoubleClickListItem(ImgList(vd), entry);
+    } else if (entry == kPrevious) {
+      ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuPrevious, 0);
     } else {
       ::PostMessageA(MainWindow(vd), WM_COMMAND, ids::mnuChange, 0);
     }
@@ -214,6 +217,18 @@ TEST_F(MultiMonitorTest, DifferentPicturesTakeTheNextEntriesLeftToRight) {
     bmp = Change(vd, kPair);
     ASSERT_TRUE(bmp);
     expectHalves(*bmp, colours[2], colours[0]);
+    // Previous shows both monitors' pictures of the change before; Change
+    // goes forward to the next pair shown, then takes new entries after the
+    // last ones taken.
+    bmp = Change(vd, kPair, kPrevious);
+    ASSERT_TRUE(bmp);
+    expectHalves(*bmp, colours[0], colours[1]);
+    bmp = Change(vd, kPair);
+    ASSERT_TRUE(bmp);
+    expectHalves(*bmp, colours[2], colours[0]);
+    bmp = Change(vd, kPair);
+    ASSERT_TRUE(bmp);
+    expectHalves(*bmp, colours[1], colours[2]);
   }
   KillStrayPrograms();
   {
