@@ -20,12 +20,16 @@ class PreviousWallpaperTest : public VdTest {
   std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
   std::string HistoryPath() const { return LocalAppDataOf(Temp().Path()) + "\\Vexa Desktop\\History.txt"; }
 
-  // The colour of the next wallpaper VD writes, after the bitmap was taken away.
-  static std::uint32_t NextWallpaperColour(const std::string& bitmap) {
+  // The colour of the next wallpaper VD writes, after the bitmap was taken
+  // away, once that change has ended (its progress form gone): a change
+  // asked for while one still runs would join it.
+  std::uint32_t NextWallpaperColour(const std::string& bitmap) const {
     std::optional<Bitmap> bmp;
     if (!WaitUntil([&] { return (bmp = ReadBmp(bitmap)).has_value(); }, 20000, 50)) return 0xFFFFFFFF;
     const std::uint32_t c = bmp->At(8, 8);
     ::DeleteFileA(bitmap.c_str());
+    for (const DWORD pid : ProcessIdsOf("VD.exe"))
+      WaitUntil([pid] { return !FindProcessWindow(pid, kFormClass, kWaitTitle); }, 10000);
     return c;
   }
 

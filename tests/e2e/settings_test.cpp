@@ -307,6 +307,8 @@ TEST_F(SettingsTest, PreviousKeyHeldElsewhereIsReportedThenChosenBesideTheChange
     std::optional<Bitmap> bmp;
     WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 15000, 50);
     ::DeleteFileA(BitmapPath().c_str());
+    // The change has ended: another asked for while it runs would join it.
+    WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 10000);
     return bmp ? bmp->At(0, 0) : 0xFFFFFFFFu;
   };
   PressKey(VK_F7);

@@ -70,7 +70,18 @@ TEST(ReadSettings, EmptyRegistryGivesEveryDefault) {
   EXPECT_EQ(s.hotModifier, "0");
   EXPECT_EQ(s.hotCombi, 6);
   EXPECT_EQ(s.multipleMonitors, 0);
+  EXPECT_EQ(s.previousHotFlags, -1) << "no previous key stored: the change key's variant";
+  EXPECT_EQ(s.previousHotCombi, -1);
   EXPECT_TRUE(reg.values.empty()) << "reading writes nothing";
+  reg.WriteValue(Hive::CurrentUser, kProgramKey, "Previous Hot Modifiers", "6");
+  reg.WriteValue(Hive::CurrentUser, kProgramKey, "Previous Hot Combi", "12");
+  ReadSettingsFrom(reg, s, {});
+  EXPECT_EQ(s.previousHotFlags, 6);
+  EXPECT_EQ(s.previousHotCombi, 12);
+  reg.WriteValue(Hive::CurrentUser, kProgramKey, "Previous Hot Combi", "junk");
+  ReadSettingsFrom(reg, s, {});
+  EXPECT_EQ(s.previousHotCombi, 12) << "a text that is no number leaves the holder";
+  reg.values.clear();
   // Only "1" asks for a picture of its own on each monitor.
   for (const auto& [stored, different] : std::vector<std::pair<std::string, int>>{
            {"1", 1}, {" 1.0 ", 1}, {"0", 0}, {"2", 0}, {"-1", 0}, {"yes", 0}, {std::string(300, '1'), 0}}) {
@@ -125,8 +136,11 @@ TEST(StartupPaths, BuiltFromTempAndProgramFolder) {
   EXPECT_EQ(p.wallpaperBitmapPath, "C:\\Temp\\Vexa Desktop.bmp");
   EXPECT_EQ(p.defaultListPath, "C:\\Temp\\VDesk.ini");
   EXPECT_EQ(p.listCopyPath, "") << "no application-data folder, no copy";
+  EXPECT_EQ(p.historyPath, "") << "nor a kept history";
   EXPECT_EQ(MakeStartupPaths("C:\\Temp", "C:\\Apps", "C:\\Users\\Ann\\AppData\\Local\\").listCopyPath,
             "C:\\Users\\Ann\\AppData\\Local\\Vexa Desktop\\VDesk.ini");
+  EXPECT_EQ(MakeStartupPaths("C:\\Temp", "C:\\Apps", "C:\\Users\\Ann\\AppData\\Local").historyPath,
+            "C:\\Users\\Ann\\AppData\\Local\\Vexa Desktop\\History.txt");
   auto root = MakeStartupPaths("", "C:\\");
   EXPECT_EQ(root.defaultListPath, "\\VDesk.ini");
   EXPECT_EQ(root.appFolder, "C:\\");
