@@ -13,7 +13,7 @@ namespace e2e {
 namespace {
 
 // Positions of the tray menu's entries for ChooseTrayEntry (separators are skipped).
-constexpr int kOpen = 1, kChange = 2, kDisable = 5, kExit = 6;
+constexpr int kOpen = 1, kChange = 2, kDisable = 7, kExit = 8;
 
 class TrayTest : public VdTest {
  protected:

@@ -1,0 +1,239 @@
+// Curating from the tray and the main window: the wallpaper's file shown in
+// Explorer, the wallpaper taken out of the list, and files dropped on the
+// main window.
+#include "harness.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "main/control_ids.h"
+#include "pictures.h"
+#include "ui.h"
+
+namespace e2e {
+namespace {
+
+// The command line a running process was started with, read from its
+// process parameters; empty when it cannot be read.
+std::string CommandLineOf(DWORD pid) {
+  using QueryFn = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process || !query) return {};
+  std::string text;
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS params{};
+  if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+      ::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+      ::ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof params, nullptr)) {
+    std::wstring wide(params.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (::ReadProcessMemory(process, params.CommandLine.Buffer, wide.data(), params.CommandLine.Length, nullptr))
+      text = Utf8(wide);
+  }
+  ::CloseHandle(process);
+  return text;
+}
+
+// A drop as the shell delivers it when files land on a window that accepts
+// them: a DROPFILES block with wide names in the receiving process's memory,
+// its address as the HDROP of a posted WM_DROPFILES. Written into VD from
+// here, since a handle of this process means nothing there.
+bool DropFiles(const Process& target, HWND window, const std::vector<std::string>& paths) {
+  std::vector<char> block(sizeof(DROPFILES));
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.pt = {60, 60};
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  for (const std::string& path : paths) {
+    const std::wstring wide = Wide(path);
+    const char* bytes = reinterpret_cast<const char*>(wide.c_str());
+    block.insert(block.end(), bytes, bytes + (wide.size() + 1) * sizeof(wchar_t));
+  }
+  block.insert(block.end(), sizeof(wchar_t), '\0');
+  void* remote = ::VirtualAllocEx(target.Handle(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  return remote && ::WriteProcessMemory(target.Handle(), remote, block.data(), block.size(), nullptr) &&
+         ::PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+class CurateTest : public VdTest {
+ protected:
+  void SetUp() override {
+    FixedStyle(2);
+    RegWrite(HKEY_CURRENT_USER, kProgramKey, "Randomize", "0");
+    SweepTray();
+  }
+  void TearDown() override {
+    for (DWORD pid : startedExplorers_) {
+      if (HANDLE h = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+        ::TerminateProcess(h, 0);
+        ::CloseHandle(h);
+      }
+    }
+  }
+  std::string BitmapPath() const { return Temp().Path() + "\\Vexa Desktop.bmp"; }
+  HWND ImgList(HWND main) const { return ::GetDlgItem(main, ids::imgList); }
+  std::string Pic(const std::string& name, std::uint32_t rgb) {
+    const std::string p = Temp() / name;
+    EXPECT_TRUE(MakeSolidPicture(p, 64, 48, name.substr(name.rfind('.') + 1), rgb));
+    return p;
+  }
+  // Opens the tray menu and picks an entry by its underlined letter.
+  static bool ChooseTrayLetter(HWND main, WPARAM letter) {
+    PostTrayMessage(main, WM_RBUTTONDOWN);
+    PostTrayMessage(main, WM_RBUTTONUP);
+    HWND menu = WaitForPopupMenu();
+    if (!menu) return false;
+    MenuKeys(menu, {letter});
+    return WaitNoPopupMenu();
+  }
+  // The command line of the next Explorer started after before was taken.
+  std::string NewExplorerCommandLine(const std::vector<DWORD>& before) {
+    std::string line;
+    WaitUntil([&] {
+      for (DWORD pid : ProcessIdsOf("explorer.exe")) {
+        if (std::find(before.begin(), before.end(), pid) != before.end()) continue;
+        if (std::find(startedExplorers_.begin(), startedExplorers_.end(), pid) == startedExplorers_.end())
+          startedExplorers_.push_back(pid);
+        line = CommandLineOf(pid);
+        if (!line.empty()) return true;
+      }
+      return false;
+    }, 10000, 50);
+    return line;
+  }
+  // The wallpaper bitmap written anew, and its colour.
+  std::optional<std::uint32_t> NextWallpaperColour() {
+    std::optional<Bitmap> bmp;
+    if (!WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 15000, 50)) return std::nullopt;
+    return bmp->At(10, 10);
+  }
+
+  std::vector<DWORD> startedExplorers_;
+};
+
+TEST_F(CurateTest, TrayShowsTheWallpaperInExplorerAndRemovesItThenChangesToTheNext) {
+  const std::string a = Pic("alpha.bmp", 0xC02020), b = Pic("beta.bmp", 0x20C020), c = Pic("gamma.bmp", 0x2020C0);
+  WriteFileText(DefaultListPath(), a + "\r\n" + b + "\r\n" + c + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  HWND list = ImgList(main);
+
+  // Nothing put on the desktop yet: a message says so, and no Explorer starts.
+  std::vector<DWORD> before = ProcessIdsOf("explorer.exe");
+  ASSERT_TRUE(ChooseTrayLetter(main, 'F'));
+  HWND box = WaitForDialog(vd.Pid(), "Show Picture in Folder");
+  ASSERT_TRUE(box);
+  EXPECT_NE(MessageBoxText(box).find("has not changed the wallpaper"), std::string::npos);
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitDialogGone(box));
+  EXPECT_EQ(ProcessIdsOf("explorer.exe").size(), before.size());
+
+  // A change puts the first picture up; the tray shows its file in Explorer,
+  // started by its full path in the Windows folder with the file selected.
+  ASSERT_TRUE(ChooseTrayEntry(main, 2));  // Change Wallpaper
+  auto colour = NextWallpaperColour();
+  ASSERT_TRUE(colour);
+  EXPECT_LT(ColourDistance(*colour, 0xC02020), 24);
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  before = ProcessIdsOf("explorer.exe");
+  ASSERT_TRUE(ChooseTrayLetter(main, 'F'));
+  EXPECT_EQ(NewExplorerCommandLine(before), "\"" + std::string(windows) + "\\explorer.exe\" /select,\"" + a + "\"");
+
+  // The image menu's Show in Folder: the selected entry's file.
+  ClickListItem(list, 2);
+  ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 2; }, 5000));
+  before = ProcessIdsOf("explorer.exe");
+  ASSERT_TRUE(ChooseFromImageMenu(list, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  EXPECT_EQ(NewExplorerCommandLine(before), "\"" + std::string(windows) + "\\explorer.exe\" /select,\"" + c + "\"");
+
+  // Remove This Picture: the wallpaper's entry leaves the list and the file,
+  // the one after it becomes the wallpaper; the picture file stays on disk.
+  ::DeleteFileA(BitmapPath().c_str());
+  ASSERT_TRUE(ChooseTrayLetter(main, 'R'));
+  colour = NextWallpaperColour();
+  ASSERT_TRUE(colour);
+  EXPECT_LT(ColourDistance(*colour, 0x20C020), 24) << "the picture after the removed one";
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"beta", "gamma"}));
+  EXPECT_EQ(ListBoxSelection(list), 0);
+  EXPECT_TRUE(ListFileIs(b + "\r\n" + c + "\r\n"));
+  EXPECT_TRUE(FileExists(a));
+
+  // The removed picture's file gone: Show Picture in Folder says so for the
+  // new wallpaper's file once that is deleted too.
+  ASSERT_TRUE(::DeleteFileA(b.c_str()));
+  before = ProcessIdsOf("explorer.exe");
+  ASSERT_TRUE(ChooseTrayLetter(main, 'F'));
+  box = WaitForDialog(vd.Pid(), "Show Picture in Folder");
+  ASSERT_TRUE(box);
+  EXPECT_NE(MessageBoxText(box).find(b), std::string::npos);
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitDialogGone(box));
+  EXPECT_EQ(ProcessIdsOf("explorer.exe").size(), before.size());
+}
+
+TEST_F(CurateTest, DroppedPicturesAndFolderAreAddedOtherFilesToldAndAListReplacesOnYes) {
+  const std::string a = Pic("drop a.jpg", 0xC02020), b = Pic("drop b.bmp", 0x20C020);
+  MakeFolder(Temp() / "album");
+  const std::string inner = Pic("album\\inner.gif", 0x2020C0);
+  const std::string notes = Temp() / "notes.txt";
+  WriteFileText(notes, "not a picture");
+  // A picture whose path is past what the file functions open: skipped and
+  // told, not cut short.
+  std::wstring longFolder = L"\\\\?\\" + Wide(Temp().Path()) + L"\\" + std::wstring(200, L'd');
+  ASSERT_TRUE(::CreateDirectoryW(longFolder.c_str(), nullptr));
+  const std::wstring longPic = longFolder + L"\\" + std::wstring(80, L'p') + L".bmp";
+  const std::string bmp = MakeBmp(4, 4, 0, 0, 255);
+  HANDLE f = ::CreateFileW(longPic.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD put = 0;
+  ::WriteFile(f, bmp.data(), static_cast<DWORD>(bmp.size()), &put, nullptr);
+  ::CloseHandle(f);
+  const std::string longPath = Utf8(longPic.substr(4));
+  ASSERT_GT(longPath.size(), 260u);
+
+  const std::string first = Pic("first.bmp", 0x808080);
+  WriteFileText(DefaultListPath(), first + "\r\n");
+  Process vd = StartVd();
+  HWND main = MainWindow(vd);
+  HWND list = ImgList(main);
+  ASSERT_EQ(::GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, WS_EX_ACCEPTFILES);
+
+  ASSERT_TRUE(DropFiles(vd, main, {a, notes, Temp() / "album", longPath, b}));
+  HWND box = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  ASSERT_TRUE(box) << "the skipped files are told";
+  EXPECT_EQ(MessageBoxText(box), "1 file skipped: not a picture\r\n1 file skipped: path longer than 259 characters");
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitDialogGone(box));
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"first", "drop a", "drop b", "inner"}));
+  EXPECT_TRUE(ListFileIs(first + "\r\n" + a + "\r\n" + b + "\r\n" + inner + "\r\n"));
+
+  // A list file dropped asks first; No keeps the list, Yes replaces it.
+  const std::string saved = Temp() / "Saved.vdl";
+  WriteFileText(saved, inner + "\r\n" + first + "\r\n");
+  for (int answer : {IDNO, IDYES}) {
+    ASSERT_TRUE(DropFiles(vd, main, {saved}));
+    box = WaitForDialog(vd.Pid(), "Vexa Desktop");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(MessageBoxText(box), "Replace the list with Saved.vdl?");
+    PressButton(box, answer);
+    ASSERT_TRUE(WaitDialogGone(box));
+    if (answer == IDNO) {
+      ASSERT_TRUE(Answers(main));
+      EXPECT_EQ(ListBoxItems(list).size(), 4u);
+    }
+  }
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(list) == std::vector<std::string>{"inner", "first"}; }, 5000));
+  EXPECT_TRUE(ListFileIs(inner + "\r\n" + first + "\r\n"));
+  EXPECT_TRUE(vd.Running());
+}
+
+}  // namespace
+}  // namespace e2e
