@@ -435,11 +435,7 @@ bool ChangeUnderWay() { return app().commands.ChangeWaitingOrRunning(); }
 
 std::string ShownPicture() {
   if (shownPaths.empty()) return {};
-  // The pictures went to the monitors in their order on the bitmap (JobFor).
-  const std::vector<vd::Monitor> placed = vd::OnBitmap(composedFor);
-  for (std::size_t i = 1; i < placed.size() && shownPaths.size() > 1; ++i)
-    if (placed[i].primary) return shownPaths[1 + (i - 1) % (shownPaths.size() - 1)];
-  return shownPaths.front();
+  return shownPaths[vd::PrimaryPictureIndex(composedFor, shownPaths.size())];
 }
 
 void RequestPreview(bool picked) { Preview(picked, {}); }
