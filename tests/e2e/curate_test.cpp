@@ -259,16 +259,18 @@ TEST_F(CurateTest, DroppedPicturesAndFolderAreAddedOtherFilesToldAndAListReplace
 
 // 10,000 files in one drop: looked at off the window's thread, taken in as
 // one batch, one message for all that is skipped; the window answers
-// throughout.
+// throughout. (1,000 files, each named ten times: creating and removing
+// 10,000 files would take the test most of its time under Wine.)
 TEST_F(CurateTest, ADropOfTenThousandFilesKeepsTheWindowAnsweringAndGivesOneMessage) {
   const std::string bmp = MakeBmp(2, 2, 10, 20, 30);
   MakeFolder(Temp() / "many");
-  std::vector<std::string> dropped;
-  for (int i = 0; i < 10000; ++i) {
-    const std::string path = Temp() / ("many\\f" + std::to_string(i) + (i % 2 == 0 ? ".bmp" : ".txt"));
-    WriteFileText(path, i % 2 == 0 ? bmp : std::string("text"));
-    dropped.push_back(path);
+  std::vector<std::string> files;
+  for (int i = 0; i < 1000; ++i) {
+    files.push_back(Temp() / ("many\\f" + std::to_string(i) + (i % 2 == 0 ? ".bmp" : ".txt")));
+    WriteFileText(files.back(), i % 2 == 0 ? bmp : std::string("text"));
   }
+  std::vector<std::string> dropped;
+  for (int round = 0; round < 10; ++round) dropped.insert(dropped.end(), files.begin(), files.end());
   const std::string first = Pic("first.bmp", 0x808080);
   WriteFileText(DefaultListPath(), first + "\r\n");
   Process vd = StartVd();
@@ -289,7 +291,7 @@ TEST_F(CurateTest, ADropOfTenThousandFilesKeepsTheWindowAnsweringAndGivesOneMess
   const std::vector<std::string> items = ListBoxItems(list);
   ASSERT_EQ(items.size(), 5001u);
   EXPECT_EQ(items[1], "f0");
-  EXPECT_EQ(items[5000], "f9998");
+  EXPECT_EQ(items[5000], "f998");
   // No second message follows.
   ::Sleep(500);
   EXPECT_EQ(FindProcessWindow(vd.Pid(), "#32770", "Vexa Desktop"), nullptr);
