@@ -85,11 +85,13 @@ void RemoveShownPicture() {
                              ui().Message(kNothingShown, MB_OK | MB_ICONINFORMATION, "Remove This Picture");
                              return;
                            }
-                           const int i = EntryOf(path);
-                           if (i < 0) return;  // taken out already: the next change is the user's to ask for
-                           RemoveEntry(i, path);
-                           // The change goes on from where the removed entry was.
-                           app().list.Select(i - 1);
+                           // An entry taken out already (by the image menu, say) leaves
+                           // only the change to do.
+                           if (const int i = EntryOf(path); i >= 0) {
+                             RemoveEntry(i, path);
+                             // The change goes on from where the removed entry was.
+                             app().list.Select(i - 1);
+                           }
                            RequestChange();
                          }});
 }
