@@ -13,7 +13,6 @@
 #include "engine/dropped_files.h"
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
-#include "engine/list_file.h"
 #include "engine/paths.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
