@@ -536,6 +536,17 @@ void StartHistory() {
   a.historyStore->Load();
 }
 
+std::string ShownPicture() {
+  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(composedFor, shownPaths.size())];
+  // Nothing put up in this run yet: while the desktop still shows VD's
+  // bitmap, it holds the history's current entry from the last run.
+  const AppState& a = app();
+  if (a.history.Count() == 0 || !DesktopShowsOurBitmap()) return {};
+  const std::vector<std::string>& pictures = a.history.At(a.history.Position()).pictures;
+  if (pictures.empty()) return {};
+  return pictures[vd::PrimaryPictureIndex(CurrentLayout(), pictures.size())];
+}
+
 void RequestPreview(bool picked) { Preview(picked, {}); }
 
 void RequestImageInfo() {

@@ -29,6 +29,8 @@ bool PreviousAvailable();
 void StartHistory();
 // A change waits or runs.
 bool ChangeUnderWay();
+// The picture VD last put on the primary monitor in this run; "" before the first.
+std::string ShownPicture();
 
 // Shows the selected entry in the preview. picked: the user chose it (a
 // click); one that cannot be shown then says why. A newer request

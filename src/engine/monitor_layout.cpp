@@ -31,6 +31,13 @@ std::vector<Monitor> OnBitmap(const std::vector<Monitor>& monitors) {
   return out;
 }
 
+std::size_t PrimaryPictureIndex(const std::vector<Monitor>& monitors, std::size_t pictures) {
+  const std::vector<Monitor> placed = OnBitmap(monitors);
+  for (std::size_t i = 1; i < placed.size() && pictures > 1; ++i)
+    if (placed[i].primary) return 1 + (i - 1) % (pictures - 1);
+  return 0;
+}
+
 ImageView SubView(ImageView canvas, const Rect& rect) {
   const int left = std::max(rect.x, 0), top = std::max(rect.y, 0);
   const int right = std::min(rect.x + rect.width, canvas.width), bottom = std::min(rect.y + rect.height, canvas.height);

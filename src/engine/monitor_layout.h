@@ -2,6 +2,7 @@
 // and which picture each one shows.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "engine/compose.h"
@@ -21,6 +22,11 @@ Rect VirtualScreen(const std::vector<Monitor>& monitors);
 // bottom; each rectangle moved onto the bitmap, whose origin is the virtual
 // screen's top-left corner.
 std::vector<Monitor> OnBitmap(const std::vector<Monitor>& monitors);
+
+// Of the pictures a change put up (the monitors in OnBitmap's order take the
+// first, then the others in turn), the one the primary monitor shows; 0 for
+// a single picture or when no monitor is the primary one.
+std::size_t PrimaryPictureIndex(const std::vector<Monitor>& monitors, std::size_t pictures);
 
 // The part of the canvas inside rect, clipped to it; empty when none is.
 ImageView SubView(ImageView canvas, const Rect& rect);

@@ -95,7 +95,7 @@ void SkippedFiles::Add(EntryKind kind, std::string_view path) {
 }
 
 int SkippedFiles::Count() const {
-  int n = notPicture_;
+  int n = notPicture_ + tooLong_;
   for (const auto& p : noDecoder_) n += p.second;
   return n;
 }
@@ -108,6 +108,7 @@ std::string SkippedFiles::Message() const {
   };
   for (const auto& [ext, n] : noDecoder_) line(n, "no decoder for " + ext + " on this system");
   if (notPicture_ > 0) line(notPicture_, "not a picture");
+  if (tooLong_ > 0) line(tooLong_, "path longer than 259 characters");
   return text;
 }
 

@@ -40,6 +40,8 @@ class SkippedFiles {
  public:
   // kind Picture counts nothing.
   void Add(EntryKind kind, std::string_view path);
+  // A path too long for the file functions to open.
+  void AddTooLong() { ++tooLong_; }
   int Count() const;
   // One line a reason, "3 files skipped: no decoder for .webp on this
   // system"; "" when nothing was skipped.
@@ -48,6 +50,7 @@ class SkippedFiles {
  private:
   std::vector<std::pair<std::string, int>> noDecoder_;  // lower-case extension, count; in the order met
   int notPicture_ = 0;
+  int tooLong_ = 0;
 };
 
 }  // namespace vd

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/curate.h"
 #include "app/list_store.h"
 #include "app/wallpaper_change.h"
 #include "desktop/desktop_icons.h"
@@ -23,6 +24,7 @@
 #include "main/skin_form.h"
 #include "main/startup.h"
 #include "main/vd_forms.h"
+#include "platform/drop.h"
 
 namespace {
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
@@ -121,6 +123,7 @@ void FrmMain::CreateControls() {
   imgClose.Create(*this, ids::imgClose, 414, 8, 18, 18);
   SysTrayPic.Create(*this, ids::SysTrayPic, 0, 0, 1, 1);
   SysTrayPic.SetVisible(false);
+  ::DragAcceptFiles(Handle(), TRUE);  // files and folders dropped from Explorer
   SetToolTip(lblTime, "Time to change wallpaper automatically");
   SetToolTip(imgList, "Doubleclick an image to set as wallpaper");
   Timer1.Attach(*this, ids::frmMainTimer1, 10000);
@@ -242,6 +245,11 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
       noticeTexts_.erase(noticeTexts_.begin());
       forms::MsgBox(text, MB_OK | MB_ICONINFORMATION, title, Visible() ? Handle() : nullptr);
     }
+    result = 0;
+    return true;
+  }
+  if (msg == WM_DROPFILES) {
+    vdapp::AddDropped(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
     result = 0;
     return true;
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/curate.h"
 #include "app/list_store.h"
 #include "app/wallpaper_change.h"
 #include "desktop/desktop_icons.h"
@@ -48,6 +49,8 @@ FrmMenus::FrmMenus() {
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuPrevious.Click = [this] { mnuPrevious_Click(); };
+  mnuShowPic.Click = [] { vdapp::ShowWallpaperInFolder(); };
+  mnuRemovePic.Click = [] { vdapp::RemoveShownPicture(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
   mnuScrSaver.Click = [this] { mnuScrSaver_Click(); };
   mnuDisable.Click = [this] { mnuDisable_Click(); };
@@ -56,6 +59,10 @@ FrmMenus::FrmMenus() {
   mnuSet.Click = [this] { mnuSet_Click(); };
   mnuDel.Click = [this] { mnuDel_Click(); };
   mnuEdit.Click = [this] { mnuEdit_Click(); };
+  mnuShowInFolder.Click = [] {
+    const vdapp::WallpaperModel& list = app().list;
+    if (list.Has(list.Selected())) vdapp::ShowPictureInFolder(list.At(list.Selected()).FullPath(), "Show in Folder");
+  };
   mnuPropImage.Click = [this] { mnuPropImage_Click(); };
   mnuAFiles.Click = [this] { mnuAFiles_Click(); };
   mnuAFolder.Click = [this] { mnuAFolder_Click(); };
@@ -92,6 +99,8 @@ void FrmMenus::CreateControls() {
       Row{&mnuOpen, &mnuSysTray, ids::mnuOpen, "&Open"},
       Row{&mnuChange, &mnuSysTray, ids::mnuChange, "Change &Wallpaper"},
       Row{&mnuPrevious, &mnuSysTray, ids::mnuPrevious, "&Previous Wallpaper"},
+      Row{&mnuShowPic, &mnuSysTray, ids::mnuShowPic, "Show Picture in &Folder"},
+      Row{&mnuRemovePic, &mnuSysTray, ids::mnuRemovePic, "&Remove This Picture"},
       Row{&mnuSettings, &mnuSysTray, ids::mnuSettings, "Set&tings"},
       Row{&mnuBlank0, &mnuSysTray, ids::mnuBlank0, "-"},
       Row{&mnuScrSaver, &mnuSysTray, ids::mnuScrSaver, "Start &Screensaver"},
@@ -105,6 +114,7 @@ void FrmMenus::CreateControls() {
       Row{&mnuDel, &mnuImage, ids::mnuDel, ""},
       Row{&mnuB8, &mnuImage, ids::mnuB8, "-"},
       Row{&mnuEdit, &mnuImage, ids::mnuEdit, "Edit Picture"},
+      Row{&mnuShowInFolder, &mnuImage, ids::mnuShowInFolder, "Show in &Folder"},
       Row{&mnuBlank3, &mnuImage, ids::mnuBlank3, "-"},
       Row{&mnuPropImage, &mnuImage, ids::mnuPropImage, "P&roperties"},
       Row{&mnuIB, &mnuImage, ids::mnuIB, "-"},

@@ -10,10 +10,10 @@ class FrmMenus : public forms::Form {
   FrmMenus();
 
   // Tray menu
-  forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuPrevious, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
+  forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuPrevious, mnuShowPic, mnuRemovePic, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
       mnuBlank2, mnuAbout;
   // Image menu (right click on the list)
-  forms::MenuItem mnuImage, mnuSet, mnuDel, mnuB8, mnuEdit, mnuBlank3, mnuPropImage, mnuIB, mnuIS, mnuI[2];
+  forms::MenuItem mnuImage, mnuSet, mnuDel, mnuB8, mnuEdit, mnuShowInFolder, mnuBlank3, mnuPropImage, mnuIB, mnuIS, mnuI[2];
   // Add, remove and list menus (the main window's buttons)
   forms::MenuItem mnuAdd, mnuAFiles, mnuAFolder;
   forms::MenuItem mnuSub, mnuSSel, mnuSAll;

@@ -39,6 +39,17 @@ std::string ImageEditorPath() {
   return IsAbsoluteFile(path) ? path : std::string();
 }
 
+bool ShowInExplorer(const std::string& path) {
+  std::string windows(MAX_PATH, '\0');
+  const UINT n = ::GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
+  if (n == 0 || n >= windows.size()) return false;
+  windows.resize(n);
+  if (windows.back() == '\\') windows.pop_back();
+  // Never a program of that name in the current folder or on the search path.
+  const std::string explorer = windows + "\\explorer.exe";
+  return StartProgram(explorer, "\"" + explorer + "\" /select,\"" + path + "\"", SW_SHOWNORMAL);
+}
+
 void UseOwnFolderAsCurrent() {
   std::string path(MAX_PATH, '\0');
   for (;;) {

@@ -16,6 +16,11 @@ bool StartProgram(const std::string& application, std::string commandLine, int s
 // neither file exists.
 std::string ImageEditorPath();
 
+// Opens Explorer, by its full path in the Windows folder, with the file at
+// path selected in its folder, and lets it run on its own. False when it
+// could not be started.
+bool ShowInExplorer(const std::string& path);
+
 // Makes the program's own folder its current folder, so that nothing is
 // looked up in a folder the program was merely started from.
 void UseOwnFolderAsCurrent();

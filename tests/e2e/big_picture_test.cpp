@@ -139,7 +139,7 @@ TEST_F(BigPictureTest, AutomaticStyleFillsAPhotoOfAnotherShapeKeepingItsCirclesR
     for (int y : {0, 2, 765, 767}) EXPECT_LE(ColourDistance(at(x, y), 0x203060), 40) << x << "," << y;
 
   // Properties names the style suggested.
-  ASSERT_TRUE(ChooseFromImageMenu(list, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  ASSERT_TRUE(ChooseFromImageMenu(list, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND box = WaitForDialog(vd.Pid(), "photo");
   ASSERT_TRUE(box);
   const std::string text = MessageBoxText(box);

@@ -20,7 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Positions of the tray menu's entries for the down arrow (separators are skipped).
-constexpr int kChange = 2, kExit = 7;
+constexpr int kChange = 2, kExit = 9;
 constexpr std::uint32_t kBigColour = 0x3060A0, kSmallColour = 0xC04020;
 
 std::string Lines(const std::vector<std::string>& paths) {

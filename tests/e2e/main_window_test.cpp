@@ -443,7 +443,7 @@ TEST_F(MainWindowTest, KeyboardStaysInTheListAfterPropertiesAndDeleteSelectsTheE
   PressKeys({VK_APPS});
   HWND menu = WaitForPopupMenu(5000);
   ASSERT_TRUE(menu);
-  MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
   HWND box = WaitForDialog(vd.Pid(), "b green");
   ASSERT_TRUE(box) << "Properties shows its box";
   PressKeys({VK_RETURN});

@@ -386,7 +386,7 @@ TEST_F(MenusTest, PropertiesAndSortEntries) {
   ClickListItem(ImgList(main), 0);
   ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(ImgList(main)) == 0; }, 5000));
 
-  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  ASSERT_TRUE(ChooseFromImageMenu(main, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND box = WaitForDialog(vd.Pid(), "small");
   ASSERT_TRUE(box);
   const std::string text = MessageBoxText(box);

@@ -13,7 +13,7 @@ namespace e2e {
 namespace {
 
 // Positions of the tray menu's entries for ChooseTrayEntry (separators are skipped).
-constexpr int kChange = 2, kPrevious = 3, kExit = 7;
+constexpr int kChange = 2, kPrevious = 3, kExit = 9;
 
 class PreviousWallpaperTest : public VdTest {
  protected:

@@ -13,7 +13,7 @@ namespace e2e {
 namespace {
 
 // Positions of the tray menu's entries for ChooseTrayEntry (separators are skipped).
-constexpr int kOpen = 1, kChange = 2, kDisable = 6, kExit = 7;
+constexpr int kOpen = 1, kChange = 2, kDisable = 8, kExit = 9;
 
 class TrayTest : public VdTest {
  protected:

@@ -29,6 +29,23 @@ TEST(MonitorLayoutTest, MonitorsLandOnTheBitmapFromTheVirtualScreensCornerLeftTo
   EXPECT_EQ(vd::VirtualScreen({}), Rect{});
 }
 
+// "The picture on the desktop" is the primary monitor's when each monitor
+// shows its own: found the way the pictures were handed out.
+TEST(MonitorLayoutTest, ThePrimaryMonitorsPictureIsFoundWhereverThePrimaryStands) {
+  const Monitor left{{-1080, -200, 1080, 1920}, false}, primary{{0, 0, 1920, 1080}, true},
+      right{{1920, 0, 1280, 1024}, false}, below{{0, 1080, 1920, 1080}, false};
+  // Three monitors, three pictures: the primary is second from the left.
+  EXPECT_EQ(vd::PrimaryPictureIndex({primary, left, right}, 3), 1u);
+  // Rightmost of three with two pictures: the others repeat, so it shows the second.
+  EXPECT_EQ(vd::PrimaryPictureIndex({left, {{-2000, 0, 920, 1080}, false}, primary}, 2), 1u);
+  // Four monitors, four pictures: below the primary comes after it in the order.
+  EXPECT_EQ(vd::PrimaryPictureIndex({below, right, primary, left}, 4), 1u);
+  EXPECT_EQ(vd::PrimaryPictureIndex({right, primary}, 2), 0u);  // leftmost: the first picture
+  EXPECT_EQ(vd::PrimaryPictureIndex({left, primary, right}, 1), 0u);  // one picture everywhere
+  EXPECT_EQ(vd::PrimaryPictureIndex({left, right}, 3), 0u);           // no primary known
+  EXPECT_EQ(vd::PrimaryPictureIndex({}, 0), 0u);
+}
+
 TEST(MonitorLayoutTest, SubViewsAreClippedAndRollingTilesFromThePrimarysCorner) {
   // A 4 x 2 canvas whose pixels are numbered by their first byte.
   vd::Image canvas(4, 2);
