@@ -31,6 +31,7 @@ struct AppState {
   bool listNotSavedTold = false;       // the user was told that changes are kept unsaved
 };
 
+// The live program's state (see AppParts).
 AppState& app();
 
 // Registry writes under the program key; failures are not reported.

@@ -7,6 +7,7 @@
 #include <random>
 #include <utility>
 
+#include "app/app_parts.h"
 #include "app/app_state.h"
 #include "app/background.h"
 #include "app/list_store.h"

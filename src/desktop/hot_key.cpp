@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "base/required.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
 #include "forms/forms.h"
@@ -16,7 +17,12 @@ namespace {
 constexpr int kHotKeyId = 0;
 constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
 
+// The key's state lives here, with the hooks: the main window's subclass
+// procedure and its key-up timer reach them without a context pointer.
 HotKeyHooks hooks;
+bool hooksBound = false;
+
+const HotKeyHooks& Hooks() { return base::Required(hooksBound ? &hooks : nullptr, "the hot key's hooks"); }
 bool hotKeyRegistered = false;
 bool subclassed = false;
 
@@ -36,7 +42,7 @@ bool seenUp = false;
 DWORD upSince = 0;  // tick count at which it was first seen up
 
 void StopWatchingKey() {
-  if (heldKey && hooks.window) ::KillTimer(hooks.window, kKeyUpTimerId);
+  if (heldKey) ::KillTimer(Hooks().window, kKeyUpTimerId);
   heldKey = 0;
 }
 
@@ -76,7 +82,7 @@ bool Register() {
   Choice c = StoredChoice();
   if (!vd::HotKeyChoiceValid(c.modifier, c.key)) return false;
   // A held key is one press, not a change per auto-repeat.
-  return ::RegisterHotKey(hooks.window, kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
+  return ::RegisterHotKey(Hooks().window, kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
                           vd::HotKeyVirtualKey(c.key)) != 0;
 }
 
@@ -84,7 +90,7 @@ bool Register() {
 void SetChangeCaption(bool withKey) {
   std::string caption = "Change &Wallpaper";
   if (withKey) caption += "\t" + StoredName();
-  if (hooks.setChangeCaption) hooks.setChangeCaption(caption);
+  Hooks().setChangeCaption(caption);
 }
 
 // True when the user wants to choose another key.
@@ -92,9 +98,9 @@ bool AskForAnotherKey() {
   const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
                            "Do you want to select another key?";
   // Asked from the open dialog's Apply, the dialog owns the question.
-  HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
+  HWND owner = Hooks().questionOwner();
   if (forms::MsgBox(text, MB_YESNO | MB_ICONSTOP, "Error", owner) != IDYES) return false;
-  if (hooks.showSettings) hooks.showSettings();
+  Hooks().showSettings();
   return true;
 }
 
@@ -117,10 +123,15 @@ LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-void SetHotKeyHooks(HotKeyHooks h) { hooks = std::move(h); }
+void SetHotKeyHooks(HotKeyHooks h) {
+  const bool whole = h.window && h.setChangeCaption && h.questionOwner && h.showSettings && h.pressed;
+  base::Required(whole ? &h : nullptr, "every hot key hook");
+  hooks = std::move(h);
+  hooksBound = true;
+}
 
 void SetupHotKey(bool release) {
-  HWND main = hooks.window;
+  HWND main = Hooks().window;
   if (release) {
     if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
     return;
@@ -132,12 +143,12 @@ void SetupHotKey(bool release) {
 }
 
 bool ApplyHotKey() {
-  HWND main = hooks.window;
+  HWND main = Hooks().window;
   if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
   hotKeyRegistered = Register();
   if (hotKeyRegistered) {
     SetChangeCaption(true);
-    HWND owner = hooks.questionOwner ? hooks.questionOwner() : nullptr;
+    HWND owner = Hooks().questionOwner();
     forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
                   "Success!", owner);
     return false;
@@ -151,6 +162,6 @@ void OnHotKey(int /*id*/) {
   if (heldKey == vk) return;  // not up since the press taken last: a repeat
   StopWatchingKey();
   seenUp = false;
-  if (hooks.window && ::SetTimer(hooks.window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
-  if (hooks.pressed) hooks.pressed();
+  if (::SetTimer(Hooks().window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
+  Hooks().pressed();
 }

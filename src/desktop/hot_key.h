@@ -7,7 +7,8 @@
 #include <functional>
 #include <string>
 
-// What the key needs from the program's windows, given once at start.
+// What the key needs from the program's windows, given once at start: every
+// member is required, and the key aborts when used before they are given.
 struct HotKeyHooks {
   HWND window = nullptr;  // the key's owner: the main window
   // The tray menu's change entry, naming the key while one is registered.

@@ -1,5 +1,8 @@
 #include "dialogs/dialogs.h"
 
+#include <utility>
+
+#include "base/required.h"
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_settings.h"
 
@@ -17,7 +20,16 @@ bool ShowAboutBox() {
   return a.Visible();
 }
 
-DialogHooks& dialogHooks() {
-  static DialogHooks hooks;
-  return hooks;
+namespace {
+// The settings dialog's way back to the main program's windows.
+DialogHooks hooks;
+bool hooksBound = false;
+}  // namespace
+
+void BindDialogHooks(DialogHooks h) {
+  base::Required(h.reopenMainWindow && h.checkSortMenus ? &h : nullptr, "every dialog hook");
+  hooks = std::move(h);
+  hooksBound = true;
 }
+
+const DialogHooks& dialogHooks() { return base::Required(hooksBound ? &hooks : nullptr, "the dialogs' hooks"); }

@@ -9,9 +9,11 @@ bool ShowAboutBox();
 
 #include <functional>
 
-// What the dialogs ask of the main program's windows, given once at start.
+// What the dialogs ask of the main program's windows, given once at start;
+// both are required, and a dialog aborts when used before they are given.
 struct DialogHooks {
   std::function<void()> reopenMainWindow;  // after Settings closes, when it was open
   std::function<void()> checkSortMenus;    // the sort menus' check marks follow the setting
 };
-DialogHooks& dialogHooks();
+void BindDialogHooks(DialogHooks hooks);
+const DialogHooks& dialogHooks();

@@ -66,11 +66,6 @@ HCURSOR MakeEyedropperCursor() {
 
 }  // namespace
 
-FrmSettings& frmSettings() {
-  static FrmSettings form;
-  return form;
-}
-
 FrmSettings::FrmSettings() {
   for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
@@ -335,7 +330,7 @@ void FrmSettings::cmdApply_Click() {
   actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
   // A new sort choice orders the list now, as the menus' entries do.
   actions.checkSortMenus = [&a, before = a.settings.sortingType] {
-    if (dialogHooks().checkSortMenus) dialogHooks().checkSortMenus();
+    dialogHooks().checkSortMenus();
     if (a.settings.sortingType != before)
       a.commands.Submit({"Sort By", vdapp::CommandCore::Kind::Other, &vdapp::SortList});
   };
@@ -361,7 +356,7 @@ void FrmSettings::cmdSave_Click() {
 }
 
 void FrmSettings::cmdCancel_Click() {
-  if (app().mainWindowOpen && dialogHooks().reopenMainWindow) dialogHooks().reopenMainWindow();
+  if (app().mainWindowOpen) dialogHooks().reopenMainWindow();
   Unload();
   frmTransIconEx().Unload();
 }

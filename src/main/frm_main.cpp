@@ -82,6 +82,21 @@ FrmMain::FrmMain() {
   };
 }
 
+FrmMain::~FrmMain() {
+  // The model outlives this window: it must not show its list here any more.
+  app().list.SetObserver(nullptr);
+}
+
+void FrmMain::ShowCycleState(bool enabled) {
+  if (enabled) {
+    const int i = lstTime.ListIndex();
+    lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
+  } else {
+    lblTime.SetText("Disabled");
+  }
+  Timer1.SetEnabled(enabled);
+}
+
 forms::Form::WindowDesign FrmMain::Design() const {
   WindowDesign s;
   s.caption = forms::kProgramTitle;
@@ -366,8 +381,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
     case vd::TrayAction::PopupMenu: {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
-      FrmMenus& f = frmMenus();
-      f.PopupMenu(f.mnuSysTray, vdapp::ChangeUnderWay() ? &f.mnuDisable : &f.mnuChange);
+      frmMenus().PopupTrayMenu(vdapp::ChangeUnderWay());
       break;
     }
     case vd::TrayAction::None:

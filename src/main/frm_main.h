@@ -13,6 +13,7 @@
 class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
   FrmMain();
+  ~FrmMain() override;
 
   forms::TextBox Text1;
   forms::Label lblP0, lblP1;
@@ -38,6 +39,13 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   // Closes the style list if it is open, without taking that as a pick.
   void CloseStyleList();
   int SelectedIndex() const;
+  // The cycle time shown and the cycle timer: the chosen time and running,
+  // or "Disabled" and stopped.
+  void ShowCycleState(bool enabled);
+  // The cycle time list's entry as read from the settings.
+  void SetCycleTimeIndex(int index) { lstTime.SetListIndex(index); }
+  // The hidden window that gets the notification icon's messages.
+  HWND TrayIconWindow() const { return SysTrayPic.Handle(); }
 
   // The list as the model holds it.
   void ListReplaced() override;

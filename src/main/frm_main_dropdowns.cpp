@@ -33,7 +33,7 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
-  frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
+  frmMenus().ShowEnabled(true);
   UpdateTrayIcon(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;

@@ -38,12 +38,6 @@ void Submit(const char* name, std::function<void()> run) {
 }
 }  // namespace
 
-FrmMenus& frmMenus() {
-  static FrmMenus form;
-  if (!form.Loaded()) form.Load();
-  return form;
-}
-
 FrmMenus::FrmMenus() {
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
@@ -141,10 +135,16 @@ void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* def
   DropQueuedTrayClicks();
 }
 
+void FrmMenus::PopupTrayMenu(bool changeUnderWay) {
+  PopupMenu(mnuSysTray, changeUnderWay ? &mnuDisable : &mnuChange);
+}
+
+void FrmMenus::ShowEnabled(bool enabled) { mnuDisable.SetCaption(enabled ? kDisableCaption : kEnableCaption); }
+
 void FrmMenus::DropQueuedTrayClicks() {
   // Clicks on the icon that piled up while the program was busy, or while
   // this menu was open, are spent: they must not bring up one menu after another.
-  HWND tray = frmMain().SysTrayPic.Handle();
+  HWND tray = frmMain().TrayIconWindow();
   MSG msg;
   while (tray && ::PeekMessageA(&msg, tray, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
   }
@@ -173,18 +173,11 @@ void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(frmMain().Handle(), WM_SYSCO
 
 void FrmMenus::mnuDisable_Click() {
   AppState& a = app();
-  FrmMain& m = frmMain();
   const bool enable = mnuDisable.Caption() == kEnableCaption;
   a.settings.cyclingEnabled = enable ? 1 : 0;
-  if (enable) {
-    const int i = m.lstTime.ListIndex();
-    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
-  } else {
-    m.lblTime.SetText("Disabled");
-  }
-  mnuDisable.SetCaption(enable ? kDisableCaption : kEnableCaption);
+  frmMain().ShowCycleState(enable);
+  ShowEnabled(enable);
   UpdateTrayIcon(enable);
-  m.Timer1.SetEnabled(enable);
   a.cycleSeconds = 0;
   WriteProgramValue("Enabled VD", enable ? "1" : "0");
 }

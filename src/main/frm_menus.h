@@ -30,6 +30,15 @@ class FrmMenus : public forms::Form {
   void mnuOpen_Click();
   void mnuDel_Click();
 
+  // What other forms and parts change here.
+  // The tray menu at the mouse; its default entry is "Change Wallpaper",
+  // or the enable/disable entry while a change is under way.
+  void PopupTrayMenu(bool changeUnderWay);
+  // The enable/disable entry names what it would do.
+  void ShowEnabled(bool enabled);
+  // The change entry's caption, naming the hot key while one is registered.
+  void SetChangeCaption(const std::string& caption) { mnuChange.SetCaption(caption); }
+
  protected:
   WindowDesign Design() const override;
   void CreateControls() override;
@@ -61,7 +70,7 @@ class FrmMenus : public forms::Form {
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped
 };
 
-// The menu form, loaded on first use.
+// The menu form (owned by the Program), loaded on first use.
 FrmMenus& frmMenus();
 
 // Puts the check marks of both sort submenus on the stored sort order.

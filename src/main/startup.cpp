@@ -19,13 +19,15 @@ namespace {
 void ConnectHooks() {
   HotKeyHooks keys;
   keys.window = frmMain().Handle();
-  keys.setChangeCaption = [](const std::string& caption) { frmMenus().mnuChange.SetCaption(caption); };
+  keys.setChangeCaption = [](const std::string& caption) { frmMenus().SetChangeCaption(caption); };
   keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
   keys.showSettings = [] { ShowSettingsDialog(); };
   keys.pressed = [] { vdapp::RequestChange(); };
   SetHotKeyHooks(std::move(keys));
-  dialogHooks().reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
-  dialogHooks().checkSortMenus = [] { CheckSortMenus(); };
+  DialogHooks dialogs;
+  dialogs.reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
+  dialogs.checkSortMenus = [] { CheckSortMenus(); };
+  BindDialogHooks(std::move(dialogs));
 }
 
 }  // namespace
@@ -39,7 +41,7 @@ void ReadSettings() {
   FrmMain& m = frmMain();
   vd::ListIndexSink lists;
   lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
-  lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
+  lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
   ConnectHooks();
   SetupHotKey(false);
@@ -58,19 +60,9 @@ void InitSettings() {
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
   a.cycleSeconds = 0;
-  FrmMain& m = frmMain();
-  if (a.settings.cyclingEnabled != 0) {
-    int i = m.lstTime.ListIndex();
-    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
-    m.Timer1.SetEnabled(true);
-    a.cycleSeconds = 0;
-    WriteProgramValue("Enabled VD", "1");
-    frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
-  } else {
-    m.lblTime.SetText("Disabled");
-    m.Timer1.SetEnabled(false);
-    a.cycleSeconds = 0;
-    frmMenus().mnuDisable.SetCaption("Enable Vexa Desktop");
-  }
+  const bool enabled = a.settings.cyclingEnabled != 0;
+  frmMain().ShowCycleState(enabled);
+  if (enabled) WriteProgramValue("Enabled VD", "1");
+  frmMenus().ShowEnabled(enabled);
   WriteProgramValue("InstalledDir", a.paths.appFolder);
 }
