@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
-#include "app/app_state.h"
 #include "base/required.h"
 #include "engine/hotkey_names.h"
 #include "engine/settings_dialog.h"
@@ -16,15 +16,6 @@ namespace {
 
 constexpr int kHotKeyId = 0;
 constexpr UINT_PTR kSubclassId = 0x484B;  // "HK"
-
-// The key's state lives here, with the hooks: the main window's subclass
-// procedure and its key-up timer reach them without a context pointer.
-HotKeyHooks hooks;
-bool hooksBound = false;
-
-const HotKeyHooks& Hooks() { return base::Required(hooksBound ? &hooks : nullptr, "the hot key's hooks"); }
-bool hotKeyRegistered = false;
-bool subclassed = false;
 
 // A held key is one press. Where MOD_NOREPEAT is not honoured (Windows
 // before 7, Wine) the key's auto-repeats arrive as presses too: a press is a
@@ -37,49 +28,56 @@ bool subclassed = false;
 constexpr UINT_PTR kKeyUpTimerId = 0x484B;
 constexpr UINT kKeyUpPollMs = 25;
 constexpr DWORD kReleasedAfterMs = 200;
-UINT heldKey = 0;   // the virtual key of the press taken last, until it has come up
-bool seenUp = false;
-DWORD upSince = 0;  // tick count at which it was first seen up
 
-void StopWatchingKey() {
-  if (heldKey) ::KillTimer(Hooks().window, kKeyUpTimerId);
-  heldKey = 0;
+}  // namespace
+
+HotKey::~HotKey() {
+  if (!subclassed_) return;
+  if (registered_) ::UnregisterHotKey(subclassed_, kHotKeyId);
+  if (heldKey_) ::KillTimer(subclassed_, kKeyUpTimerId);
+  ::RemoveWindowSubclass(subclassed_, &HotKey::WindowProc, kSubclassId);
 }
 
-void WatchKeyUp() {
-  if (!heldKey) return;
-  if (::GetAsyncKeyState(static_cast<int>(heldKey)) & 0x8000) {
-    seenUp = false;
+const HotKeyHooks& HotKey::Hooks() const { return base::Required(bound_ ? &hooks_ : nullptr, "the hot key's hooks"); }
+
+void HotKey::Bind(HotKeyHooks h) {
+  const bool whole = h.window && h.setChangeCaption && h.questionOwner && h.showSettings && h.pressed;
+  base::Required(whole ? &h : nullptr, "every hot key hook");
+  hooks_ = std::move(h);
+  bound_ = true;
+}
+
+void HotKey::StopWatchingKey() {
+  if (heldKey_) ::KillTimer(Hooks().window, kKeyUpTimerId);
+  heldKey_ = 0;
+}
+
+void HotKey::WatchKeyUp() {
+  if (!heldKey_) return;
+  if (::GetAsyncKeyState(static_cast<int>(heldKey_)) & 0x8000) {
+    seenUp_ = false;
     return;
   }
   const DWORD now = ::GetTickCount();
-  if (!seenUp) {
-    seenUp = true;
-    upSince = now;
-  } else if (now - upSince >= kReleasedAfterMs) {
+  if (!seenUp_) {
+    seenUp_ = true;
+    upSince_ = now;
+  } else if (now - upSince_ >= kReleasedAfterMs) {
     StopWatchingKey();
   }
 }
 
-struct Choice {
-  int modifier;
-  int key;
-};
+HotKey::Choice HotKey::StoredChoice() const { return {vd::TextAsIndex(settings_.hotModifier), settings_.hotCombi}; }
 
-Choice StoredChoice() {
-  const vd::Settings& s = app().settings;
-  return {vd::TextAsIndex(s.hotModifier), s.hotCombi};
-}
-
-std::string StoredName() {
-  Choice c = StoredChoice();
+std::string HotKey::StoredName() const {
+  const Choice c = StoredChoice();
   return vd::HotKeyName(c.modifier, c.key);
 }
 
 // A stored index outside the lists' range names no key: it is not offered to
 // the system at all, and counts as a key that cannot be registered.
-bool Register() {
-  Choice c = StoredChoice();
+bool HotKey::Register() {
+  const Choice c = StoredChoice();
   if (!vd::HotKeyChoiceValid(c.modifier, c.key)) return false;
   // A held key is one press, not a change per auto-repeat.
   return ::RegisterHotKey(Hooks().window, kHotKeyId, vd::HotKeyModifierFlags(c.modifier) | MOD_NOREPEAT,
@@ -87,14 +85,14 @@ bool Register() {
 }
 
 // The tray menu's "Change Wallpaper" entry names the key while one is registered.
-void SetChangeCaption(bool withKey) {
+void HotKey::SetChangeCaption(bool withKey) {
   std::string caption = "Change &Wallpaper";
   if (withKey) caption += "\t" + StoredName();
   Hooks().setChangeCaption(caption);
 }
 
 // True when the user wants to choose another key.
-bool AskForAnotherKey() {
+bool HotKey::AskForAnotherKey() {
   const std::string text = "Hotkey '" + StoredName() + "' could not be registered for Vexa Desktop\r\n\r\n" +
                            "Do you want to select another key?";
   // Asked from the open dialog's Apply, the dialog owns the question.
@@ -104,49 +102,48 @@ bool AskForAnotherKey() {
   return true;
 }
 
-LRESULT CALLBACK HotKeyWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept {
+// The subclass carries this object as its reference data: no global leads back here.
+LRESULT CALLBACK HotKey::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR self) noexcept {
+  HotKey& key = *reinterpret_cast<HotKey*>(self);
   if (msg == WM_HOTKEY) {
     try {
-      OnHotKey(static_cast<int>(wParam));
+      key.OnPressed();
     } catch (...) {
       // The change is abandoned; the key keeps working.
     }
     return 1;
   }
   if (msg == WM_TIMER && wParam == kKeyUpTimerId) {
-    WatchKeyUp();
+    key.WatchKeyUp();
     return 0;
   }
-  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, &HotKeyWindowProc, kSubclassId);
+  if (msg == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(h, &HotKey::WindowProc, kSubclassId);
+    key.subclassed_ = nullptr;
+  }
   return ::DefSubclassProc(h, msg, wParam, lParam);
 }
 
-}  // namespace
-
-void SetHotKeyHooks(HotKeyHooks h) {
-  const bool whole = h.window && h.setChangeCaption && h.questionOwner && h.showSettings && h.pressed;
-  base::Required(whole ? &h : nullptr, "every hot key hook");
-  hooks = std::move(h);
-  hooksBound = true;
-}
-
-void SetupHotKey(bool release) {
+void HotKey::Setup(bool release) {
   HWND main = Hooks().window;
   if (release) {
-    if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
+    if (registered_) ::UnregisterHotKey(main, kHotKeyId);
+    registered_ = false;
     return;
   }
-  hotKeyRegistered = Register();
-  if (!subclassed && main) subclassed = ::SetWindowSubclass(main, &HotKeyWindowProc, kSubclassId, 0) != FALSE;
-  SetChangeCaption(hotKeyRegistered);
-  if (!hotKeyRegistered) AskForAnotherKey();
+  registered_ = Register();
+  if (!subclassed_ && ::SetWindowSubclass(main, &HotKey::WindowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    subclassed_ = main;
+  SetChangeCaption(registered_);
+  if (!registered_) AskForAnotherKey();
 }
 
-bool ApplyHotKey() {
+bool HotKey::Apply() {
   HWND main = Hooks().window;
-  if (hotKeyRegistered) ::UnregisterHotKey(main, kHotKeyId);
-  hotKeyRegistered = Register();
-  if (hotKeyRegistered) {
+  if (registered_) ::UnregisterHotKey(main, kHotKeyId);
+  registered_ = Register();
+  if (registered_) {
     SetChangeCaption(true);
     HWND owner = Hooks().questionOwner();
     forms::MsgBox("Hotkey '" + StoredName() + "' successfully registered for Vexa Desktop", MB_OK | MB_ICONINFORMATION,
@@ -157,11 +154,11 @@ bool ApplyHotKey() {
   return AskForAnotherKey();
 }
 
-void OnHotKey(int /*id*/) {
+void HotKey::OnPressed() {
   const UINT vk = vd::HotKeyVirtualKey(StoredChoice().key);
-  if (heldKey == vk) return;  // not up since the press taken last: a repeat
+  if (heldKey_ == vk) return;  // not up since the press taken last: a repeat
   StopWatchingKey();
-  seenUp = false;
-  if (::SetTimer(Hooks().window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey = vk;
+  seenUp_ = false;
+  if (::SetTimer(Hooks().window, kKeyUpTimerId, kKeyUpPollMs, nullptr)) heldKey_ = vk;
   Hooks().pressed();
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/settings.h"
+
 // What the key needs from the program's windows, given once at start: every
 // member is required, and the key aborts when used before they are given.
 struct HotKeyHooks {
@@ -18,16 +20,52 @@ struct HotKeyHooks {
   std::function<void()> showSettings;
   std::function<void()> pressed;  // one press, its auto-repeats left out
 };
-void SetHotKeyHooks(HotKeyHooks hooks);
 
-// Registers the stored key (release = false, once at start) or gives it back
-// (release = true, at Exit). A key that cannot be registered is reported with
-// a question that offers the settings dialog.
-void SetupHotKey(bool release);
+class HotKey {
+ public:
+  // settings: where the chosen key is stored; read at each registration.
+  explicit HotKey(const vd::Settings& settings) : settings_(settings) {}
+  HotKey(const HotKey&) = delete;
+  HotKey& operator=(const HotKey&) = delete;
+  // Gives the key back and leaves the main window's procedure as it was.
+  ~HotKey();
 
-// Drops the registered key and registers the stored one again, reporting the
-// outcome. True when registration failed and the user asked to pick another key.
-bool ApplyHotKey();
+  void Bind(HotKeyHooks hooks);
 
-// The change a press of the key asks for.
-void OnHotKey(int id);
+  // Registers the stored key (release = false, once at start) or gives it
+  // back (release = true, at Exit). A key that cannot be registered is
+  // reported with a question that offers the settings dialog.
+  void Setup(bool release);
+  // Drops the registered key and registers the stored one again, reporting
+  // the outcome. True when registration failed and the user asked to pick
+  // another key.
+  bool Apply();
+
+ private:
+  struct Choice {
+    int modifier;
+    int key;
+  };
+  const HotKeyHooks& Hooks() const;
+  Choice StoredChoice() const;
+  std::string StoredName() const;
+  bool Register();
+  void SetChangeCaption(bool withKey);
+  bool AskForAnotherKey();
+  // The change a press of the key asks for.
+  void OnPressed();
+  void StopWatchingKey();
+  void WatchKeyUp();
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self) noexcept;
+
+  const vd::Settings& settings_;
+  HotKeyHooks hooks_;
+  bool bound_ = false;
+  bool registered_ = false;
+  HWND subclassed_ = nullptr;  // the window whose procedure passes its messages here
+  // A held key is one press; see WatchKeyUp.
+  UINT heldKey_ = 0;  // the virtual key of the press taken last, until it has come up
+  bool seenUp_ = false;
+  DWORD upSince_ = 0;  // tick count at which it was first seen up
+};

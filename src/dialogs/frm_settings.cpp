@@ -66,7 +66,7 @@ HCURSOR MakeEyedropperCursor() {
 
 }  // namespace
 
-FrmSettings::FrmSettings() {
+FrmSettings::FrmSettings(HotKey& hotKey) : hotKey_(hotKey) {
   for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
@@ -327,7 +327,7 @@ void FrmSettings::cmdApply_Click() {
 
   vd::SettingsApplyActions actions;
   anotherKeyWanted_ = false;
-  actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
+  actions.applyHotKey = [this] { anotherKeyWanted_ = hotKey_.Apply(); };
   // A new sort choice orders the list now, as the menus' entries do.
   actions.checkSortMenus = [&a, before = a.settings.sortingType] {
     dialogHooks().checkSortMenus();

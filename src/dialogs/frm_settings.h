@@ -4,9 +4,12 @@
 
 #include "forms/forms.h"
 
+class HotKey;
+
 class FrmSettings : public forms::Form {
  public:
-  FrmSettings();
+  // hotKey: the key that Apply registers anew.
+  explicit FrmSettings(HotKey& hotKey);
 
   forms::Frame fraSort, fraHotKey, fraGeneral;
   forms::CheckBox chkOption[7];
@@ -50,6 +53,7 @@ class FrmSettings : public forms::Form {
   void SetIconColour(COLORREF c);
   void PaintSwatch(HDC dc, const RECT& rc);
 
+  HotKey& hotKey_;
   COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
   bool hotKeyChanged_ = false;
   bool applying_ = false;

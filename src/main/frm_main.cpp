@@ -40,7 +40,7 @@ int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
-FrmMain::FrmMain() {
+FrmMain::FrmMain(TrayIcon& tray, HotKey& hotKey) : tray_(tray), hotKey_(hotKey) {
   Text1.Change = [this] { Text1_Change(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   lblTime.MouseUp = [this](const forms::MouseArgs& m) { lblTime_MouseUp(m); };
@@ -152,7 +152,7 @@ void FrmMain::Form_Load() {
 void FrmMain::Startup() {
   AppState& a = app();
   Hide();
-  InitSettings();
+  InitSettings(hotKey_);
   frmWait().SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
@@ -166,8 +166,8 @@ void FrmMain::Startup() {
   HandleCommandLine();
   frmWait().Unload();
   setHandCursors();
-  SetTrayIconWindow(SysTrayPic.Handle());
-  AddTrayIcon();
+  tray_.SetWindow(SysTrayPic.Handle());
+  tray_.Add(a.settings.cyclingEnabled != 0);
   CheckSortMenus();
   if (a.settings.cyclingEnabled != 0) vdapp::RequestChange();
 }
@@ -214,7 +214,7 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
-void FrmMain::Form_Unload() { RemoveTrayIcon(); }
+void FrmMain::Form_Unload() { tray_.Remove(); }
 
 void FrmMain::PostNotice(Notice notice) {
   if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
@@ -261,7 +261,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     return true;
   }
   if (msg == TaskbarCreatedMessage()) {
-    AddTrayIcon();  // the shell restarted with an empty notification area
+    tray_.Add(app().settings.cyclingEnabled != 0);  // the shell restarted with an empty notification area
     return false;
   }
   switch (msg) {

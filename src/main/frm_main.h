@@ -10,9 +10,13 @@
 #include "engine/image.h"
 #include "forms/forms.h"
 
+class HotKey;
+class TrayIcon;
+
 class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
-  FrmMain();
+  // The icon it shows in the notification area and the key it owns.
+  FrmMain(TrayIcon& tray, HotKey& hotKey);
   ~FrmMain() override;
 
   forms::TextBox Text1;
@@ -108,6 +112,8 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void ShowChosenStyleInList();
   void lblStyle_MouseUp(const forms::MouseArgs& m);
 
+  TrayIcon& tray_;
+  HotKey& hotKey_;
   vd::Image preview_;
   vd::Image skin_;  // the window's background at its DPI; its key-colour pixels lie outside the window
   int hoveredButton_ = -1;

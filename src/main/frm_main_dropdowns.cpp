@@ -34,7 +34,7 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
   frmMenus().ShowEnabled(true);
-  UpdateTrayIcon(true);
+  tray_.Update(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;
   lstTime.SetVisible(true);

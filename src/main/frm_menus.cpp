@@ -38,7 +38,7 @@ void Submit(const char* name, std::function<void()> run) {
 }
 }  // namespace
 
-FrmMenus::FrmMenus() {
+FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey) : tray_(tray), hotKey_(hotKey) {
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
@@ -74,7 +74,7 @@ forms::Form::WindowDesign FrmMenus::Design() const {
   return s;
 }
 
-HICON FrmMenus::Icon() const { return TrayIconPicture(false); }
+HICON FrmMenus::Icon() const { return tray_.Picture(false); }
 
 void FrmMenus::CreateControls() {
   ::InitCommonControls();
@@ -177,7 +177,7 @@ void FrmMenus::mnuDisable_Click() {
   a.settings.cyclingEnabled = enable ? 1 : 0;
   frmMain().ShowCycleState(enable);
   ShowEnabled(enable);
-  UpdateTrayIcon(enable);
+  tray_.Update(enable);
   a.cycleSeconds = 0;
   WriteProgramValue("Enabled VD", enable ? "1" : "0");
 }
@@ -190,8 +190,8 @@ void FrmMenus::mnuExit_Click() {
   if (answer != IDYES) return;
   // A change under way stops; the desktop keeps the wallpaper it shows.
   vdapp::StopChanges();
-  RemoveTrayIcon();
-  SetupHotKey(true);
+  tray_.Remove();
+  hotKey_.Setup(true);
   ShowDesktopIconsAtEnd();
   EndProgram();
 }

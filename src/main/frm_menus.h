@@ -5,9 +5,12 @@
 #include "forms/forms.h"
 #include "forms/menus.h"
 
+class HotKey;
+class TrayIcon;
+
 class FrmMenus : public forms::Form {
  public:
-  FrmMenus();
+  FrmMenus(TrayIcon& tray, HotKey& hotKey);
 
   // Tray menu
   forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
@@ -66,6 +69,8 @@ class FrmMenus : public forms::Form {
   void DropQueuedTrayClicks();
   void SaveListAs();
 
+  TrayIcon& tray_;
+  HotKey& hotKey_;
   forms::MenuTree tree_;
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped
 };

@@ -11,7 +11,12 @@ namespace {
 Program* live = nullptr;
 }  // namespace
 
-Program::Program() : ui_(wait_, main_) {
+Program::Program()
+    : hotKey_(parts_.state.settings),
+      menus_(tray_, hotKey_),
+      main_(tray_, hotKey_),
+      settings_(hotKey_),
+      ui_(wait_, main_) {
   if (!live) live = this;
   parts_.BindUi(ui_);
 }

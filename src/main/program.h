@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/app_parts.h"
+#include "desktop/hot_key.h"
+#include "desktop/tray_icon.h"
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_settings.h"
 #include "dialogs/frm_trans_icon_ex.h"
@@ -36,6 +38,10 @@ class Program {
   // State, lanes with their mailbox, list writer, picture worker: ended last,
   // after every window that could still ask them for something.
   vdapp::AppParts parts_;
+  // The key and the icon: given back and taken away when they go, should
+  // Exit not have done so.
+  HotKey hotKey_;
+  TrayIcon tray_;
   // The forms, each loaded when first needed; their windows go before the
   // parts, so no result is delivered to a window that is gone.
   FrmWait wait_;

@@ -16,14 +16,14 @@
 namespace {
 
 // The lower layers reach the windows above them only through these.
-void ConnectHooks() {
+void ConnectHooks(HotKey& hotKey) {
   HotKeyHooks keys;
   keys.window = frmMain().Handle();
   keys.setChangeCaption = [](const std::string& caption) { frmMenus().SetChangeCaption(caption); };
   keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
   keys.showSettings = [] { ShowSettingsDialog(); };
   keys.pressed = [] { vdapp::RequestChange(); };
-  SetHotKeyHooks(std::move(keys));
+  hotKey.Bind(std::move(keys));
   DialogHooks dialogs;
   dialogs.reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
   dialogs.checkSortMenus = [] { CheckSortMenus(); };
@@ -32,7 +32,7 @@ void ConnectHooks() {
 
 }  // namespace
 
-void ReadSettings() {
+void ReadSettings(HotKey& hotKey) {
   AppState& a = app();
   frmWait().SetStatus("Reading application settings...");
   forms::DoEvents();
@@ -43,8 +43,8 @@ void ReadSettings() {
   lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
-  ConnectHooks();
-  SetupHotKey(false);
+  ConnectHooks(hotKey);
+  hotKey.Setup(false);
 }
 
 std::string MakeTempFolder() {
@@ -54,9 +54,9 @@ std::string MakeTempFolder() {
   return t;
 }
 
-void InitSettings() {
+void InitSettings(HotKey& hotKey) {
   AppState& a = app();
-  ReadSettings();
+  ReadSettings(hotKey);
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
   a.cycleSeconds = 0;

@@ -3,6 +3,9 @@
 
 #include <string>
 
-void ReadSettings();
-void InitSettings();
+class HotKey;
+
+// Reads the settings and registers the stored key.
+void ReadSettings(HotKey& hotKey);
+void InitSettings(HotKey& hotKey);
 std::string MakeTempFolder();
