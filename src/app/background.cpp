@@ -112,18 +112,9 @@ Lane::Lane(std::shared_ptr<Mailbox> mailbox) : shared_(std::make_shared<Shared>(
   shared_->mailbox = std::move(mailbox);
 }
 
-Lane::~Lane() {
-  // A job stuck on a hung window must not hold up the program's end: the
-  // thread is left to end by itself with its own share of the state.
-  std::deque<std::function<void()>> dropped;
-  {
-    std::lock_guard lock(shared_->mutex);
-    shared_->quit = true;
-    dropped.swap(shared_->thens);
-    shared_->works.clear();
-  }
-  shared_->wake.notify_all();
-}
+// A job stuck on a hung window must not hold up the program's end: the
+// thread is left to end by itself with its own share of the state.
+Lane::~Lane() { Stop(); }
 
 void Lane::Run(std::function<void()> work, std::function<void()> then) {
   {

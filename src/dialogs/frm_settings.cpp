@@ -66,7 +66,7 @@ HCURSOR MakeEyedropperCursor() {
 
 }  // namespace
 
-FrmSettings::FrmSettings(HotKey& hotKey) : hotKey_(hotKey) {
+FrmSettings::FrmSettings(HotKey& hotKey, FrmTransIconEx& example) : hotKey_(hotKey), example_(example) {
   for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
@@ -280,7 +280,7 @@ void FrmSettings::IconCol_Click() {
 }
 
 void FrmSettings::lblExample_Click() {
-  FrmTransIconEx& ex = frmTransIconEx();
+  FrmTransIconEx& ex = example_;
   const bool opening = !ex.Loaded();
   ex.Show();
   if (opening) {
@@ -358,5 +358,5 @@ void FrmSettings::cmdSave_Click() {
 void FrmSettings::cmdCancel_Click() {
   if (app().mainWindowOpen) dialogHooks().reopenMainWindow();
   Unload();
-  frmTransIconEx().Unload();
+  example_.Unload();
 }

@@ -4,12 +4,14 @@
 
 #include "forms/forms.h"
 
+class FrmTransIconEx;
 class HotKey;
 
 class FrmSettings : public forms::Form {
  public:
-  // hotKey: the key that Apply registers anew.
-  explicit FrmSettings(HotKey& hotKey);
+  // hotKey: the key that Apply registers anew; example: the window that
+  // shows what transparent captions look like.
+  FrmSettings(HotKey& hotKey, FrmTransIconEx& example);
 
   forms::Frame fraSort, fraHotKey, fraGeneral;
   forms::CheckBox chkOption[7];
@@ -54,6 +56,7 @@ class FrmSettings : public forms::Form {
   void PaintSwatch(HDC dc, const RECT& rc);
 
   HotKey& hotKey_;
+  FrmTransIconEx& example_;
   COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
   bool hotKeyChanged_ = false;
   bool applying_ = false;

@@ -15,7 +15,7 @@ Program::Program()
     : hotKey_(parts_.state.settings),
       menus_(tray_, hotKey_),
       main_(tray_, hotKey_),
-      settings_(hotKey_),
+      settings_(hotKey_, transIconEx_),
       ui_(wait_, main_) {
   if (!live) live = this;
   parts_.BindUi(ui_);
@@ -47,4 +47,3 @@ FrmMenus& frmMenus() {
 }
 FrmSettings& frmSettings() { return base::Required(live, "the program").settings_; }
 FrmAbout& frmAbout() { return base::Required(live, "the program").about_; }
-FrmTransIconEx& frmTransIconEx() { return base::Required(live, "the program").transIconEx_; }

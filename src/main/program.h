@@ -32,7 +32,6 @@ class Program {
   friend FrmMenus& frmMenus();
   friend FrmSettings& frmSettings();
   friend FrmAbout& frmAbout();
-  friend FrmTransIconEx& frmTransIconEx();
 
  private:
   // State, lanes with their mailbox, list writer, picture worker: ended last,
