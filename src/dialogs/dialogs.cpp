@@ -6,16 +6,14 @@
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_settings.h"
 
-bool ShowSettingsDialog() {
+bool ShowSettingsDialog(FrmSettings& s) {
   // Already open: it comes to the front; there is only ever one.
-  FrmSettings& s = frmSettings();
   s.Show();
   s.Refresh();
   return s.Visible();
 }
 
-bool ShowAboutBox() {
-  FrmAbout& a = frmAbout();
+bool ShowAboutBox(FrmAbout& a) {
   a.Show();
   return a.Visible();
 }

@@ -2,10 +2,13 @@
 // buttons open them.
 #pragma once
 
+class FrmAbout;
+class FrmSettings;
+
 // Shows the settings dialog without waiting; false when it was not shown.
-bool ShowSettingsDialog();
+bool ShowSettingsDialog(FrmSettings& dialog);
 // Shows the About box without waiting; false when it was not shown.
-bool ShowAboutBox();
+bool ShowAboutBox(FrmAbout& box);
 
 #include <functional>
 

@@ -63,5 +63,3 @@ class FrmSettings : public forms::Form {
   bool anotherKeyWanted_ = false;
   HCURSOR eyedropper_ = nullptr;
 };
-
-FrmSettings& frmSettings();

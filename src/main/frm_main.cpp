@@ -40,7 +40,8 @@ int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
-FrmMain::FrmMain(TrayIcon& tray, HotKey& hotKey) : tray_(tray), hotKey_(hotKey) {
+FrmMain::FrmMain(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog, FrmAbout& aboutBox)
+    : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog), aboutBox_(aboutBox) {
   Text1.Change = [this] { Text1_Change(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   lblTime.MouseUp = [this](const forms::MouseArgs& m) { lblTime_MouseUp(m); };
@@ -152,7 +153,7 @@ void FrmMain::Form_Load() {
 void FrmMain::Startup() {
   AppState& a = app();
   Hide();
-  InitSettings(hotKey_);
+  InitSettings(hotKey_, settingsDialog_);
   frmWait().SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
@@ -393,23 +394,21 @@ void FrmMain::Buttons_Click(int Index) {
   FrmMenus& f = frmMenus();
   switch (Index) {
     case 0:
-      f.PopupMenu(f.mnuAdd);
+      f.PopupAddMenu();
       break;
     case 1: {
       const int i = SelectedIndex();
-      if (i >= 0) f.mnuSSel.SetCaption("&Remove '" + imgList.List(i) + "'");
-      f.mnuSSel.SetVisible(i >= 0);
-      f.PopupMenu(f.mnuSub);
+      f.PopupRemoveMenu(i >= 0 ? imgList.List(i) : std::string());
       break;
     }
     case 2:
-      f.PopupMenu(f.mnuList);
+      f.PopupListMenu();
       break;
     case 3:
-      ShowAboutBox();
+      ShowAboutBox(aboutBox_);
       break;
     case 4:
-      if (ShowSettingsDialog()) Hide();
+      if (ShowSettingsDialog(settingsDialog_)) Hide();
       break;
     default:
       break;
@@ -425,24 +424,21 @@ void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
 void FrmMain::ShowImageMenu(bool atEntry) {
   const int i = SelectedIndex();
   if (i < 0) return;
-  FrmMenus& f = frmMenus();
-  f.mnuDel.SetCaption("&Remove '" + imgList.List(i) + "' from list");
   RECT entry{};
   if (!atEntry || ::SendMessageA(imgList.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&entry)) == LB_ERR) {
-    f.PopupMenu(f.mnuImage);
+    frmMenus().PopupImageMenu(imgList.List(i));
     return;
   }
   // From the keyboard: below the entry, which stays in sight.
   ::MapWindowPoints(imgList.Handle(), nullptr, reinterpret_cast<POINT*>(&entry), 2);
-  f.PopupMenu(f.mnuImage, nullptr, &entry);
+  frmMenus().PopupImageMenu(imgList.List(i), &entry);
 }
 
 bool FrmMain::imgList_KeyDown(int key, int shift) {
   if (shift != 0 || SelectedIndex() < 0) return false;
   // The keyboard's double-click (the image menu's first entry) and the image menu's Remove.
-  FrmMenus& f = frmMenus();
-  if (key == VK_RETURN) return f.DispatchCommand(f.mnuSet.Id());
-  if (key == VK_DELETE) return f.DispatchCommand(f.mnuDel.Id());
+  if (key == VK_RETURN) return frmMenus().SetSelectedAsWallpaper();
+  if (key == VK_DELETE) return frmMenus().RemoveSelected();
   return false;
 }
 

@@ -10,13 +10,16 @@
 #include "engine/image.h"
 #include "forms/forms.h"
 
+class FrmAbout;
+class FrmSettings;
 class HotKey;
 class TrayIcon;
 
 class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
-  // The icon it shows in the notification area and the key it owns.
-  FrmMain(TrayIcon& tray, HotKey& hotKey);
+  // The icon it shows in the notification area, the key it owns and the
+  // dialogs its buttons open.
+  FrmMain(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog, FrmAbout& aboutBox);
   ~FrmMain() override;
 
   forms::TextBox Text1;
@@ -114,6 +117,8 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
 
   TrayIcon& tray_;
   HotKey& hotKey_;
+  FrmSettings& settingsDialog_;
+  FrmAbout& aboutBox_;
   vd::Image preview_;
   vd::Image skin_;  // the window's background at its DPI; its key-colour pixels lie outside the window
   int hoveredButton_ = -1;

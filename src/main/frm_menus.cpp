@@ -38,7 +38,8 @@ void Submit(const char* name, std::function<void()> run) {
 }
 }  // namespace
 
-FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey) : tray_(tray), hotKey_(hotKey) {
+FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
+    : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog) {
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
@@ -139,6 +140,17 @@ void FrmMenus::PopupTrayMenu(bool changeUnderWay) {
   PopupMenu(mnuSysTray, changeUnderWay ? &mnuDisable : &mnuChange);
 }
 
+void FrmMenus::PopupRemoveMenu(const std::string& selectedName) {
+  if (!selectedName.empty()) mnuSSel.SetCaption("&Remove '" + selectedName + "'");
+  mnuSSel.SetVisible(!selectedName.empty());
+  PopupMenu(mnuSub);
+}
+
+void FrmMenus::PopupImageMenu(const std::string& entryName, const RECT* below) {
+  mnuDel.SetCaption("&Remove '" + entryName + "' from list");
+  PopupMenu(mnuImage, nullptr, below);
+}
+
 void FrmMenus::ShowEnabled(bool enabled) { mnuDisable.SetCaption(enabled ? kDisableCaption : kEnableCaption); }
 
 void FrmMenus::DropQueuedTrayClicks() {
@@ -166,7 +178,7 @@ void FrmMenus::mnuChange_Click() { vdapp::RequestChange(); }
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
   // back only when it was open.
-  if (ShowSettingsDialog()) frmMain().Hide();
+  if (ShowSettingsDialog(settingsDialog_)) frmMain().Hide();
 }
 
 void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(frmMain().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }

@@ -5,12 +5,13 @@
 #include "forms/forms.h"
 #include "forms/menus.h"
 
+class FrmSettings;
 class HotKey;
 class TrayIcon;
 
 class FrmMenus : public forms::Form {
  public:
-  FrmMenus(TrayIcon& tray, HotKey& hotKey);
+  FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog);
 
   // Tray menu
   forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
@@ -37,6 +38,17 @@ class FrmMenus : public forms::Form {
   // The tray menu at the mouse; its default entry is "Change Wallpaper",
   // or the enable/disable entry while a change is under way.
   void PopupTrayMenu(bool changeUnderWay);
+  // The main window's button menus; the Remove menu names the selected
+  // entry (none: its entry for the selection is hidden).
+  void PopupAddMenu() { PopupMenu(mnuAdd); }
+  void PopupRemoveMenu(const std::string& selectedName);
+  void PopupListMenu() { PopupMenu(mnuList); }
+  // The image menu for the named entry, at the mouse or below the screen
+  // rectangle given.
+  void PopupImageMenu(const std::string& entryName, const RECT* below = nullptr);
+  // The image menu's "Set as wallpaper" and Remove, from the list's keys.
+  bool SetSelectedAsWallpaper() { return DispatchCommand(mnuSet.Id()); }
+  bool RemoveSelected() { return DispatchCommand(mnuDel.Id()); }
   // The enable/disable entry names what it would do.
   void ShowEnabled(bool enabled);
   // The change entry's caption, naming the hot key while one is registered.
@@ -71,6 +83,7 @@ class FrmMenus : public forms::Form {
 
   TrayIcon& tray_;
   HotKey& hotKey_;
+  FrmSettings& settingsDialog_;
   forms::MenuTree tree_;
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped
 };

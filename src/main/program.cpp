@@ -13,9 +13,9 @@ Program* live = nullptr;
 
 Program::Program()
     : hotKey_(parts_.state.settings),
-      menus_(tray_, hotKey_),
-      main_(tray_, hotKey_),
       settings_(hotKey_, transIconEx_),
+      menus_(tray_, hotKey_, settings_),
+      main_(tray_, hotKey_, settings_, about_),
       ui_(wait_, main_) {
   if (!live) live = this;
   parts_.BindUi(ui_);
@@ -45,5 +45,3 @@ FrmMenus& frmMenus() {
   if (!menus.Loaded()) menus.Load();  // a hidden window, made when a menu is first needed
   return menus;
 }
-FrmSettings& frmSettings() { return base::Required(live, "the program").settings_; }
-FrmAbout& frmAbout() { return base::Required(live, "the program").about_; }

@@ -30,8 +30,6 @@ class Program {
   friend FrmWait& frmWait();
   friend FrmMain& frmMain();
   friend FrmMenus& frmMenus();
-  friend FrmSettings& frmSettings();
-  friend FrmAbout& frmAbout();
 
  private:
   // State, lanes with their mailbox, list writer, picture worker: ended last,
@@ -41,14 +39,15 @@ class Program {
   // Exit not have done so.
   HotKey hotKey_;
   TrayIcon tray_;
-  // The forms, each loaded when first needed; their windows go before the
-  // parts, so no result is delivered to a window that is gone.
+  // The forms, each loaded when first needed, the dialogs before the forms
+  // that open them; their windows go before the parts, so no result is
+  // delivered to a window that is gone.
   FrmWait wait_;
-  FrmMenus menus_;
-  FrmMain main_;
   FrmTransIconEx transIconEx_;
   FrmSettings settings_;
   FrmAbout about_;
+  FrmMenus menus_;
+  FrmMain main_;
   // The model's way to the windows; unbound before the forms go.
   FormsUi ui_;
 };

@@ -16,12 +16,14 @@
 namespace {
 
 // The lower layers reach the windows above them only through these.
-void ConnectHooks(HotKey& hotKey) {
+void ConnectHooks(HotKey& hotKey, FrmSettings& settingsDialog) {
   HotKeyHooks keys;
   keys.window = frmMain().Handle();
   keys.setChangeCaption = [](const std::string& caption) { frmMenus().SetChangeCaption(caption); };
-  keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
-  keys.showSettings = [] { ShowSettingsDialog(); };
+  keys.questionOwner = [&settingsDialog]() -> HWND {
+    return settingsDialog.Loaded() ? settingsDialog.Handle() : nullptr;
+  };
+  keys.showSettings = [&settingsDialog] { ShowSettingsDialog(settingsDialog); };
   keys.pressed = [] { vdapp::RequestChange(); };
   hotKey.Bind(std::move(keys));
   DialogHooks dialogs;
@@ -32,7 +34,7 @@ void ConnectHooks(HotKey& hotKey) {
 
 }  // namespace
 
-void ReadSettings(HotKey& hotKey) {
+void ReadSettings(HotKey& hotKey, FrmSettings& settingsDialog) {
   AppState& a = app();
   frmWait().SetStatus("Reading application settings...");
   forms::DoEvents();
@@ -43,7 +45,7 @@ void ReadSettings(HotKey& hotKey) {
   lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
-  ConnectHooks(hotKey);
+  ConnectHooks(hotKey, settingsDialog);
   hotKey.Setup(false);
 }
 
@@ -54,9 +56,9 @@ std::string MakeTempFolder() {
   return t;
 }
 
-void InitSettings(HotKey& hotKey) {
+void InitSettings(HotKey& hotKey, FrmSettings& settingsDialog) {
   AppState& a = app();
-  ReadSettings(hotKey);
+  ReadSettings(hotKey, settingsDialog);
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
   a.cycleSeconds = 0;

@@ -3,9 +3,11 @@
 
 #include <string>
 
+class FrmSettings;
 class HotKey;
 
-// Reads the settings and registers the stored key.
-void ReadSettings(HotKey& hotKey);
-void InitSettings(HotKey& hotKey);
+// Reads the settings and registers the stored key, whose questions the
+// settings dialog owns while it is open.
+void ReadSettings(HotKey& hotKey, FrmSettings& settingsDialog);
+void InitSettings(HotKey& hotKey, FrmSettings& settingsDialog);
 std::string MakeTempFolder();
