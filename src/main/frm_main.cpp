@@ -22,7 +22,6 @@
 #include "main/frm_wait.h"
 #include "main/skin_form.h"
 #include "main/startup.h"
-#include "main/vd_forms.h"
 
 namespace {
 constexpr COLORREF kLinkColor = RGB(30, 90, 170);
@@ -40,8 +39,14 @@ int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
-FrmMain::FrmMain(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog, FrmAbout& aboutBox)
-    : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog), aboutBox_(aboutBox) {
+FrmMain::FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
+                 FrmAbout& aboutBox)
+    : wait_(wait),
+      menus_(menus),
+      tray_(tray),
+      hotKey_(hotKey),
+      settingsDialog_(settingsDialog),
+      aboutBox_(aboutBox) {
   Text1.Change = [this] { Text1_Change(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   lblTime.MouseUp = [this](const forms::MouseArgs& m) { lblTime_MouseUp(m); };
@@ -81,6 +86,11 @@ FrmMain::FrmMain(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog, Fr
     if (repaintsLeft_ > 0 && --repaintsLeft_ > 0) repaintTimer_.Start(1000);
     if (Visible()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   };
+}
+
+FrmMenus& FrmMain::Menus() {
+  if (!menus_.Loaded()) menus_.Load();  // a hidden window, made when a menu is first needed
+  return menus_;
 }
 
 FrmMain::~FrmMain() {
@@ -153,8 +163,8 @@ void FrmMain::Form_Load() {
 void FrmMain::Startup() {
   AppState& a = app();
   Hide();
-  InitSettings(hotKey_, settingsDialog_);
-  frmWait().SetStatus("Loading windows...");
+  InitSettings({wait_, *this, Menus(), settingsDialog_, hotKey_});
+  wait_.SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
   {
@@ -165,11 +175,11 @@ void FrmMain::Startup() {
   Hide();
   Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
-  frmWait().Unload();
+  wait_.Unload();
   setHandCursors();
   tray_.SetWindow(SysTrayPic.Handle());
   tray_.Add(a.settings.cyclingEnabled != 0);
-  CheckSortMenus();
+  Menus().CheckSortMenus();
   if (a.settings.cyclingEnabled != 0) vdapp::RequestChange();
 }
 
@@ -177,7 +187,7 @@ void FrmMain::HandleCommandLine() {
   AppState& a = app();
   const vd::CommandText cmd = vd::SplitCommandText(a.commandLine);
   const std::string arg = vd::GetLongPath(a.fs, cmd.argument);
-  FrmWait& w = frmWait();
+  FrmWait& w = wait_;
   if (cmd.option == "-d") {
     a.paths.appFolder = vd::WithTrailingBackslash(arg);
     WriteProgramValue("InstalledDir", a.paths.appFolder);  // keep the record in step with the folder in use
@@ -267,7 +277,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
   }
   switch (msg) {
     case WM_COMMAND:
-      if (lParam == 0 && HIWORD(wParam) == 0 && frmMenus().DispatchCommand(LOWORD(wParam))) {
+      if (lParam == 0 && HIWORD(wParam) == 0 && Menus().DispatchCommand(LOWORD(wParam))) {
         result = 0;
         return true;
       }
@@ -382,7 +392,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
     case vd::TrayAction::PopupMenu: {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
-      frmMenus().PopupTrayMenu(vdapp::ChangeUnderWay());
+      Menus().PopupTrayMenu(vdapp::ChangeUnderWay());
       break;
     }
     case vd::TrayAction::None:
@@ -391,7 +401,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
 }
 
 void FrmMain::Buttons_Click(int Index) {
-  FrmMenus& f = frmMenus();
+  FrmMenus& f = Menus();
   switch (Index) {
     case 0:
       f.PopupAddMenu();
@@ -426,19 +436,19 @@ void FrmMain::ShowImageMenu(bool atEntry) {
   if (i < 0) return;
   RECT entry{};
   if (!atEntry || ::SendMessageA(imgList.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&entry)) == LB_ERR) {
-    frmMenus().PopupImageMenu(imgList.List(i));
+    Menus().PopupImageMenu(imgList.List(i));
     return;
   }
   // From the keyboard: below the entry, which stays in sight.
   ::MapWindowPoints(imgList.Handle(), nullptr, reinterpret_cast<POINT*>(&entry), 2);
-  frmMenus().PopupImageMenu(imgList.List(i), &entry);
+  Menus().PopupImageMenu(imgList.List(i), &entry);
 }
 
 bool FrmMain::imgList_KeyDown(int key, int shift) {
   if (shift != 0 || SelectedIndex() < 0) return false;
   // The keyboard's double-click (the image menu's first entry) and the image menu's Remove.
-  if (key == VK_RETURN) return frmMenus().SetSelectedAsWallpaper();
-  if (key == VK_DELETE) return frmMenus().RemoveSelected();
+  if (key == VK_RETURN) return Menus().SetSelectedAsWallpaper();
+  if (key == VK_DELETE) return Menus().RemoveSelected();
   return false;
 }
 

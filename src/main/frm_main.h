@@ -11,6 +11,8 @@
 #include "forms/forms.h"
 
 class FrmAbout;
+class FrmMenus;
+class FrmWait;
 class FrmSettings;
 class HotKey;
 class TrayIcon;
@@ -19,7 +21,8 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
   // The icon it shows in the notification area, the key it owns and the
   // dialogs its buttons open.
-  FrmMain(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog, FrmAbout& aboutBox);
+  FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
+          FrmAbout& aboutBox);
   ~FrmMain() override;
 
   forms::TextBox Text1;
@@ -115,6 +118,10 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void ShowChosenStyleInList();
   void lblStyle_MouseUp(const forms::MouseArgs& m);
 
+  // The menu form, loaded on first use.
+  FrmMenus& Menus();
+  FrmWait& wait_;
+  FrmMenus& menus_;
   TrayIcon& tray_;
   HotKey& hotKey_;
   FrmSettings& settingsDialog_;

@@ -33,7 +33,7 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
-  frmMenus().ShowEnabled(true);
+  Menus().ShowEnabled(true);
   tray_.Update(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;

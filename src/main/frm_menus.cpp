@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/list_store.h"
 #include "app/wallpaper_change.h"
+#include "base/required.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "desktop/tray_icon.h"
@@ -20,8 +21,6 @@
 #include "engine/wallpaper_list.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
-#include "main/vd_forms.h"
-#include "main/xfolder.h"
 #include "platform/process.h"
 
 namespace {
@@ -40,6 +39,8 @@ void Submit(const char* name, std::function<void()> run) {
 
 FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
     : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog) {
+  folderLister_.SetDialogTitle("");
+  folderLister_.SetFilter(vd::PictureFolderFilter(vd::PictureExtensions()));
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
@@ -132,7 +133,7 @@ void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* def
   if (menuOpen_) return;  // one popup at a time, however fast the clicks come
   base::ScopedFlag open(menuOpen_);
   DropQueuedTrayClicks();
-  tree_.Popup(root, frmMain().Handle(), defaultItem, below);
+  tree_.Popup(root, Main().Handle(), defaultItem, below);
   DropQueuedTrayClicks();
 }
 
@@ -156,18 +157,20 @@ void FrmMenus::ShowEnabled(bool enabled) { mnuDisable.SetCaption(enabled ? kDisa
 void FrmMenus::DropQueuedTrayClicks() {
   // Clicks on the icon that piled up while the program was busy, or while
   // this menu was open, are spent: they must not bring up one menu after another.
-  HWND tray = frmMain().TrayIconWindow();
+  HWND tray = Main().TrayIconWindow();
   MSG msg;
   while (tray && ::PeekMessageA(&msg, tray, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
   }
 }
+
+FrmMain& FrmMenus::Main() const { return base::Required(main_, "the menus' main window"); }
 
 bool FrmMenus::DispatchCommand(unsigned id) { return tree_.Dispatch(id); }
 
 // ---- Tray menu -------------------------------------------------------------
 
 void FrmMenus::mnuOpen_Click() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   app().mainWindowOpen = true;
   m.Show();
   m.Refresh();
@@ -178,16 +181,16 @@ void FrmMenus::mnuChange_Click() { vdapp::RequestChange(); }
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
   // back only when it was open.
-  if (ShowSettingsDialog(settingsDialog_)) frmMain().Hide();
+  if (ShowSettingsDialog(settingsDialog_)) Main().Hide();
 }
 
-void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(frmMain().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
+void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(Main().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
 
 void FrmMenus::mnuDisable_Click() {
   AppState& a = app();
   const bool enable = mnuDisable.Caption() == kEnableCaption;
   a.settings.cyclingEnabled = enable ? 1 : 0;
-  frmMain().ShowCycleState(enable);
+  Main().ShowCycleState(enable);
   ShowEnabled(enable);
   tray_.Update(enable);
   a.cycleSeconds = 0;
@@ -198,7 +201,7 @@ void FrmMenus::mnuExit_Click() {
   const int answer = forms::MsgBox(
       "This application should be running if you want your Desktop Wallpaper Change automatically.\r\n"
       "Are you sure you want to exit?",
-      MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle());
+      MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, Main().Handle());
   if (answer != IDYES) return;
   // A change under way stops; the desktop keeps the wallpaper it shows.
   vdapp::StopChanges();
@@ -208,7 +211,7 @@ void FrmMenus::mnuExit_Click() {
   EndProgram();
 }
 
-void FrmMenus::mnuAbout_Click() { frmMain().Buttons_Click(3); }
+void FrmMenus::mnuAbout_Click() { Main().Buttons_Click(3); }
 
 // ---- Image menu ------------------------------------------------------------
 
@@ -219,7 +222,7 @@ void FrmMenus::mnuDel_Click() {
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
   // The entry the user meant, even when a change selects another before this runs.
-  Submit("Remove", [i, path = a.list.At(i).FullPath()] {
+  Submit("Remove", [this, i, path = a.list.At(i).FullPath()] {
     vdapp::WallpaperModel& list = app().list;
     const int before = list.Count();
     vdapp::RemoveEntry(i, path);
@@ -229,13 +232,13 @@ void FrmMenus::mnuDel_Click() {
     if (list.Selected() >= 0) {
       vdapp::RequestPreview(false);
     } else {
-      frmMain().SetPreview(vd::Image());
+      Main().SetPreview(vd::Image());
     }
   });
 }
 
 void FrmMenus::mnuEdit_Click() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   const int i = app().list.Selected();
   if (!app().list.Has(i)) return;
   const std::string path = app().list.At(i).FullPath();
@@ -252,15 +255,16 @@ void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
 // ---- Add and remove --------------------------------------------------------
 
 void FrmMenus::mnuAFiles_Click() {
-  Submit("Add File", [] {
-    vdapp::AddPictures(ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
+  Submit("Add File", [this] {
+    vdapp::AddPictures(ShowFileDialogFiles(Main().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
                                            "Select image ...", "OPEN", DialogPlace::Pictures));
   });
 }
 
 void FrmMenus::mnuAFolder_Click() {
-  Submit("Add Folder", [] {
-    XFolder& folder = FolderLister();
+  Submit("Add Folder", [this] {
+    XFolder& folder = folderLister_;
+    folder.SetFormHandle(Main().Handle());
     folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
     folder.SetCurrentFolder(std::string());
     folder.ListFiles(false);
@@ -277,7 +281,7 @@ void FrmMenus::mnuSAll_Click() {
 void FrmMenus::mnuListSave_Click() { Submit("Save List", [this] { SaveListAs(); }); }
 
 void FrmMenus::SaveListAs() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   for (;;) {
     std::string name =
         ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save",
@@ -302,8 +306,8 @@ void FrmMenus::SaveListAs() {
 }
 
 void FrmMenus::mnuListLoad_Click() {
-  Submit("Load List", [] {
-    const std::string name = ShowFileDialog(frmMain().Handle(), FilterText(kListFilter, sizeof kListFilter),
+  Submit("Load List", [this] {
+    const std::string name = ShowFileDialog(Main().Handle(), FilterText(kListFilter, sizeof kListFilter),
                                             "Open Wallpapers' List", "OPEN", DialogPlace::Lists);
     if (name.empty()) return;
     vdapp::LoadList(name, true);
@@ -321,12 +325,11 @@ void FrmMenus::mnuS_Click(int Index) {
   Submit("Sort By", &vdapp::SortList);
 }
 
-void CheckSortMenus() {
-  FrmMenus& f = frmMenus();
+void FrmMenus::CheckSortMenus() {
   // A stored value that names neither entry leaves both unchecked.
   const int t = vd::TextAsIndex(app().settings.sortingType);
   for (int i = 0; i < 2; ++i) {
-    f.mnuS[i].SetChecked(i == t);
-    f.mnuI[i].SetChecked(i == t);
+    mnuS[i].SetChecked(i == t);
+    mnuI[i].SetChecked(i == t);
   }
 }

@@ -4,7 +4,9 @@
 
 #include "forms/forms.h"
 #include "forms/menus.h"
+#include "main/xfolder.h"
 
+class FrmMain;
 class FrmSettings;
 class HotKey;
 class TrayIcon;
@@ -12,6 +14,9 @@ class TrayIcon;
 class FrmMenus : public forms::Form {
  public:
   FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog);
+  // The window that owns the menus and the dialogs they open; required
+  // before the first command.
+  void Bind(FrmMain& main) { main_ = &main; }
 
   // Tray menu
   forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
@@ -49,6 +54,8 @@ class FrmMenus : public forms::Form {
   // The image menu's "Set as wallpaper" and Remove, from the list's keys.
   bool SetSelectedAsWallpaper() { return DispatchCommand(mnuSet.Id()); }
   bool RemoveSelected() { return DispatchCommand(mnuDel.Id()); }
+  // Puts the check marks of both sort submenus on the stored sort order.
+  void CheckSortMenus();
   // The enable/disable entry names what it would do.
   void ShowEnabled(bool enabled);
   // The change entry's caption, naming the hot key while one is registered.
@@ -81,15 +88,12 @@ class FrmMenus : public forms::Form {
   void DropQueuedTrayClicks();
   void SaveListAs();
 
+  FrmMain& Main() const;
+  FrmMain* main_ = nullptr;
   TrayIcon& tray_;
   HotKey& hotKey_;
   FrmSettings& settingsDialog_;
   forms::MenuTree tree_;
+  XFolder folderLister_;  // "Add Folder"'s, which keeps the folder last listed
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped
 };
-
-// The menu form (owned by the Program), loaded on first use.
-FrmMenus& frmMenus();
-
-// Puts the check marks of both sort submenus on the stored sort order.
-void CheckSortMenus();

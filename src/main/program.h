@@ -27,10 +27,6 @@ class Program {
   // when this one started.
   void Start(std::string commandLine, bool previousInstance);
 
-  friend FrmWait& frmWait();
-  friend FrmMain& frmMain();
-  friend FrmMenus& frmMenus();
-
  private:
   // State, lanes with their mailbox, list writer, picture worker: ended last,
   // after every window that could still ask them for something.

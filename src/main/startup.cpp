@@ -11,42 +11,43 @@
 #include "main/frm_main.h"
 #include "main/frm_menus.h"
 #include "main/frm_wait.h"
-#include "main/vd_forms.h"
 
 namespace {
 
 // The lower layers reach the windows above them only through these.
-void ConnectHooks(HotKey& hotKey, FrmSettings& settingsDialog) {
+void ConnectHooks(const StartupParts& p) {
   HotKeyHooks keys;
-  keys.window = frmMain().Handle();
-  keys.setChangeCaption = [](const std::string& caption) { frmMenus().SetChangeCaption(caption); };
+  keys.window = p.main.Handle();
+  FrmMenus& menus = p.menus;
+  FrmSettings& settingsDialog = p.settingsDialog;
+  keys.setChangeCaption = [&menus](const std::string& caption) { menus.SetChangeCaption(caption); };
   keys.questionOwner = [&settingsDialog]() -> HWND {
     return settingsDialog.Loaded() ? settingsDialog.Handle() : nullptr;
   };
   keys.showSettings = [&settingsDialog] { ShowSettingsDialog(settingsDialog); };
   keys.pressed = [] { vdapp::RequestChange(); };
-  hotKey.Bind(std::move(keys));
+  p.hotKey.Bind(std::move(keys));
   DialogHooks dialogs;
-  dialogs.reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
-  dialogs.checkSortMenus = [] { CheckSortMenus(); };
+  dialogs.reopenMainWindow = [&menus] { menus.mnuOpen_Click(); };
+  dialogs.checkSortMenus = [&menus] { menus.CheckSortMenus(); };
   BindDialogHooks(std::move(dialogs));
 }
 
 }  // namespace
 
-void ReadSettings(HotKey& hotKey, FrmSettings& settingsDialog) {
+void ReadSettings(const StartupParts& p) {
   AppState& a = app();
-  frmWait().SetStatus("Reading application settings...");
+  p.wait.SetStatus("Reading application settings...");
   forms::DoEvents();
   ::Sleep(500);
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
-  FrmMain& m = frmMain();
+  FrmMain& m = p.main;
   vd::ListIndexSink lists;
   lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
-  ConnectHooks(hotKey, settingsDialog);
-  hotKey.Setup(false);
+  ConnectHooks(p);
+  p.hotKey.Setup(false);
 }
 
 std::string MakeTempFolder() {
@@ -56,15 +57,15 @@ std::string MakeTempFolder() {
   return t;
 }
 
-void InitSettings(HotKey& hotKey, FrmSettings& settingsDialog) {
+void InitSettings(const StartupParts& p) {
   AppState& a = app();
-  ReadSettings(hotKey, settingsDialog);
+  ReadSettings(p);
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
   a.cycleSeconds = 0;
   const bool enabled = a.settings.cyclingEnabled != 0;
-  frmMain().ShowCycleState(enabled);
+  p.main.ShowCycleState(enabled);
   if (enabled) WriteProgramValue("Enabled VD", "1");
-  frmMenus().ShowEnabled(enabled);
+  p.menus.ShowEnabled(enabled);
   WriteProgramValue("InstalledDir", a.paths.appFolder);
 }

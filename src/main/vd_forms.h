@@ -9,10 +9,6 @@
 class FrmWait;
 class FrmMain;
 
-// VD's forms, owned by the Program.
-FrmWait& frmWait();
-FrmMain& frmMain();
-
 class FormsUi : public vdapp::UiPort {
  public:
   FormsUi(FrmWait& wait, FrmMain& main) : wait_(wait), main_(main) {}
