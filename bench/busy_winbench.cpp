@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "main/control_ids.h"
+#include "answer_pinger.h"
 #include "process_window.h"
 #include "wic_pictures.h"
 
@@ -113,37 +114,10 @@ struct Vd {
   }
 };
 
-// How long the main window takes to answer, every 50 ms while it runs.
-class Pinger {
+// The main window's answer times, every 50 ms while it runs.
+class Pinger : public AnswerPinger {
  public:
-  explicit Pinger(HWND w)
-      : thread_([this, w] {
-          while (!stop_) {
-            const auto t = Clock::now();
-            DWORD_PTR r = 0;
-            ::SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &r);
-            const double ms = Ms(t, Clock::now());
-            {
-              std::lock_guard<std::mutex> lock(mutex_);
-              samples_.push_back(ms);
-            }
-            ::Sleep(50);
-          }
-        }) {}
-  ~Pinger() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<double> Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(samples_, {});
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<double> samples_;
-  std::thread thread_;
+  explicit Pinger(HWND w) : AnswerPinger(w, 50) {}
 };
 
 enum class Probe { None, TrayMenu, Relay };
@@ -195,10 +169,9 @@ Outcome Change(const Vd& vd, Pinger& pinger, Probe probe, double expectedMs, con
 }
 
 void Print(const char* what, Outcome o) {
-  std::sort(o.answers.begin(), o.answers.end());
+  const AnswerFigures f = Figures(o.answers);
   std::printf("%-40s %6.0f ms; WM_NULL answered in max %6.0f ms, median %4.0f ms (%zu samples)\n", what, o.changeMs,
-              o.answers.empty() ? 0 : o.answers.back(), o.answers.empty() ? 0 : o.answers[o.answers.size() / 2],
-              o.answers.size());
+              f.worst, f.median, f.samples);
 }
 
 // Wine keeps no peak of the commit charge: it reports the current one as the

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "main/control_ids.h"
+#include "answer_pinger.h"
 #include "process_window.h"
 #include "wic_pictures.h"
 
@@ -96,47 +97,19 @@ struct Vd {
 };
 
 // The main window's answer times, every 20 ms while it runs.
-class Pinger {
+class Pinger : public AnswerPinger {
  public:
-  explicit Pinger(HWND w)
-      : thread_([this, w] {
-          while (!stop_) {
-            const auto t = Clock::now();
-            DWORD_PTR r = 0;
-            ::SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &r);
-            const double ms = Ms(t, Clock::now());
-            {
-              std::lock_guard<std::mutex> lock(mutex_);
-              samples_.push_back(ms);
-            }
-            ::Sleep(20);
-          }
-        }) {}
-  ~Pinger() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<double> Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(samples_, {});
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<double> samples_;
-  std::thread thread_;
+  explicit Pinger(HWND w) : AnswerPinger(w, 20) {}
 };
 
 void Print(const char* what, std::vector<double> s) {
-  std::sort(s.begin(), s.end());
-  if (s.empty()) {
+  const AnswerFigures f = Figures(std::move(s));
+  if (f.samples == 0) {
     std::printf("%s: no samples\n", what);
     return;
   }
-  const double p99 = s[std::min(s.size() - 1, s.size() * 99 / 100)];
   std::printf("%-52s WM_NULL p99 %6.0f ms, worst %6.0f ms, median %4.0f ms (%zu samples; target p99 <= 100, worst <= 250)\n",
-              what, p99, s.back(), s[s.size() / 2], s.size());
+              what, f.p99, f.worst, f.median, f.samples);
 }
 
 // Asks for a change every periodMs until stopped.

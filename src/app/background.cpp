@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <map>
-#include <vector>
+#include <utility>
 
-#include "app/list_store.h"
 #include "platform/file_system.h"
 
 namespace vdapp {
@@ -18,21 +16,31 @@ constexpr UINT_PTR kFirstQuietTimer = 0x100;
 const char kWindowClass[] = "VexaDesktop.Mailbox";
 constexpr LONGLONG kLogLimitBytes = 64 * 1024;
 
-struct Mailbox {
-  HWND window = nullptr;
-  std::mutex mutex;  // guards ready
-  std::deque<std::function<void()>> ready;
-  // The UI thread's own.
-  std::vector<std::function<void()>> everySecond;
-  std::map<UINT_PTR, std::function<void()>> quiet;
+}  // namespace
+
+class Mailbox {
+ public:
+  void Open(HWND window) {
+    std::lock_guard lock(mutex_);
+    window_ = window;
+  }
+  // Nothing is taken or posted afterwards; what waits is dropped here, on
+  // the UI thread.
+  void Close() {
+    std::deque<std::function<void()>> dropped;
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    window_ = nullptr;
+    dropped.swap(ready_);
+  }
 
   void Post(std::function<void()> then) {
-    {
-      std::lock_guard lock(mutex);
-      ready.push_back(std::move(then));
-    }
-    // Only a wake-up: if it is lost, the timer takes the answer in.
-    if (window) ::PostMessageA(window, kWakeMessage, 0, 0);
+    std::lock_guard lock(mutex_);
+    if (closed_) return;  // the program is ending: the answer is dropped
+    ready_.push_back(std::move(then));
+    // Only a wake-up: if it is lost, the timer takes the answer in. Posted
+    // under the lock, so never to a window that Close() has let go.
+    if (window_) ::PostMessageA(window_, kWakeMessage, 0, 0);
   }
 
   // What was there when it began: what comes meanwhile waits for the next
@@ -40,16 +48,16 @@ struct Mailbox {
   void TakeIn() {
     std::size_t n = 0;
     {
-      std::lock_guard lock(mutex);
-      n = ready.size();
+      std::lock_guard lock(mutex_);
+      n = ready_.size();
     }
     for (; n > 0; --n) {
       std::function<void()> then;
       {
-        std::lock_guard lock(mutex);
-        if (ready.empty()) return;
-        then = std::move(ready.front());
-        ready.pop_front();
+        std::lock_guard lock(mutex_);
+        if (ready_.empty()) return;
+        then = std::move(ready_.front());
+        ready_.pop_front();
       }
       try {
         if (then) then();
@@ -59,146 +67,132 @@ struct Mailbox {
       }
     }
   }
+
+ private:
+  std::mutex mutex_;
+  HWND window_ = nullptr;
+  bool closed_ = false;
+  std::deque<std::function<void()>> ready_;
 };
 
-Mailbox& mailbox() {
-  static Mailbox m;
-  return m;
-}
+struct Lane::Shared {
+  std::shared_ptr<Mailbox> mailbox;
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::deque<std::function<void()>> works, thens;
+  bool quit = false;
+  bool started = false;
 
-LRESULT CALLBACK MailboxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Mailbox& m = mailbox();
-  if (msg == kWakeMessage) {
-    m.TakeIn();
-    return 0;
-  }
-  if (msg == WM_TIMER) {
-    if (wParam == kSecondTimer) {
-      m.TakeIn();
-      for (std::size_t i = 0; i < m.everySecond.size(); ++i) {
-        try {
-          m.everySecond[i]();
-        } catch (...) {
-        }
+  static void Loop(const std::shared_ptr<Shared>& self) {
+    for (;;) {
+      std::function<void()> work, then;
+      {
+        std::unique_lock lock(self->mutex);
+        self->wake.wait(lock, [&] { return self->quit || !self->works.empty(); });
+        if (self->quit) return;
+        work = std::move(self->works.front());
+        then = std::move(self->thens.front());
+        self->works.pop_front();
+        self->thens.pop_front();
       }
-    } else if (auto it = m.quiet.find(wParam); it != m.quiet.end()) {
-      ::KillTimer(h, wParam);
-      std::function<void()> what = std::move(it->second);
-      m.quiet.erase(it);
       try {
-        if (what) what();
+        if (work) work();
       } catch (...) {
+        // then() still runs, with what work left in its result.
       }
+      work = nullptr;
+      // The continuation goes to the UI thread whole: nothing it holds is
+      // released on this thread while the program runs.
+      self->mailbox->Post(std::move(then));
     }
-    return 0;
   }
-  return ::DefWindowProcA(h, msg, wParam, lParam);
+};
+
+Lane::Lane(std::shared_ptr<Mailbox> mailbox) : shared_(std::make_shared<Shared>()) {
+  shared_->mailbox = std::move(mailbox);
 }
 
-}  // namespace
-
-void StartMailbox() {
-  Mailbox& m = mailbox();
-  if (m.window) return;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &MailboxProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.lpszClassName = kWindowClass;
-  ::RegisterClassA(&wc);
-  m.window = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-  if (m.window) ::SetTimer(m.window, kSecondTimer, 1000, nullptr);
-}
-
-void RunSoon(std::function<void()> what) {
-  StartMailbox();
-  mailbox().Post(std::move(what));
-}
-
-void EverySecond(std::function<void()> tick) {
-  StartMailbox();
-  mailbox().everySecond.push_back(std::move(tick));
-}
-
-void AfterQuietFor(int id, unsigned delayMs, std::function<void()> what) {
-  StartMailbox();
-  Mailbox& m = mailbox();
-  const UINT_PTR timer = kFirstQuietTimer + static_cast<UINT_PTR>(id);
-  m.quiet[timer] = std::move(what);
-  ::SetTimer(m.window, timer, delayMs, nullptr);  // the same id restarts it
-}
-
-Lane::~Lane() {
-  // At the very end of the process: a job stuck on a hung window must not
-  // keep it alive.
-  {
-    std::lock_guard lock(mutex_);
-    quit_ = true;
-  }
-  wake_.notify_all();
-  if (thread_.joinable()) thread_.detach();
-}
+// A job stuck on a hung window must not hold up the program's end: the
+// thread is left to end by itself with its own share of the state.
+Lane::~Lane() { Stop(); }
 
 void Lane::Run(std::function<void()> work, std::function<void()> then) {
-  StartMailbox();
   {
-    std::lock_guard lock(mutex_);
-    if (quit_) return;
-    jobs_.push_back({std::move(work), std::move(then)});
-    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->quit) return;
+    shared_->works.push_back(std::move(work));
+    shared_->thens.push_back(std::move(then));
+    if (!shared_->started) {
+      shared_->started = true;
+      std::thread([s = shared_] { Shared::Loop(s); }).detach();
+    }
   }
-  wake_.notify_one();
+  shared_->wake.notify_one();
 }
 
 void Lane::Stop() {
-  std::deque<Job> dropped;
+  std::deque<std::function<void()>> dropped;
   {
-    std::lock_guard lock(mutex_);
-    quit_ = true;
-    dropped.swap(jobs_);
+    std::lock_guard lock(shared_->mutex);
+    shared_->quit = true;
+    dropped.swap(shared_->thens);
+    shared_->works.clear();
   }
-  wake_.notify_all();
+  shared_->wake.notify_all();
   // dropped goes here, on the UI thread, with whatever its continuations hold.
 }
 
-void Lane::Loop() {
-  for (;;) {
-    std::function<void()> work, then;
-    {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
-      if (quit_) return;
-      work = std::move(jobs_.front().work);
-      then = std::move(jobs_.front().then);
-      jobs_.pop_front();
-    }
-    try {
-      if (work) work();
-    } catch (...) {
-      // then() still runs, with what work left in its result.
-    }
-    work = nullptr;
-    // The continuation goes to the UI thread whole: nothing it holds is
-    // released on this thread.
-    mailbox().Post(std::move(then));
+Background::Background(ListWriter::WriteFile write)
+    : mailbox_(std::make_shared<Mailbox>()),
+      window_(kWindowClass, [this](UINT msg, WPARAM wParam, LPARAM, LRESULT&) { return OnMessage(msg, wParam); }),
+      shell_(mailbox_),
+      disk_(mailbox_),
+      writer_(std::move(write)) {
+  mailbox_->Open(window_.Handle());
+  if (window_) ::SetTimer(window_.Handle(), kSecondTimer, 1000, nullptr);
+}
+
+Background::~Background() {
+  // Answers that come later are dropped, not posted to the window that goes
+  // with this object. The writer (declared last) writes out what waits first.
+  mailbox_->Close();
+}
+
+bool Background::OnMessage(UINT msg, WPARAM wParam) {
+  if (msg == kWakeMessage) {
+    mailbox_->TakeIn();
+    return true;
   }
+  if (msg != WM_TIMER) return false;
+  if (wParam == kSecondTimer) {
+    mailbox_->TakeIn();
+    for (std::size_t i = 0; i < everySecond_.size(); ++i) {
+      try {
+        everySecond_[i]();
+      } catch (...) {
+      }
+    }
+  } else if (auto it = quiet_.find(wParam); it != quiet_.end()) {
+    ::KillTimer(window_.Handle(), wParam);
+    std::function<void()> what = std::move(it->second);
+    quiet_.erase(it);
+    try {
+      if (what) what();
+    } catch (...) {
+    }
+  }
+  return true;
 }
 
-Lane& shellLane() {
-  static Lane lane;
-  return lane;
-}
+void Background::RunSoon(std::function<void()> what) { mailbox_->Post(std::move(what)); }
 
-Lane& diskLane() {
-  static Lane lane;
-  return lane;
-}
+void Background::EverySecond(std::function<void()> tick) { everySecond_.push_back(std::move(tick)); }
 
-ListWriter& listWriter() {
-  static ListWriter writer(&WriteListFile);
-  return writer;
+void Background::AfterQuietFor(int id, unsigned delayMs, std::function<void()> what) {
+  const UINT_PTR timer = kFirstQuietTimer + static_cast<UINT_PTR>(id);
+  quiet_[timer] = std::move(what);
+  ::SetTimer(window_.Handle(), timer, delayMs, nullptr);  // the same id restarts it
 }
-
-void FlushListWrites() { listWriter().Flush(5000); }
 
 void LogLine(const std::string& text) {
   const std::string local = platform::EnvironmentVariable("LOCALAPPDATA");

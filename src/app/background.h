@@ -12,20 +12,29 @@
 
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include <windows.h>
 
 #include "app/list_writer.h"
+#include "platform/message_window.h"
 
 namespace vdapp {
 
+// The UI thread's inbox for answers: lanes put continuations in from their
+// threads; it outlives whoever posts to it, and once closed it takes nothing.
+class Mailbox;
+
 class Lane {
  public:
-  Lane() = default;
+  explicit Lane(std::shared_ptr<Mailbox> mailbox);
   Lane(const Lane&) = delete;
   Lane& operator=(const Lane&) = delete;
   ~Lane();
@@ -39,23 +48,49 @@ class Lane {
   void Stop();
 
  private:
-  struct Job {
-    std::function<void()> work, then;
-  };
-  void Loop();
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<Job> jobs_;
-  bool quit_ = false;
-  std::thread thread_;
+  // What the lane's thread uses: it may outlive the lane (a job stuck on a
+  // hung window is not waited for), so it owns its share.
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
 };
 
-// The shell: the desktop icon view's colours and telling the system of a new
-// wallpaper, both of which wait on other programs' windows.
-Lane& shellLane();
-// Files: existence checks and header reads for a click.
-Lane& diskLane();
+// The lanes, the mailbox their answers come back through, and the default
+// list file's writer. Made and destroyed on the UI thread; at its end no
+// answer is delivered any more and the list file is written out.
+class Background {
+ public:
+  // write: how the list writer puts a list file in place (its own thread).
+  explicit Background(ListWriter::WriteFile write);
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+  ~Background();
+
+  // The shell: the desktop icon view's colours and telling the system of a
+  // new wallpaper, both of which wait on other programs' windows.
+  Lane& Shell() { return shell_; }
+  // Files: existence checks and header reads for a click.
+  Lane& Disk() { return disk_; }
+  // The default list file's writer (platform::WriteFileReplacing).
+  ListWriter& Writer() { return writer_; }
+
+  // Runs what on the UI thread on a later turn of its message loop.
+  void RunSoon(std::function<void()> what);
+  // Runs on the UI thread once a second, from the mailbox's timer.
+  void EverySecond(std::function<void()> tick);
+  // Runs what at delayMs from now on the UI thread; a later call with the
+  // same id before then replaces it and starts the delay again.
+  void AfterQuietFor(int id, unsigned delayMs, std::function<void()> what);
+
+ private:
+  bool OnMessage(UINT msg, WPARAM wParam);
+
+  std::shared_ptr<Mailbox> mailbox_;
+  platform::MessageWindow window_;
+  std::vector<std::function<void()>> everySecond_;
+  std::map<UINT_PTR, std::function<void()>> quiet_;
+  Lane shell_, disk_;
+  ListWriter writer_;
+};
 
 // Runs work on the lane and then(result) on the UI thread.
 template <class R>
@@ -65,15 +100,13 @@ void RunOff(Lane& lane, std::function<R()> work, std::function<void(R&)> then) {
            [result, then = std::move(then)] { then(*result); });
 }
 
-// Runs what on the UI thread on a later turn of its message loop.
+// The running program's background (see AppParts), for the code that
+// reaches it by these names.
+Lane& shellLane();
+Lane& diskLane();
 void RunSoon(std::function<void()> what);
-// Runs on the UI thread once a second, from the mailbox's timer.
 void EverySecond(std::function<void()> tick);
-// Runs what at delayMs from now on the UI thread; a later call with the same
-// id before then replaces it and starts the delay again.
 void AfterQuietFor(int id, unsigned delayMs, std::function<void()> what);
-
-// The default list file's writer (platform::WriteFileReplacing).
 ListWriter& listWriter();
 // Waits, a few seconds at most, until the list file is written.
 void FlushListWrites();
@@ -81,8 +114,5 @@ void FlushListWrites();
 // Appends a line with the date and time to VD's log
 // (%LOCALAPPDATA%\Vexa Desktop\VD.log), which is kept small.
 void LogLine(const std::string& text);
-
-// Creates the mailbox; call once from the UI thread before anything else here.
-void StartMailbox();
 
 }  // namespace vdapp

@@ -78,16 +78,11 @@ bool MayWriteDefaultList() {
   return true;
 }
 
-// Set when the copy was wanted, to bring back a missing default list, and
-// could not be read: it may hold the only record of the list, so it is not
-// written over in this run.
-std::atomic<bool> copyHeldBack = false;  // read on the list writer's thread
-
 // The copy of the default list in the user's application data, written
 // right after the default list and from the same text.
 void WriteListCopy(const std::string& text) {
   const std::string& copy = app().paths.listCopyPath;
-  if (copy.empty() || copyHeldBack) return;
+  if (copy.empty() || app().listCopyHeldBack) return;
   const std::string folder = vd::SplitPath(copy, 1);
   ::CreateDirectoryA(folder.c_str(), nullptr);  // usually there already
   // A folder left in the copy's place (empty, or the file system could not
@@ -108,7 +103,7 @@ void RestoreDefaultListFromCopy() {
   if (auto bytes = platform::ReadWholeFile(a.paths.listCopyPath, kMaxListFileBytes)) {
     platform::WriteFileReplacing(a.paths.defaultListPath, bytes->data(), bytes->size());
   } else {
-    copyHeldBack = true;
+    a.listCopyHeldBack = true;
   }
 }
 

@@ -32,31 +32,20 @@ std::string CanvasKey(const PictureJob& job) {
 }
 }  // namespace
 
-PictureWorker& pictureWorker() {
-  static PictureWorker worker;
-  return worker;
-}
-
 PictureWorker::~PictureWorker() {
   // Whether or not Stop() ran or its wait ran out: the job under way stops
   // at its next step, and the thread is waited for, since it uses this
   // object's members to its end.
   Stop(INFINITE);
-  // The message window's procedure finds this object through it: a late
-  // message finds nothing. The window itself goes with its thread.
-  if (window_) ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+  // The message window goes after this, with the thread that posts to it
+  // already ended: no result is posted to a window that is gone.
 }
 
 void PictureWorker::Start() {
   if (window_) return;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &PictureWorker::WindowProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.lpszClassName = kWindowClass;
-  ::RegisterClassA(&wc);
-  window_ = ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-  ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
+  window_.emplace(kWindowClass, [this](UINT msg, WPARAM wParam, LPARAM, LRESULT&) { return OnMessage(msg, wParam); });
+  windowHandle_ = window_->Handle();
+  ::SetTimer(windowHandle_, kSweepTimer, kSweepMs, nullptr);
   thread_ = ::CreateThread(nullptr, 0, &PictureWorker::ThreadProc, this, 0, nullptr);
 }
 
@@ -91,7 +80,7 @@ void PictureWorker::Submit(PictureJob job, Continuation then) {
       done_[t] = PictureResult{};
     }
     // Should the post fail (a full queue), the sweep delivers it.
-    ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(t), 0);
+    ::PostMessageA(windowHandle_, kResultMessage, static_cast<WPARAM>(t), 0);
   }
 }
 
@@ -149,7 +138,7 @@ void PictureWorker::Run() {
       done_[item.ticket] = std::move(result);
     }
     // A result whose post fails waits in done_ for the sweep.
-    ::PostMessageA(window_, kResultMessage, static_cast<WPARAM>(item.ticket), 0);
+    ::PostMessageA(windowHandle_, kResultMessage, static_cast<WPARAM>(item.ticket), 0);
   }
   canvas_ = {};
   ::CoUninitialize();
@@ -340,22 +329,20 @@ void PictureWorker::DeliverMissed() {
   }
 }
 
-LRESULT CALLBACK PictureWorker::WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool PictureWorker::OnMessage(UINT msg, WPARAM wParam) {
   if (msg == WM_TIMER && wParam == kSweepTimer) {
-    if (auto* self = reinterpret_cast<PictureWorker*>(::GetWindowLongPtrA(h, GWLP_USERDATA))) self->DeliverMissed();
-    return 0;
+    DeliverMissed();
+    return true;
   }
   if (msg == kResultMessage) {
-    if (auto* self = reinterpret_cast<PictureWorker*>(::GetWindowLongPtrA(h, GWLP_USERDATA))) {
-      try {
-        self->Deliver(static_cast<std::uint64_t>(wParam));
-      } catch (...) {
-        // A continuation that failed leaves the program running.
-      }
+    try {
+      Deliver(static_cast<std::uint64_t>(wParam));
+    } catch (...) {
+      // A continuation that failed leaves the program running.
     }
-    return 0;
+    return true;
   }
-  return ::DefWindowProcA(h, msg, wParam, lParam);
+  return false;
 }
 
 }  // namespace vdapp

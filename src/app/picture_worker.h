@@ -20,11 +20,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/compose.h"
 #include "engine/image.h"
+#include "platform/message_window.h"
 
 namespace vdapp {
 
@@ -97,7 +99,7 @@ class PictureWorker {
   void Deliver(std::uint64_t ticket);
   // Delivers the results whose message was lost.
   void DeliverMissed();
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool OnMessage(UINT msg, WPARAM wParam);
 
   // Shared between the threads, under mutex_.
   std::mutex mutex_;
@@ -118,12 +120,11 @@ class PictureWorker {
 
   // The UI thread's own.
   HANDLE thread_ = nullptr;
-  HWND window_ = nullptr;
+  std::optional<platform::MessageWindow> window_;  // made with the thread, on first use
+  HWND windowHandle_ = nullptr;  // the window's, for the worker thread's posts
   std::uint64_t nextTicket_ = 1;
   std::map<std::uint64_t, Continuation> continuations_;
   bool stopped_ = false;
 };
-
-PictureWorker& pictureWorker();
 
 }  // namespace vdapp

@@ -37,7 +37,7 @@ class UiPort {
   virtual void PostNotice(const std::string& text, const std::string& title) = 0;
 };
 
+// The live program's port (AppParts::BindUi); using it unbound aborts.
 UiPort& ui();
-void SetUi(UiPort& port);
 
 }  // namespace vdapp

@@ -7,6 +7,7 @@
 #include <random>
 #include <utility>
 
+#include "app/app_parts.h"
 #include "app/app_state.h"
 #include "app/background.h"
 #include "app/history_steps.h"
@@ -42,11 +43,6 @@ bool StyleSuggested() {
   return (a.settings.autoDecision != 0 && !a.list.ManualStyle()) || a.list.Style() < 0;
 }
 
-// The pictures on the monitors since the last change, left to right then
-// top to bottom: what a new layout of the monitors shows again.
-std::vector<std::string> shownPaths;
-// The monitors the wallpaper on the desktop was last composed for.
-std::vector<vd::Monitor> composedFor;
 
 // The monitors now; one screen-sized one when the system cannot say.
 std::vector<vd::Monitor> CurrentLayout() {
@@ -131,11 +127,8 @@ PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose, const st
   return job;
 }
 
-// The picture the preview shows, for Properties.
-struct Shown {
-  std::string path;
-  int width = 0, height = 0;
-} shown;
+// What the change remembers between its commands.
+AppState::ChangeMemory& memory() { return app().change; }
 
 bool StillSelected(int index, const std::string& path) {
   const AppState& a = app();
@@ -147,7 +140,9 @@ void ShowResult(int index, const std::string& path, PictureResult& r, bool style
   if (!StillSelected(index, path)) return;
   // The suggestion is the program's choice, not the user's pick.
   if (styleSuggested) app().list.SetStyle(r.style);
-  shown = {path, r.pictureWidth, r.pictureHeight};
+  memory().previewPath = path;
+  memory().previewWidth = r.pictureWidth;
+  memory().previewHeight = r.pictureHeight;
   if (!r.preview.Empty()) ui().ShowPreview(std::move(r.preview));
 }
 
@@ -290,9 +285,10 @@ void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Chan
         ShowResult(index, path, r, suggested);
         // The system is pointed at the bitmap only when it holds this wallpaper.
         PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, style = r.style] {
+          std::vector<std::string>& shownPaths = memory().shownPaths;
           shownPaths = {path};
           shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
-          composedFor = layout;
+          memory().composedFor = layout;
           // The one place a new picture is known to be on the desktop.
           if (app().historyStore) app().historyStore->Record({shownPaths, style});
           EndChange(change, true);
@@ -341,8 +337,8 @@ void ShowShown(const vd::HistoryEntry& entry, const std::shared_ptr<Change>& cha
       return;
     }
     PointDesktopAt(r.style, spanned, Carrying(change->hold, [=] {
-      shownPaths = pictures;
-      composedFor = layout;
+      memory().shownPaths = pictures;
+      memory().composedFor = layout;
       EndChange(change, true);
     }));
   }));
@@ -397,18 +393,13 @@ void PreviousCommand() {
   });
 }
 
-// The entries applied by hand so far, and the last one's path: a click's
-// preview that fails says nothing when the double-click it was part of
-// applies the picture and says why itself.
-unsigned appliesByHand = 0;
-std::string lastAppliedByHand;
 
 void ApplySelectedCommand() {
   AppState& a = app();
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
-  ++appliesByHand;
-  lastAppliedByHand = a.list.At(i).FullPath();
+  ++a.change.appliesByHand;
+  a.change.lastAppliedByHand = a.list.At(i).FullPath();
   auto change = std::make_shared<Change>();
   change->nextEntry = false;
   change->hold = HoldCore();
@@ -432,7 +423,7 @@ void Preview(bool picked, std::function<void()> after) {
     return;
   }
   const std::string path = a.list.At(i).FullPath();
-  const unsigned appliesBefore = appliesByHand;
+  const unsigned appliesBefore = memory().appliesByHand;
   RunOff<bool>(diskLane(), [path] { return FileGone(path); }, [=](bool& gone) {
     if (gone) {
       app().commands.Submit(
@@ -449,7 +440,7 @@ void Preview(bool picked, std::function<void()> after) {
       if (r.outcome == PictureResult::Outcome::Done) {
         ShowResult(i, path, r, suggested);
       } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
-                 !(appliesByHand != appliesBefore && lastAppliedByHand == path)) {
+                 !(memory().appliesByHand != appliesBefore && memory().lastAppliedByHand == path)) {
         ReportPictureProblem(path, true);
       }
       if (after) after();
@@ -462,18 +453,21 @@ void ShowImageInfoNow() {
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
   const vd::ListEntry& e = a.list.At(i);
-  if (shown.path != e.FullPath()) return;  // it could not be decoded
-  const int style = vd::SuggestStyle(shown.width + 4, shown.height + 4, ScreenWidth(), ScreenHeight());
-  const std::string text = vd::ImageInfoMessage(e.FullPath(), shown.width + 4, shown.height + 4, StyleName(style));
+  const AppState::ChangeMemory& shown = memory();
+  if (shown.previewPath != e.FullPath()) return;  // it could not be decoded
+  const int width = shown.previewWidth + 4, height = shown.previewHeight + 4;
+  const int style = vd::SuggestStyle(width, height, ScreenWidth(), ScreenHeight());
+  const std::string text = vd::ImageInfoMessage(e.FullPath(), width, height, StyleName(style));
   ui().Message(text, MB_OK | MB_ICONINFORMATION, e.name);
 }
 
 void RecomposeCommand() {
+  const std::vector<std::string>& shownPaths = memory().shownPaths;
   if (shownPaths.empty()) return;  // nothing shown yet
   // A taskbar that moved changes the work area, not the monitors; and a
   // wallpaper another program set since stays.
   const std::vector<vd::Monitor> layout = CurrentLayout();
-  if (SameLayout(layout, composedFor) || !DesktopShowsOurBitmap()) return;
+  if (SameLayout(layout, memory().composedFor) || !DesktopShowsOurBitmap()) return;
   const std::vector<std::string> others(shownPaths.begin() + 1, shownPaths.end());
   const PictureJob job = JobFor(shownPaths.front(), PictureJob::Purpose::Wallpaper, others);
   const bool spanned = job.parts.size() > 1;
@@ -484,7 +478,7 @@ void RecomposeCommand() {
       return;
     }
     PointDesktopAt(r.style, spanned, Carrying(hold, [hold, layout] {
-      composedFor = layout;
+      memory().composedFor = layout;
       hold->Finish();
     }));
   }));
@@ -493,7 +487,7 @@ void RecomposeCommand() {
 // Says why the picture cannot be used, in a message box on the UI thread;
 // problem is empty when nothing is wrong. True when it was told.
 bool TellPictureProblem(const std::string& path, const std::string& problem) {
-  static std::string beingReported;
+  std::string& beingReported = memory().beingReported;
   if (!beingReported.empty() && path == beingReported) return true;
   if (problem.empty()) return false;
   const std::string outer = std::exchange(beingReported, path);
@@ -537,7 +531,8 @@ void StartHistory() {
 }
 
 std::string ShownPicture() {
-  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(composedFor, shownPaths.size())];
+  const std::vector<std::string>& shownPaths = memory().shownPaths;
+  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(memory().composedFor, shownPaths.size())];
   // Nothing put up in this run yet: while the desktop still shows VD's
   // bitmap, it holds the history's current entry from the last run.
   const AppState& a = app();
@@ -561,7 +556,7 @@ void RequestImageInfo() {
                                                     hold->Finish();
                                                     return;
                                                   }
-                                                  if (shown.path == path) {
+                                                  if (memory().previewPath == path) {
                                                     ShowImageInfoNow();
                                                     hold->Finish();
                                                     return;

@@ -2,16 +2,21 @@
 // buttons open them.
 #pragma once
 
+class FrmAbout;
+class FrmSettings;
+
 // Shows the settings dialog without waiting; false when it was not shown.
-bool ShowSettingsDialog();
+bool ShowSettingsDialog(FrmSettings& dialog);
 // Shows the About box without waiting; false when it was not shown.
-bool ShowAboutBox();
+bool ShowAboutBox(FrmAbout& box);
 
 #include <functional>
 
-// What the dialogs ask of the main program's windows, given once at start.
+// What the dialogs ask of the main program's windows, given once at start;
+// both are required, and a dialog aborts when used before they are given.
 struct DialogHooks {
   std::function<void()> reopenMainWindow;  // after Settings closes, when it was open
   std::function<void()> checkSortMenus;    // the sort menus' check marks follow the setting
 };
-DialogHooks& dialogHooks();
+void BindDialogHooks(DialogHooks hooks);
+const DialogHooks& dialogHooks();

@@ -45,11 +45,6 @@ bool ProgramFileExists(const std::string& path) {
 
 }  // namespace
 
-FrmAbout& frmAbout() {
-  static FrmAbout form;
-  return form;
-}
-
 std::string ProgramVersionText() {
   const std::string path = ProgramPath();
   DWORD ignored = 0;

@@ -28,9 +28,6 @@ class FrmAbout : public forms::Form {
   void UseFonts();
   base::GdiObject titleFont_, versionFont_, bodyFont_;
 };
-
-FrmAbout& frmAbout();
-
 // "Version 1.1.256": the first three parts of the program file's version.
 std::string ProgramVersionText();
 

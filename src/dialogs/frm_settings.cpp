@@ -66,12 +66,7 @@ HCURSOR MakeEyedropperCursor() {
 
 }  // namespace
 
-FrmSettings& frmSettings() {
-  static FrmSettings form;
-  return form;
-}
-
-FrmSettings::FrmSettings() {
+FrmSettings::FrmSettings(HotKey& hotKey, FrmTransIconEx& example) : hotKey_(hotKey), example_(example) {
   for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
@@ -180,7 +175,7 @@ void FrmSettings::Form_Load() {
   sClicked.SetText(std::to_string(v.sortingType));
   FillHotKeyLists(v.hotModifier, v.hotCombi);
   {
-    const vd::FlagsHotKey previous = PreviousKeyChoice();
+    const vd::FlagsHotKey previous = PreviousKeyChoice(app().settings);
     ShowPreviousKey(previous.flags, previous.key);
   }
   cmdApply.SetEnabled(false);
@@ -319,7 +314,7 @@ void FrmSettings::IconCol_Click() {
 }
 
 void FrmSettings::lblExample_Click() {
-  FrmTransIconEx& ex = frmTransIconEx();
+  FrmTransIconEx& ex = example_;
   const bool opening = !ex.Loaded();
   ex.Show();
   if (opening) {
@@ -366,10 +361,10 @@ void FrmSettings::cmdApply_Click() {
 
   vd::SettingsApplyActions actions;
   anotherKeyWanted_ = false;
-  actions.applyHotKey = [this] { anotherKeyWanted_ = ApplyHotKey(); };
+  actions.applyHotKey = [this] { anotherKeyWanted_ = hotKey_.Apply(); };
   // A new sort choice orders the list now, as the menus' entries do.
   actions.checkSortMenus = [&a, before = a.settings.sortingType] {
-    if (dialogHooks().checkSortMenus) dialogHooks().checkSortMenus();
+    dialogHooks().checkSortMenus();
     if (a.settings.sortingType != before)
       a.commands.Submit({"Sort By", vdapp::CommandCore::Kind::Other, &vdapp::SortList});
   };
@@ -386,7 +381,7 @@ void FrmSettings::cmdApply_Click() {
   previousKeyChanged_ = false;
   vd::ApplySettingsDialog(v, hotKeyChanged_, a.paths.appFolder, *a.registry, a.settings, actions);
   // The change key's registration takes the previous key with it.
-  if (previousPicked && !hotKeyChanged_ && ApplyPreviousHotKey()) anotherKeyWanted_ = true;
+  if (previousPicked && !hotKeyChanged_ && hotKey_.ApplyPrevious()) anotherKeyWanted_ = true;
 
   if (!Loaded()) return;
   cmdApply.SetEnabled(false);
@@ -405,7 +400,7 @@ void FrmSettings::cmdSave_Click() {
 }
 
 void FrmSettings::cmdCancel_Click() {
-  if (app().mainWindowOpen && dialogHooks().reopenMainWindow) dialogHooks().reopenMainWindow();
+  if (app().mainWindowOpen) dialogHooks().reopenMainWindow();
   Unload();
-  frmTransIconEx().Unload();
+  example_.Unload();
 }

@@ -4,9 +4,14 @@
 
 #include "forms/forms.h"
 
+class FrmTransIconEx;
+class HotKey;
+
 class FrmSettings : public forms::Form {
  public:
-  FrmSettings();
+  // hotKey: the key that Apply registers anew; example: the window that
+  // shows what transparent captions look like.
+  FrmSettings(HotKey& hotKey, FrmTransIconEx& example);
 
   forms::Frame fraSort, fraHotKey, fraGeneral;
   forms::CheckBox chkOption[7];
@@ -55,6 +60,8 @@ class FrmSettings : public forms::Form {
   void SetIconColour(COLORREF c);
   void PaintSwatch(HDC dc, const RECT& rc);
 
+  HotKey& hotKey_;
+  FrmTransIconEx& example_;
   COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
   bool hotKeyChanged_ = false;
   bool previousKeyChanged_ = false;  // the user picked the previous key in this dialog
@@ -63,5 +70,3 @@ class FrmSettings : public forms::Form {
   bool anotherKeyWanted_ = false;
   HCURSOR eyedropper_ = nullptr;
 };
-
-FrmSettings& frmSettings();

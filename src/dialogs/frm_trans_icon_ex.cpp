@@ -37,11 +37,6 @@ void PaintScene(HDC dc, const RECT& rc, int offsetX, int offsetY) {
 
 }  // namespace
 
-FrmTransIconEx& frmTransIconEx() {
-  static FrmTransIconEx form;
-  return form;
-}
-
 FrmTransIconEx::FrmTransIconEx() {
   opaqueIcon.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(opaqueIcon, dc, rc); };
   transparentIcon.Paint = [this](HDC dc, const RECT& rc) { PaintIcon(transparentIcon, dc, rc); };

@@ -26,5 +26,3 @@ class FrmTransIconEx : public forms::Form {
   void PaintIcon(const forms::PictureBox& image, HDC dc, const RECT& rc);
   base::GdiObject captionFont_;
 };
-
-FrmTransIconEx& frmTransIconEx();

@@ -23,7 +23,6 @@
 #include "main/frm_wait.h"
 #include "main/skin_form.h"
 #include "main/startup.h"
-#include "main/vd_forms.h"
 #include "platform/drop.h"
 
 namespace {
@@ -42,7 +41,14 @@ int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
-FrmMain::FrmMain() {
+FrmMain::FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
+                 FrmAbout& aboutBox)
+    : wait_(wait),
+      menus_(menus),
+      tray_(tray),
+      hotKey_(hotKey),
+      settingsDialog_(settingsDialog),
+      aboutBox_(aboutBox) {
   Text1.Change = [this] { Text1_Change(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   lblTime.MouseUp = [this](const forms::MouseArgs& m) { lblTime_MouseUp(m); };
@@ -82,6 +88,26 @@ FrmMain::FrmMain() {
     if (repaintsLeft_ > 0 && --repaintsLeft_ > 0) repaintTimer_.Start(1000);
     if (Visible()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   };
+}
+
+FrmMenus& FrmMain::Menus() {
+  if (!menus_.Loaded()) menus_.Load();  // a hidden window, made when a menu is first needed
+  return menus_;
+}
+
+FrmMain::~FrmMain() {
+  // The model outlives this window: it must not show its list here any more.
+  app().list.SetObserver(nullptr);
+}
+
+void FrmMain::ShowCycleState(bool enabled) {
+  if (enabled) {
+    const int i = lstTime.ListIndex();
+    lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
+  } else {
+    lblTime.SetText("Disabled");
+  }
+  Timer1.SetEnabled(enabled);
 }
 
 forms::Form::WindowDesign FrmMain::Design() const {
@@ -140,8 +166,8 @@ void FrmMain::Form_Load() {
 void FrmMain::Startup() {
   AppState& a = app();
   Hide();
-  InitSettings();
-  frmWait().SetStatus("Loading windows...");
+  InitSettings({wait_, *this, Menus(), settingsDialog_, hotKey_});
+  wait_.SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
   {
@@ -152,11 +178,11 @@ void FrmMain::Startup() {
   Hide();
   Form_MouseMove(forms::MouseArgs{});
   HandleCommandLine();
-  frmWait().Unload();
+  wait_.Unload();
   setHandCursors();
-  SetTrayIconWindow(SysTrayPic.Handle());
-  AddTrayIcon();
-  CheckSortMenus();
+  tray_.SetWindow(SysTrayPic.Handle());
+  tray_.Add(a.settings.cyclingEnabled != 0);
+  Menus().CheckSortMenus();
   if (a.settings.cyclingEnabled != 0) vdapp::RequestChange();
 }
 
@@ -164,7 +190,7 @@ void FrmMain::HandleCommandLine() {
   AppState& a = app();
   const vd::CommandText cmd = vd::SplitCommandText(a.commandLine);
   const std::string arg = vd::GetLongPath(a.fs, cmd.argument);
-  FrmWait& w = frmWait();
+  FrmWait& w = wait_;
   if (cmd.option == "-d") {
     a.paths.appFolder = vd::WithTrailingBackslash(arg);
     WriteProgramValue("InstalledDir", a.paths.appFolder);  // keep the record in step with the folder in use
@@ -202,7 +228,7 @@ void FrmMain::setHandCursors() {
   for (auto& b : Buttons) b.SetCursor(hand);
 }
 
-void FrmMain::Form_Unload() { RemoveTrayIcon(); }
+void FrmMain::Form_Unload() { tray_.Remove(); }
 
 void FrmMain::PostNotice(Notice notice) {
   if (Handle()) ::PostMessageA(Handle(), kNoticeMessage, static_cast<WPARAM>(notice), 0);
@@ -254,12 +280,12 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     return true;
   }
   if (msg == TaskbarCreatedMessage()) {
-    AddTrayIcon();  // the shell restarted with an empty notification area
+    tray_.Add(app().settings.cyclingEnabled != 0);  // the shell restarted with an empty notification area
     return false;
   }
   switch (msg) {
     case WM_COMMAND:
-      if (lParam == 0 && HIWORD(wParam) == 0 && frmMenus().DispatchCommand(LOWORD(wParam))) {
+      if (lParam == 0 && HIWORD(wParam) == 0 && Menus().DispatchCommand(LOWORD(wParam))) {
         result = 0;
         return true;
       }
@@ -374,9 +400,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
     case vd::TrayAction::PopupMenu: {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
-      FrmMenus& f = frmMenus();
-      f.mnuPrevious.SetEnabled(vdapp::PreviousAvailable());
-      f.PopupMenu(f.mnuSysTray, vdapp::ChangeUnderWay() ? &f.mnuDisable : &f.mnuChange);
+#include "platform/drop.h"
       break;
     }
     case vd::TrayAction::None:
@@ -385,26 +409,24 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
 }
 
 void FrmMain::Buttons_Click(int Index) {
-  FrmMenus& f = frmMenus();
+  FrmMenus& f = Menus();
   switch (Index) {
     case 0:
-      f.PopupMenu(f.mnuAdd);
+      f.PopupAddMenu();
       break;
     case 1: {
       const int i = SelectedIndex();
-      if (i >= 0) f.mnuSSel.SetCaption("&Remove '" + imgList.List(i) + "'");
-      f.mnuSSel.SetVisible(i >= 0);
-      f.PopupMenu(f.mnuSub);
+      f.PopupRemoveMenu(i >= 0 ? imgList.List(i) : std::string());
       break;
     }
     case 2:
-      f.PopupMenu(f.mnuList);
+      f.PopupListMenu();
       break;
     case 3:
-      ShowAboutBox();
+      ShowAboutBox(aboutBox_);
       break;
     case 4:
-      if (ShowSettingsDialog()) Hide();
+      if (ShowSettingsDialog(settingsDialog_)) Hide();
       break;
     default:
       break;
@@ -420,24 +442,21 @@ void FrmMain::imgList_MouseDown(const forms::MouseArgs& m) {
 void FrmMain::ShowImageMenu(bool atEntry) {
   const int i = SelectedIndex();
   if (i < 0) return;
-  FrmMenus& f = frmMenus();
-  f.mnuDel.SetCaption("&Remove '" + imgList.List(i) + "' from list");
   RECT entry{};
   if (!atEntry || ::SendMessageA(imgList.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&entry)) == LB_ERR) {
-    f.PopupMenu(f.mnuImage);
+    Menus().PopupImageMenu(imgList.List(i));
     return;
   }
   // From the keyboard: below the entry, which stays in sight.
   ::MapWindowPoints(imgList.Handle(), nullptr, reinterpret_cast<POINT*>(&entry), 2);
-  f.PopupMenu(f.mnuImage, nullptr, &entry);
+  Menus().PopupImageMenu(imgList.List(i), &entry);
 }
 
 bool FrmMain::imgList_KeyDown(int key, int shift) {
   if (shift != 0 || SelectedIndex() < 0) return false;
   // The keyboard's double-click (the image menu's first entry) and the image menu's Remove.
-  FrmMenus& f = frmMenus();
-  if (key == VK_RETURN) return f.DispatchCommand(f.mnuSet.Id());
-  if (key == VK_DELETE) return f.DispatchCommand(f.mnuDel.Id());
+  if (key == VK_RETURN) return Menus().SetSelectedAsWallpaper();
+  if (key == VK_DELETE) return Menus().RemoveSelected();
   return false;
 }
 

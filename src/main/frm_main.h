@@ -10,9 +10,20 @@
 #include "engine/image.h"
 #include "forms/forms.h"
 
+class FrmAbout;
+class FrmMenus;
+class FrmWait;
+class FrmSettings;
+class HotKey;
+class TrayIcon;
+
 class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
-  FrmMain();
+  // The icon it shows in the notification area, the key it owns and the
+  // dialogs its buttons open.
+  FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
+          FrmAbout& aboutBox);
+  ~FrmMain() override;
 
   forms::TextBox Text1;
   forms::Label lblP0, lblP1;
@@ -38,6 +49,13 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   // Closes the style list if it is open, without taking that as a pick.
   void CloseStyleList();
   int SelectedIndex() const;
+  // The cycle time shown and the cycle timer: the chosen time and running,
+  // or "Disabled" and stopped.
+  void ShowCycleState(bool enabled);
+  // The cycle time list's entry as read from the settings.
+  void SetCycleTimeIndex(int index) { lstTime.SetListIndex(index); }
+  // The hidden window that gets the notification icon's messages.
+  HWND TrayIconWindow() const { return SysTrayPic.Handle(); }
 
   // The list as the model holds it.
   void ListReplaced() override;
@@ -100,6 +118,14 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void ShowChosenStyleInList();
   void lblStyle_MouseUp(const forms::MouseArgs& m);
 
+  // The menu form, loaded on first use.
+  FrmMenus& Menus();
+  FrmWait& wait_;
+  FrmMenus& menus_;
+  TrayIcon& tray_;
+  HotKey& hotKey_;
+  FrmSettings& settingsDialog_;
+  FrmAbout& aboutBox_;
   vd::Image preview_;
   vd::Image skin_;  // the window's background at its DPI; its key-colour pixels lie outside the window
   int hoveredButton_ = -1;

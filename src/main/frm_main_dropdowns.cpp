@@ -33,8 +33,8 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
-  frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
-  UpdateTrayIcon(true);
+  Menus().ShowEnabled(true);
+  tray_.Update(true);
   Timer1.SetEnabled(true);
   a.cycleSeconds = 0;
   lstTime.SetVisible(true);

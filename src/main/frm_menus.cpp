@@ -10,6 +10,7 @@
 #include "app/curate.h"
 #include "app/list_store.h"
 #include "app/wallpaper_change.h"
+#include "base/required.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "desktop/tray_icon.h"
@@ -21,8 +22,6 @@
 #include "engine/wallpaper_list.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
-#include "main/vd_forms.h"
-#include "main/xfolder.h"
 #include "platform/process.h"
 
 namespace {
@@ -39,13 +38,10 @@ void Submit(const char* name, std::function<void()> run) {
 }
 }  // namespace
 
-FrmMenus& frmMenus() {
-  static FrmMenus form;
-  if (!form.Loaded()) form.Load();
-  return form;
-}
-
-FrmMenus::FrmMenus() {
+FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
+    : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog) {
+  folderLister_.SetDialogTitle("");
+  folderLister_.SetFilter(vd::PictureFolderFilter(vd::PictureExtensions()));
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuPrevious.Click = [this] { mnuPrevious_Click(); };
@@ -88,7 +84,7 @@ forms::Form::WindowDesign FrmMenus::Design() const {
   return s;
 }
 
-HICON FrmMenus::Icon() const { return TrayIconPicture(false); }
+HICON FrmMenus::Icon() const { return tray_.Picture(false); }
 
 void FrmMenus::CreateControls() {
   ::InitCommonControls();
@@ -149,25 +145,45 @@ void FrmMenus::PopupMenu(const forms::MenuItem& root, const forms::MenuItem* def
   if (menuOpen_) return;  // one popup at a time, however fast the clicks come
   base::ScopedFlag open(menuOpen_);
   DropQueuedTrayClicks();
-  tree_.Popup(root, frmMain().Handle(), defaultItem, below);
+  tree_.Popup(root, Main().Handle(), defaultItem, below);
   DropQueuedTrayClicks();
 }
+
+void FrmMenus::PopupTrayMenu(bool changeUnderWay, bool previousAvailable) {
+  mnuPrevious.SetEnabled(previousAvailable);
+  PopupMenu(mnuSysTray, changeUnderWay ? &mnuDisable : &mnuChange);
+}
+
+void FrmMenus::PopupRemoveMenu(const std::string& selectedName) {
+  if (!selectedName.empty()) mnuSSel.SetCaption("&Remove '" + selectedName + "'");
+  mnuSSel.SetVisible(!selectedName.empty());
+  PopupMenu(mnuSub);
+}
+
+void FrmMenus::PopupImageMenu(const std::string& entryName, const RECT* below) {
+  mnuDel.SetCaption("&Remove '" + entryName + "' from list");
+  PopupMenu(mnuImage, nullptr, below);
+}
+
+void FrmMenus::ShowEnabled(bool enabled) { mnuDisable.SetCaption(enabled ? kDisableCaption : kEnableCaption); }
 
 void FrmMenus::DropQueuedTrayClicks() {
   // Clicks on the icon that piled up while the program was busy, or while
   // this menu was open, are spent: they must not bring up one menu after another.
-  HWND tray = frmMain().SysTrayPic.Handle();
+  HWND tray = Main().TrayIconWindow();
   MSG msg;
   while (tray && ::PeekMessageA(&msg, tray, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
   }
 }
+
+FrmMain& FrmMenus::Main() const { return base::Required(main_, "the menus' main window"); }
 
 bool FrmMenus::DispatchCommand(unsigned id) { return tree_.Dispatch(id); }
 
 // ---- Tray menu -------------------------------------------------------------
 
 void FrmMenus::mnuOpen_Click() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   app().mainWindowOpen = true;
   m.Show();
   m.Refresh();
@@ -180,25 +196,18 @@ void FrmMenus::mnuPrevious_Click() { vdapp::RequestPrevious(); }
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
   // back only when it was open.
-  if (ShowSettingsDialog()) frmMain().Hide();
+  if (ShowSettingsDialog(settingsDialog_)) Main().Hide();
 }
 
-void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(frmMain().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
+void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(Main().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
 
 void FrmMenus::mnuDisable_Click() {
   AppState& a = app();
-  FrmMain& m = frmMain();
   const bool enable = mnuDisable.Caption() == kEnableCaption;
   a.settings.cyclingEnabled = enable ? 1 : 0;
-  if (enable) {
-    const int i = m.lstTime.ListIndex();
-    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
-  } else {
-    m.lblTime.SetText("Disabled");
-  }
-  mnuDisable.SetCaption(enable ? kDisableCaption : kEnableCaption);
-  UpdateTrayIcon(enable);
-  m.Timer1.SetEnabled(enable);
+  Main().ShowCycleState(enable);
+  ShowEnabled(enable);
+  tray_.Update(enable);
   a.cycleSeconds = 0;
   WriteProgramValue("Enabled VD", enable ? "1" : "0");
 }
@@ -207,17 +216,17 @@ void FrmMenus::mnuExit_Click() {
   const int answer = forms::MsgBox(
       "This application should be running if you want your Desktop Wallpaper Change automatically.\r\n"
       "Are you sure you want to exit?",
-      MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, frmMain().Handle());
+      MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, Main().Handle());
   if (answer != IDYES) return;
   // A change under way stops; the desktop keeps the wallpaper it shows.
   vdapp::StopChanges();
-  RemoveTrayIcon();
-  SetupHotKey(true);
+  tray_.Remove();
+  hotKey_.Setup(true);
   ShowDesktopIconsAtEnd();
   EndProgram();
 }
 
-void FrmMenus::mnuAbout_Click() { frmMain().Buttons_Click(3); }
+void FrmMenus::mnuAbout_Click() { Main().Buttons_Click(3); }
 
 // ---- Image menu ------------------------------------------------------------
 
@@ -228,7 +237,7 @@ void FrmMenus::mnuDel_Click() {
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
   // The entry the user meant, even when a change selects another before this runs.
-  Submit("Remove", [i, path = a.list.At(i).FullPath()] {
+  Submit("Remove", [this, i, path = a.list.At(i).FullPath()] {
     vdapp::WallpaperModel& list = app().list;
     const int before = list.Count();
     vdapp::RemoveEntry(i, path);
@@ -238,13 +247,13 @@ void FrmMenus::mnuDel_Click() {
     if (list.Selected() >= 0) {
       vdapp::RequestPreview(false);
     } else {
-      frmMain().SetPreview(vd::Image());
+      Main().SetPreview(vd::Image());
     }
   });
 }
 
 void FrmMenus::mnuEdit_Click() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   const int i = app().list.Selected();
   if (!app().list.Has(i)) return;
   const std::string path = app().list.At(i).FullPath();
@@ -261,15 +270,16 @@ void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
 // ---- Add and remove --------------------------------------------------------
 
 void FrmMenus::mnuAFiles_Click() {
-  Submit("Add File", [] {
-    vdapp::AddPictures(ShowFileDialogFiles(frmMain().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
+  Submit("Add File", [this] {
+    vdapp::AddPictures(ShowFileDialogFiles(Main().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
                                            "Select image ...", "OPEN", DialogPlace::Pictures));
   });
 }
 
 void FrmMenus::mnuAFolder_Click() {
-  Submit("Add Folder", [] {
-    XFolder& folder = FolderLister();
+  Submit("Add Folder", [this] {
+    XFolder& folder = folderLister_;
+    folder.SetFormHandle(Main().Handle());
     folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
     folder.SetCurrentFolder(std::string());
     folder.ListFiles(false);
@@ -286,7 +296,7 @@ void FrmMenus::mnuSAll_Click() {
 void FrmMenus::mnuListSave_Click() { Submit("Save List", [this] { SaveListAs(); }); }
 
 void FrmMenus::SaveListAs() {
-  FrmMain& m = frmMain();
+  FrmMain& m = Main();
   for (;;) {
     std::string name =
         ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save",
@@ -311,8 +321,8 @@ void FrmMenus::SaveListAs() {
 }
 
 void FrmMenus::mnuListLoad_Click() {
-  Submit("Load List", [] {
-    const std::string name = ShowFileDialog(frmMain().Handle(), FilterText(kListFilter, sizeof kListFilter),
+  Submit("Load List", [this] {
+    const std::string name = ShowFileDialog(Main().Handle(), FilterText(kListFilter, sizeof kListFilter),
                                             "Open Wallpapers' List", "OPEN", DialogPlace::Lists);
     if (name.empty()) return;
     vdapp::LoadList(name, true);
@@ -330,12 +340,11 @@ void FrmMenus::mnuS_Click(int Index) {
   Submit("Sort By", &vdapp::SortList);
 }
 
-void CheckSortMenus() {
-  FrmMenus& f = frmMenus();
+void FrmMenus::CheckSortMenus() {
   // A stored value that names neither entry leaves both unchecked.
   const int t = vd::TextAsIndex(app().settings.sortingType);
   for (int i = 0; i < 2; ++i) {
-    f.mnuS[i].SetChecked(i == t);
-    f.mnuI[i].SetChecked(i == t);
+    mnuS[i].SetChecked(i == t);
+    mnuI[i].SetChecked(i == t);
   }
 }

@@ -4,10 +4,19 @@
 
 #include "forms/forms.h"
 #include "forms/menus.h"
+#include "main/xfolder.h"
+
+class FrmMain;
+class FrmSettings;
+class HotKey;
+class TrayIcon;
 
 class FrmMenus : public forms::Form {
  public:
-  FrmMenus();
+  FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog);
+  // The window that owns the menus and the dialogs they open; required
+  // before the first command.
+  void Bind(FrmMain& main) { main_ = &main; }
 
   // Tray menu
   forms::MenuItem mnuSysTray, mnuOpen, mnuChange, mnuPrevious, mnuShowPic, mnuRemovePic, mnuSettings, mnuBlank0, mnuScrSaver, mnuBlank1, mnuDisable, mnuExit,
@@ -29,6 +38,30 @@ class FrmMenus : public forms::Form {
 
   void mnuOpen_Click();
   void mnuDel_Click();
+
+  // What other forms and parts change here.
+  // The tray menu at the mouse; its default entry is "Change Wallpaper",
+  // or the enable/disable entry while a change is under way.
+  // "Previous Wallpaper" is greyed when there is nothing to go back to.
+  void PopupTrayMenu(bool changeUnderWay, bool previousAvailable);
+  // The main window's button menus; the Remove menu names the selected
+  // entry (none: its entry for the selection is hidden).
+  void PopupAddMenu() { PopupMenu(mnuAdd); }
+  void PopupRemoveMenu(const std::string& selectedName);
+  void PopupListMenu() { PopupMenu(mnuList); }
+  // The image menu for the named entry, at the mouse or below the screen
+  // rectangle given.
+  void PopupImageMenu(const std::string& entryName, const RECT* below = nullptr);
+  // The image menu's "Set as wallpaper" and Remove, from the list's keys.
+  bool SetSelectedAsWallpaper() { return DispatchCommand(mnuSet.Id()); }
+  bool RemoveSelected() { return DispatchCommand(mnuDel.Id()); }
+  // Puts the check marks of both sort submenus on the stored sort order.
+  void CheckSortMenus();
+  // The enable/disable entry names what it would do.
+  void ShowEnabled(bool enabled);
+  // The change entry's caption, naming the hot key while one is registered.
+  void SetChangeCaption(const std::string& caption) { mnuChange.SetCaption(caption); }
+  void SetPreviousCaption(const std::string& caption) { mnuPrevious.SetCaption(caption); }
 
  protected:
   WindowDesign Design() const override;
@@ -58,12 +91,12 @@ class FrmMenus : public forms::Form {
   void DropQueuedTrayClicks();
   void SaveListAs();
 
+  FrmMain& Main() const;
+  FrmMain* main_ = nullptr;
+  TrayIcon& tray_;
+  HotKey& hotKey_;
+  FrmSettings& settingsDialog_;
   forms::MenuTree tree_;
+  XFolder folderLister_;  // "Add Folder"'s, which keeps the folder last listed
   bool menuOpen_ = false;  // a popup is up; another request meanwhile is dropped
 };
-
-// The menu form, loaded on first use.
-FrmMenus& frmMenus();
-
-// Puts the check marks of both sort submenus on the stored sort order.
-void CheckSortMenus();

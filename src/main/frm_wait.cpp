@@ -1,6 +1,7 @@
 #include "main/frm_wait.h"
 
 #include "app/app_state.h"
+#include "base/required.h"
 #include "main/control_ids.h"
 #include "main/frm_main.h"
 #include "main/vd_forms.h"
@@ -21,7 +22,7 @@ void FrmWait::ContinueStart() {
   // A second copy ends here, before its main window exists, so a relay
   // looking for the running copy's window can never meet this one.
   if (app().previousInstance) EndProgram();
-  frmMain().Load();
+  base::Required(main_, "the splash's main window").Load();
 }
 
 bool FrmWait::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {

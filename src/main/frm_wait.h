@@ -4,8 +4,14 @@
 
 #include "forms/forms.h"
 
+class FrmMain;
+
 class FrmWait : public forms::Form {
  public:
+  // The window that loads once the splash is on the screen; required
+  // before the first showing.
+  void Bind(FrmMain& main) { main_ = &main; }
+
   forms::Label lblPro;
   forms::Label Label2;
 
@@ -21,6 +27,7 @@ class FrmWait : public forms::Form {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  FrmMain* main_ = nullptr;
   // The first showing's next step: the main window loads (a second copy ends).
   void ContinueStart();
 };

@@ -11,40 +11,45 @@
 #include "main/frm_main.h"
 #include "main/frm_menus.h"
 #include "main/frm_wait.h"
-#include "main/vd_forms.h"
 
 namespace {
 
 // The lower layers reach the windows above them only through these.
-void ConnectHooks() {
+void ConnectHooks(const StartupParts& p) {
   HotKeyHooks keys;
-  keys.window = frmMain().Handle();
-  keys.setChangeCaption = [](const std::string& caption) { frmMenus().mnuChange.SetCaption(caption); };
-  keys.questionOwner = []() -> HWND { return frmSettings().Loaded() ? frmSettings().Handle() : nullptr; };
-  keys.showSettings = [] { ShowSettingsDialog(); };
+  keys.window = p.main.Handle();
+  FrmMenus& menus = p.menus;
+  FrmSettings& settingsDialog = p.settingsDialog;
+  keys.setChangeCaption = [&menus](const std::string& caption) { menus.SetChangeCaption(caption); };
+  keys.questionOwner = [&settingsDialog]() -> HWND {
+    return settingsDialog.Loaded() ? settingsDialog.Handle() : nullptr;
+  };
+  keys.showSettings = [&settingsDialog] { ShowSettingsDialog(settingsDialog); };
   keys.pressed = [] { vdapp::RequestChange(); };
-  keys.setPreviousCaption = [](const std::string& caption) { frmMenus().mnuPrevious.SetCaption(caption); };
+  keys.setPreviousCaption = [&menus](const std::string& caption) { menus.SetPreviousCaption(caption); };
   keys.previousPressed = [] { vdapp::RequestPrevious(); };
-  SetHotKeyHooks(std::move(keys));
-  dialogHooks().reopenMainWindow = [] { frmMenus().mnuOpen_Click(); };
-  dialogHooks().checkSortMenus = [] { CheckSortMenus(); };
+  p.hotKey.Bind(std::move(keys));
+  DialogHooks dialogs;
+  dialogs.reopenMainWindow = [&menus] { menus.mnuOpen_Click(); };
+  dialogs.checkSortMenus = [&menus] { menus.CheckSortMenus(); };
+  BindDialogHooks(std::move(dialogs));
 }
 
 }  // namespace
 
-void ReadSettings() {
+void ReadSettings(const StartupParts& p) {
   AppState& a = app();
-  frmWait().SetStatus("Reading application settings...");
+  p.wait.SetStatus("Reading application settings...");
   forms::DoEvents();
   ::Sleep(500);
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
-  FrmMain& m = frmMain();
+  FrmMain& m = p.main;
   vd::ListIndexSink lists;
   lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
-  lists.setCycleTimeIndex = [&m](std::int16_t i) { m.lstTime.SetListIndex(i); };
+  lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
-  ConnectHooks();
-  SetupHotKey(false);
+  ConnectHooks(p);
+  p.hotKey.Setup(false);
 }
 
 std::string MakeTempFolder() {
@@ -54,26 +59,16 @@ std::string MakeTempFolder() {
   return t;
 }
 
-void InitSettings() {
+void InitSettings(const StartupParts& p) {
   AppState& a = app();
-  ReadSettings();
+  ReadSettings(p);
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
   vdapp::StartHistory();
   a.cycleSeconds = 0;
-  FrmMain& m = frmMain();
-  if (a.settings.cyclingEnabled != 0) {
-    int i = m.lstTime.ListIndex();
-    m.lblTime.SetText(i >= 0 ? m.lstTime.List(i) : std::string());
-    m.Timer1.SetEnabled(true);
-    a.cycleSeconds = 0;
-    WriteProgramValue("Enabled VD", "1");
-    frmMenus().mnuDisable.SetCaption("Disable Vexa Desktop");
-  } else {
-    m.lblTime.SetText("Disabled");
-    m.Timer1.SetEnabled(false);
-    a.cycleSeconds = 0;
-    frmMenus().mnuDisable.SetCaption("Enable Vexa Desktop");
-  }
+  const bool enabled = a.settings.cyclingEnabled != 0;
+  p.main.ShowCycleState(enabled);
+  if (enabled) WriteProgramValue("Enabled VD", "1");
+  p.menus.ShowEnabled(enabled);
   WriteProgramValue("InstalledDir", a.paths.appFolder);
 }

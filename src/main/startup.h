@@ -3,6 +3,22 @@
 
 #include <string>
 
-void ReadSettings();
-void InitSettings();
+class FrmMain;
+class FrmMenus;
+class FrmSettings;
+class FrmWait;
+class HotKey;
+
+// What start-up shows its steps on and wires together.
+struct StartupParts {
+  FrmWait& wait;
+  FrmMain& main;
+  FrmMenus& menus;
+  FrmSettings& settingsDialog;  // owns questions about the key while it is open
+  HotKey& hotKey;
+};
+
+// Reads the settings and registers the stored key.
+void ReadSettings(const StartupParts& parts);
+void InitSettings(const StartupParts& parts);
 std::string MakeTempFolder();

@@ -3,53 +3,38 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/ui_port.h"
 #include "desktop/desktop_icons.h"
 #include "forms/forms.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
 
-FrmWait& frmWait() {
-  static FrmWait form;
-  return form;
+void FormsUi::ShowProgress(const std::string& status) {
+  if (!wait_.Loaded()) wait_.Load();  // its own text first, then ours, before it shows
+  if (!status.empty()) wait_.SetStatus(status);
+  wait_.ShowAndPaint();
 }
 
-FrmMain& frmMain() {
-  static FrmMain form;
-  return form;
+void FormsUi::CloseProgress() { wait_.Unload(); }
+
+void FormsUi::LetMessagesRun() { forms::DoEvents(); }
+
+int FormsUi::Message(const std::string& text, unsigned flags, const std::string& title) {
+  return forms::MsgBox(text, flags, title, main_.Visible() ? main_.Handle() : nullptr);
 }
 
-namespace {
+void FormsUi::PreviewSize(int& width, int& height) { main_.PreviewPixelSize(width, height); }
 
-class FormsUi : public vdapp::UiPort {
- public:
-  void ShowProgress(const std::string& status) override {
-    FrmWait& w = frmWait();
-    if (!w.Loaded()) w.Load();  // its own text first, then ours, before it shows
-    if (!status.empty()) w.SetStatus(status);
-    w.ShowAndPaint();
-  }
-  void CloseProgress() override { frmWait().Unload(); }
-  void LetMessagesRun() override { forms::DoEvents(); }
-  int Message(const std::string& text, unsigned flags, const std::string& title) override {
-    FrmMain& m = frmMain();
-    return forms::MsgBox(text, flags, title, m.Visible() ? m.Handle() : nullptr);
-  }
-  void PreviewSize(int& width, int& height) override { frmMain().PreviewPixelSize(width, height); }
-  void ShowPreview(vd::Image preview) override { frmMain().SetPreview(std::move(preview)); }
-  void CloseStyleList() override { frmMain().CloseStyleList(); }
-  void WallpaperShown() override {
-    if (app().settings.transparentIcons != 0) ApplyIconTextColours();
-    ShowHideDesktopIcons();
-  }
-  void ShowMainWindow() override { frmMain().Show(); }
-  void PostListNotSavedNotice() override { frmMain().PostNotice(FrmMain::Notice::ListNotSaved); }
-  void PostNotice(const std::string& text, const std::string& title) override { frmMain().PostNotice(text, title); }
-};
+void FormsUi::ShowPreview(vd::Image preview) { main_.SetPreview(std::move(preview)); }
 
-}  // namespace
+void FormsUi::CloseStyleList() { main_.CloseStyleList(); }
 
-void ConnectModelToForms() {
-  static FormsUi ui;
-  vdapp::SetUi(ui);
+void FormsUi::WallpaperShown() {
+  if (app().settings.transparentIcons != 0) ApplyIconTextColours();
+  ShowHideDesktopIcons();
 }
+
+void FormsUi::ShowMainWindow() { main_.Show(); }
+
+void FormsUi::PostListNotSavedNotice() { main_.PostNotice(FrmMain::Notice::ListNotSaved); }
+
+void FormsUi::PostNotice(const std::string& text, const std::string& title) { main_.PostNotice(text, title); }

@@ -1,12 +1,31 @@
-// VD's own forms, each created on first use.
+// The model's way to VD's own forms: the progress form, message boxes and
+// the preview it asks for.
 #pragma once
+
+#include <string>
+
+#include "app/ui_port.h"
 
 class FrmWait;
 class FrmMain;
 
-FrmWait& frmWait();
-FrmMain& frmMain();
+class FormsUi : public vdapp::UiPort {
+ public:
+  FormsUi(FrmWait& wait, FrmMain& main) : wait_(wait), main_(main) {}
 
-// Connects the model to these forms: the progress form, message boxes and
-// the preview it asks for. Once, before the first form loads.
-void ConnectModelToForms();
+  void ShowProgress(const std::string& status) override;
+  void CloseProgress() override;
+  void LetMessagesRun() override;
+  int Message(const std::string& text, unsigned flags, const std::string& title) override;
+  void PreviewSize(int& width, int& height) override;
+  void ShowPreview(vd::Image preview) override;
+  void CloseStyleList() override;
+  void WallpaperShown() override;
+  void ShowMainWindow() override;
+  void PostListNotSavedNotice() override;
+  void PostNotice(const std::string& text, const std::string& title) override;
+
+ private:
+  FrmWait& wait_;
+  FrmMain& main_;
+};

@@ -15,6 +15,7 @@ class XFolder {
   void SetFilter(const std::string& f);  // "*" characters are dropped
   bool RecurseSubDirectories() const { return recurse_; }
   void SetRecurseSubDirectories(bool r) { recurse_ = r; }
+  // The window that owns the folder dialog.
   HWND formHandle() const { return owner_; }
   void SetFormHandle(HWND w) { owner_ = w; }
   std::string CurrentFolder() const { return currentFolder_; }
@@ -32,6 +33,3 @@ class XFolder {
   HWND owner_ = nullptr;
   std::string currentFolder_;
 };
-
-// The one instance, on the hidden menu form.
-XFolder& FolderLister();

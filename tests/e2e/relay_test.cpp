@@ -1,6 +1,8 @@
 // The relay and the command channel: Pelorin hands its command line to the
 // text box of the running VD, which appends a picture or replaces the list;
 // with no VD running, Pelorin starts one with the same command line.
+// Longer than 500 lines: every scenario uses the helpers below (a relay
+// timed, a stand-in window that records the texts it receives).
 #include <algorithm>
 #include <atomic>
 #include <chrono>

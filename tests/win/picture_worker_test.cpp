@@ -1,5 +1,7 @@
 // The picture worker's end: whatever state it is left in, its thread has
 // ended when the worker is gone, and nothing it queued reaches the program.
+// The same for the parts that own it: they end in an order in which nothing
+// outlives what it uses.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -7,10 +9,12 @@
 
 #include <cstdint>
 #include <fstream>
+#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "app/app_parts.h"
 #include "app/picture_worker.h"
 #include "engine/bitmap_file.h"
 
@@ -110,6 +114,89 @@ TEST(PictureWorkerTest, DestructorStopsAndJoinsTheThreadWithOrWithoutAnEarlierSt
     EXPECT_EQ(continuations, 0);
     ::CloseHandle(thread);
   }
+  ::DeleteFileA(picture.c_str());
+  ::DeleteFileA((picture + ".out.bmp").c_str());
+}
+
+// Records, when the last continuation that carries it goes, whether the
+// command core it holds is still there and still held by it.
+struct HoldProbe {
+  std::shared_ptr<vdapp::CommandCore::Hold> hold;
+  int* coreAliveAndHeld;
+  ~HoldProbe() { *coreAliveAndHeld = hold->Current() ? 1 : 0; }
+};
+
+TEST(AppPartsTest, EndInOrderWorkerFirstAndNoAnswerReachesTheProgramAfterwards) {
+  const std::string picture = WriteLargeBmp("vd-parts-end.bmp");
+  auto parts = std::make_unique<vdapp::AppParts>();
+  const std::set<DWORD> before = ThreadsOfThisProcess();
+
+  // A change as the program makes one: a command holds the core while the
+  // worker composes its picture; the continuation carries the hold.
+  int coreAliveAndHeld = -1;  // -1: the continuation was never let go
+  int pictureAnswers = 0;
+  vdapp::AppParts* p = parts.get();
+  p->state.commands.Submit({"Change", vdapp::CommandCore::Kind::Change, [&, p] {
+                              auto probe = std::make_shared<HoldProbe>();
+                              probe->hold = std::make_shared<vdapp::CommandCore::Hold>(
+                                  p->state.commands.HoldUntilFinished());
+                              probe->coreAliveAndHeld = &coreAliveAndHeld;
+                              probe->hold->Awaiting();
+                              p->worker.Submit(WallpaperJob(picture),
+                                               [probe, &pictureAnswers](vdapp::PictureResult&) { ++pictureAnswers; });
+                            }});
+  ASSERT_TRUE(p->state.commands.Busy()) << "the change holds the core while its picture is made";
+  HANDLE workerThread = OpenNewThread(before);
+  ASSERT_NE(workerThread, nullptr);
+  WaitUntilBusy(workerThread);
+
+  // A disk check under way whose answer comes after the parts are gone.
+  HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> diskWorkDone = false;
+  int diskAnswers = 0;
+  p->background.Disk().Run(
+      [release, &diskWorkDone] {
+        ::WaitForSingleObject(release, 5000);
+        diskWorkDone = true;
+      },
+      [&diskAnswers] { ++diskAnswers; });
+  // An answer already waiting in the mailbox when the end comes.
+  int soonAnswers = 0;
+  p->background.RunSoon([&soonAnswers] { ++soonAnswers; });
+
+  parts.reset();
+  EXPECT_EQ(::WaitForSingleObject(workerThread, 0), WAIT_OBJECT_0) << "the worker's thread outlived the parts";
+  EXPECT_EQ(coreAliveAndHeld, 1) << "the worker's continuation (and the hold it carries) must go while the "
+                                    "command core is still there, before the state";
+  EXPECT_EQ(::FindWindowExA(HWND_MESSAGE, nullptr, "VexaDesktop.PictureWorker", nullptr), nullptr);
+  EXPECT_EQ(::FindWindowExA(HWND_MESSAGE, nullptr, "VexaDesktop.Mailbox", nullptr), nullptr);
+
+  // The disk lane's answer arrives now, and whatever was posted is pumped:
+  // nothing is delivered, nothing reaches freed memory.
+  ::SetEvent(release);
+  for (int i = 0; i < 500 && !diskWorkDone; ++i) ::Sleep(10);
+  ASSERT_TRUE(diskWorkDone);
+  for (int i = 0; i < 20; ++i) {
+    PumpWaitingMessages();
+    ::Sleep(10);
+  }
+  EXPECT_EQ(pictureAnswers, 0);
+  EXPECT_EQ(diskAnswers, 0);
+  EXPECT_EQ(soonAnswers, 0);
+
+  // The parts can be made again in the same process (a second owner in a
+  // test, say): their window classes and accessors are not used up.
+  auto again = std::make_unique<vdapp::AppParts>();
+  again->background.RunSoon([&soonAnswers] { ++soonAnswers; });
+  for (int i = 0; i < 200 && soonAnswers == 0; ++i) {
+    PumpWaitingMessages();
+    ::Sleep(10);
+  }
+  EXPECT_EQ(soonAnswers, 1) << "a new mailbox delivers its answers";
+  again.reset();
+
+  ::CloseHandle(release);
+  ::CloseHandle(workerThread);
   ::DeleteFileA(picture.c_str());
   ::DeleteFileA((picture + ".out.bmp").c_str());
 }
