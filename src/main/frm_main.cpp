@@ -400,7 +400,7 @@ void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
     case vd::TrayAction::PopupMenu: {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
-#include "platform/drop.h"
+      Menus().PopupTrayMenu(vdapp::ChangeUnderWay(), vdapp::PreviousAvailable());
       break;
     }
     case vd::TrayAction::None:
