@@ -44,6 +44,12 @@ class WallpaperModel {
   void Append(const vd::ListEntry& entry);
   void Append(std::vector<vd::ListEntry> entries);
   void Remove(int index);
+  // Many at once, in one pass. indexes ascending; places[i] is the index
+  // (among the entries before the call) before which added[i] goes, never
+  // decreasing. The same picture stays selected; removed ones leave the
+  // random round and new ones join it.
+  void RemoveEntries(const std::vector<int>& indexes);
+  void InsertEntries(std::vector<vd::ListEntry> added, const std::vector<int>& places);
   void Clear();
   // The whole list at once, nothing selected.
   void Replace(std::vector<vd::ListEntry> entries);
@@ -66,6 +72,9 @@ class WallpaperModel {
   void SetManualStyle(bool manual) { manualStyle_ = manual; }
 
  private:
+  // Applies newIndexOf (as ShuffleRound::Remapped) after entries_ changed.
+  void Remapped(const std::vector<int>& newIndexOf, const std::vector<int>& added, bool appendedOnly, int first);
+
   std::vector<vd::ListEntry> entries_;
   int selected_ = -1;
   int lastTaken_ = -1;  // the last entry TakeNext gave; -1 once the selection moved
