@@ -7,8 +7,10 @@
 #include <string>
 
 #include "app/command_core.h"
+#include "app/folder_watch.h"
 #include "app/wallpaper_model.h"
 #include "engine/settings.h"
+#include "engine/watched_folders.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 
@@ -29,6 +31,8 @@ struct AppState {
   bool defaultListKnown = false;
   bool defaultListUnreadable = false;  // the last attempt to read it failed
   bool listNotSavedTold = false;       // the user was told that changes are kept unsaved
+  vd::WatchList watched;                     // the list's watched folders, saved with it
+  std::unique_ptr<vdapp::FolderWatcher> watcher;  // made once a folder is watched
 };
 
 AppState& app();

@@ -24,6 +24,9 @@ constexpr int cmdCancel = 325;
 constexpr int cmdApply = 326;
 constexpr int fraMonitors = 327;      // "Multiple monitors"
 constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitors(1) a different one
+constexpr int fraWatched = 340;       // "Watched folders"
+constexpr int lstWatched = 341;       // one line a watched folder
+constexpr int cmdStopWatching = 342;  // "Stop watching"
 
 // frmTransIconEx
 namespace example {
