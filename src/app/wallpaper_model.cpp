@@ -96,10 +96,14 @@ void WallpaperModel::Remapped(const std::vector<int>& newIndexOf, const std::vec
   if (!observer_) return;
   if (appendedOnly) {
     observer_->EntriesAppended(first);
-  } else {
-    observer_->ListReplaced();
-    observer_->SelectionChanged(selected_);
+    return;
   }
+  if (added.empty()) {
+    observer_->ListReplaced();
+  } else {
+    observer_->EntriesInserted(added);
+  }
+  observer_->SelectionChanged(selected_);
 }
 
 void WallpaperModel::Clear() { Replace({}); }

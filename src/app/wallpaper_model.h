@@ -19,6 +19,11 @@ class ListObserver {
   virtual void ListReplaced() = 0;                   // show every entry anew
   virtual void EntriesAppended(int first) = 0;       // entries from first on are new
   virtual void EntryRemoved(int index) = 0;
+  // Entries were put in at these places (ascending, counted after the change).
+  virtual void EntriesInserted(const std::vector<int>& at) {
+    (void)at;
+    ListReplaced();
+  }
   virtual void SelectionChanged(int index) = 0;      // -1: none
   virtual void StyleChanged(int style) = 0;          // -1: none
 };

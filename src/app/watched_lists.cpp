@@ -1,5 +1,8 @@
 #include "app/watched_lists.h"
 
+#include <algorithm>
+#include <iterator>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -28,18 +31,26 @@ std::optional<vd::ListOrder> ChosenOrder() {
   return std::nullopt;
 }
 
-void SubmitReport(std::shared_ptr<FolderReport> report) {
-  app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [report] { ApplyFolderReport(std::move(*report)); }});
+// Takes in up to kEntriesPerStep of coming from first on, and the rest in
+// later commands; the list is saved after the last.
+void InsertStep(std::shared_ptr<std::vector<vd::ListEntry>> coming, std::size_t first) {
+  AppState& a = app();
+  const std::size_t last = std::min(coming->size(), first + kEntriesPerStep);
+  std::vector<vd::ListEntry> step(std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(first)),
+                                  std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(last)));
+  const std::vector<int> places = vd::PlaceNewEntries(a.list.Entries(), step, ChosenOrder());
+  a.list.InsertEntries(std::move(step), places);
+  if (last < coming->size()) {
+    RunSoon([coming, last] {
+      app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [coming, last] { InsertStep(coming, last); }});
+    });
+    return;
+  }
+  SaveList(std::string());
 }
 
-// Whether key, or a folder above it up to the watched one, is in gone.
-bool GoneWithin(const std::string& key, const std::unordered_set<std::string>& gone, std::size_t folderLength) {
-  if (gone.count(key)) return true;
-  for (std::size_t slash = key.rfind('\\'); slash != std::string::npos && slash > folderLength;
-       slash = key.rfind('\\', slash - 1)) {
-    if (gone.count(key.substr(0, slash))) return true;
-  }
-  return false;
+void SubmitReport(std::shared_ptr<FolderReport> report) {
+  app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [report] { ApplyFolderReport(std::move(*report)); }});
 }
 
 }  // namespace
@@ -48,7 +59,9 @@ void FollowWatchedFolders() {
   AppState& a = app();
   if (!a.watcher) {
     if (a.watched.Empty()) return;
-    // The watcher's thread hands its reports to the UI thread's mailbox.
+    // The watcher's thread hands its reports to the UI thread's mailbox,
+    // which must be made here, on the UI thread.
+    StartMailbox();
     a.watcher = std::make_unique<FolderWatcher>(
         [](FolderReport r) { RunSoon([report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); }); });
   }
@@ -63,51 +76,67 @@ void ApplyFolderReport(FolderReport report) {
   }
   if (!watched) return;  // no longer watched
   const vd::WatchedFolder folder = *watched;
+  // Paths compared by their hashes: no copy of the list's paths is made,
+  // which for a long list keeps the window answering.
   const std::vector<vd::ListEntry>& entries = a.list.Entries();
-  std::unordered_set<std::string> inList;
-  inList.reserve(entries.size());
-  for (const vd::ListEntry& e : entries) inList.insert(vd::PathKey(e.FullPath()));
+  std::unordered_set<std::uint64_t> inList;
+  inList.reserve(entries.size() + report.added.size());
+  for (const vd::ListEntry& e : entries) inList.insert(vd::PathHash(e));
 
   std::vector<int> leaving;
   if (report.full) {
-    std::unordered_set<std::string> there;
+    std::unordered_set<std::uint64_t> there;
     there.reserve(report.added.size());
-    for (const std::string& p : report.added) there.insert(vd::PathKey(p));
+    for (const std::string& p : report.added) there.insert(vd::PathHash(p));
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      const std::string path = entries[i].FullPath();
-      if (vd::InWatchedFolder(folder, path) && !there.count(vd::PathKey(path))) leaving.push_back(static_cast<int>(i));
-    }
-  } else if (!report.removed.empty()) {
-    std::unordered_set<std::string> gone;
-    for (const std::string& p : report.removed) gone.insert(vd::PathKey(p));
-    const std::size_t folderLength = folder.folder.size();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const std::string path = entries[i].FullPath();
-      if (vd::InWatchedFolder(folder, path) && GoneWithin(vd::PathKey(path), gone, folderLength))
+      if (vd::InWatchedFolder(folder, entries[i]) && !there.count(vd::PathHash(entries[i])))
         leaving.push_back(static_cast<int>(i));
     }
+  } else if (!report.removed.empty()) {
+    // A file gone, or a folder above it.
+    std::unordered_set<std::uint64_t> gone;
+    for (const std::string& p : report.removed) gone.insert(vd::PathHash(p));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (!vd::InWatchedFolder(folder, entries[i])) continue;
+      bool under = false;
+      const std::uint64_t h =
+          vd::PathHashes(entries[i], folder.folder.size(), [&](std::uint64_t f) { under = under || gone.count(f); });
+      if (under || gone.count(h)) leaving.push_back(static_cast<int>(i));
+    }
   }
-
-  std::vector<vd::ListEntry> coming;
-  std::size_t taken = 0;
-  for (; taken < report.added.size() && coming.size() < kEntriesPerStep; ++taken) {
-    const std::string& p = report.added[taken];
-    if (!vd::BelongsToWatched(folder, p) || a.watched.IsExcluded(p) || !inList.insert(vd::PathKey(p)).second) continue;
-    coming.push_back(vd::SplitEntry(p));
+  auto coming = std::make_shared<std::vector<vd::ListEntry>>();
+  for (const std::string& p : report.added) {
+    if (!vd::BelongsToWatched(folder, p) || !inList.insert(vd::PathHash(p)).second || a.watched.IsExcluded(p)) continue;
+    coming->push_back(vd::SplitEntry(p));
   }
-  if (taken < report.added.size()) {
-    // The rest in a later command, as plain additions.
-    auto rest = std::make_shared<FolderReport>();
-    rest->watched = folder;
-    rest->added.assign(std::make_move_iterator(report.added.begin() + static_cast<std::ptrdiff_t>(taken)),
-                       std::make_move_iterator(report.added.end()));
-    RunSoon([rest] { SubmitReport(rest); });
-  }
-  if (leaving.empty() && coming.empty()) return;
+  std::vector<std::string>().swap(report.added);  // not kept while the new entries go in
+  inList = {};
+  if (leaving.empty() && coming->empty()) return;
   a.list.RemoveEntries(leaving);
-  const std::vector<int> places = vd::PlaceNewEntries(a.list.Entries(), coming, ChosenOrder());
-  a.list.InsertEntries(std::move(coming), places);
-  SaveList(std::string());
+  const std::optional<vd::ListOrder> order = ChosenOrder();
+  if (coming->size() <= kEntriesPerStep || !order) {
+    InsertStep(coming, 0);
+    return;
+  }
+  // Many: put in order off the UI thread first, so that the steps that take
+  // them in follow one another in the list and each only appends when the
+  // list was empty.
+  // The core waits meanwhile: a later report of the folder comes after these.
+  auto hold = std::make_shared<CommandCore::Hold>(a.commands.HoldUntilFinished());
+  hold->Awaiting();
+  diskLane().Run(
+      [coming, order] {
+        const std::vector<int> sorted = vd::SortedOrder(*coming, *order);
+        std::vector<vd::ListEntry> ordered;
+        ordered.reserve(coming->size());
+        for (const int from : sorted) ordered.push_back(std::move((*coming)[static_cast<std::size_t>(from)]));
+        *coming = std::move(ordered);
+      },
+      [coming, hold] {
+        hold->Arrived();
+        InsertStep(coming, 0);
+        hold->Finish();
+      });
 }
 
 void StopWatching(const std::string& folder, bool removePictures) {
@@ -117,7 +146,7 @@ void StopWatching(const std::string& folder, bool removePictures) {
     if (removePictures) {
       std::vector<int> leaving;
       for (int i = 0; i < a.list.Count(); ++i) {
-        if (vd::InWatchedFolder(w, a.list.At(i).FullPath())) leaving.push_back(i);
+        if (vd::InWatchedFolder(w, a.list.At(i))) leaving.push_back(i);
       }
       a.list.RemoveEntries(leaving);
     }

@@ -30,13 +30,6 @@ std::string NormalFolder(std::string folder) {
   return folder;
 }
 
-// The folder's key with one trailing "\": what the paths inside start with.
-std::string FolderPrefix(std::string_view folder) {
-  std::string key = PathKey(folder);
-  if (key.empty() || key.back() != '\\') key += '\\';
-  return key;
-}
-
 struct SortKeys {
   std::string name, path;
 };
@@ -98,13 +91,75 @@ std::string PathKey(std::string_view path) {
   return key;
 }
 
+namespace {
+
+constexpr std::uint64_t kFnvBasis = 14695981039346656037ull, kFnvPrime = 1099511628211ull;
+
+char KeyChar(char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+  return c == '/' ? '\\' : c;
+}
+
+std::uint64_t Feed(std::uint64_t h, char c) {
+  return (h ^ static_cast<unsigned char>(KeyChar(c))) * kFnvPrime;
+}
+
+// Whether text starts with prefix as keys compare them.
+bool StartsWithKey(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (KeyChar(text[i]) != KeyChar(prefix[i])) return false;
+  }
+  return true;
+}
+
+// The length of the watched folder's part of a path inside it, its ""
+// included; 0 when the path does not start with it.
+std::size_t FolderPartLength(const WatchedFolder& watched, std::string_view path) {
+  std::string_view folder = watched.folder;
+  if (folder.empty() || !StartsWithKey(path, folder)) return 0;
+  if (folder.back() == '\\') return folder.size();
+  if (path.size() <= folder.size() || KeyChar(path[folder.size()]) != '\\') return 0;
+  return folder.size() + 1;
+}
+
+}  // namespace
+
+std::uint64_t PathHash(std::string_view path) {
+  std::uint64_t h = kFnvBasis;
+  for (char c : path) h = Feed(h, c);
+  return h;
+}
+
+std::uint64_t PathHash(const ListEntry& entry) { return PathHashes(entry, entry.dir.size(), nullptr); }
+
+std::uint64_t PathHashes(const ListEntry& entry, std::size_t skip, const std::function<void(std::uint64_t)>& onFolder) {
+  std::uint64_t h = kFnvBasis;
+  for (std::size_t i = 0; i < entry.dir.size(); ++i) {
+    if (onFolder && i > skip && KeyChar(entry.dir[i]) == '\\') onFolder(h);
+    h = Feed(h, entry.dir[i]);
+  }
+  for (char c : entry.name) h = Feed(h, c);
+  for (char c : entry.ext) h = Feed(h, c);
+  return h;
+}
+
 bool InWatchedFolder(const WatchedFolder& watched, std::string_view path) {
-  const std::string prefix = FolderPrefix(watched.folder);
-  const std::string key = PathKey(path);
-  if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) return false;
-  const std::string_view rest = std::string_view(key).substr(prefix.size());
-  if (rest.front() == '\\' || rest.back() == '\\') return false;
-  return watched.subfolders || rest.find('\\') == std::string_view::npos;
+  const std::size_t skip = FolderPartLength(watched, path);
+  if (skip == 0) return false;
+  const std::string_view rest = path.substr(skip);
+  if (rest.empty() || KeyChar(rest.front()) == '\\' || KeyChar(rest.back()) == '\\') return false;
+  if (watched.subfolders) return true;
+  return std::none_of(rest.begin(), rest.end(), [](char c) { return KeyChar(c) == '\\'; });
+}
+
+bool InWatchedFolder(const WatchedFolder& watched, const ListEntry& entry) {
+  if (entry.name.empty() && entry.ext.empty()) return false;
+  const std::size_t skip = FolderPartLength(watched, entry.dir);
+  if (skip == 0) return false;
+  const std::string_view below = std::string_view(entry.dir).substr(skip);  // subfolders, each with its "\"
+  if (below.empty()) return true;
+  return watched.subfolders && KeyChar(below.front()) != '\\';
 }
 
 bool BelongsToWatched(const WatchedFolder& watched, std::string_view path) {

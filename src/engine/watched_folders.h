@@ -4,6 +4,8 @@
 // "<folder>\**" (with subfolders) and "-<path>" (an excluded picture).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,9 +32,19 @@ std::optional<std::string> ParseExclusionLine(std::string_view line);
 // file system ignores case; the list keeps the spelling it found.
 std::string PathKey(std::string_view path);
 
+// A hash of the path as PathKey spells it, made without copying: sets of
+// many thousand paths are kept as these.
+std::uint64_t PathHash(std::string_view path);
+std::uint64_t PathHash(const ListEntry& entry);  // of its full path
+// onFolder(hash) for each folder on the entry's path that lies deeper than
+// the first skip characters (hashes as PathHash of the folder without its
+// trailing ""); returns the hash of the full path.
+std::uint64_t PathHashes(const ListEntry& entry, std::size_t skip, const std::function<void(std::uint64_t)>& onFolder);
+
 // Whether path lies in the watched folder: right in it, or in a folder
 // below it when subfolders are watched.
 bool InWatchedFolder(const WatchedFolder& watched, std::string_view path);
+bool InWatchedFolder(const WatchedFolder& watched, const ListEntry& entry);
 // Whether a file at path enters the list through the watched folder: it lies
 // in it and is a picture the system decodes (KindOfEntry), of a length the
 // system accepts.

@@ -85,6 +85,20 @@ TEST(WatchedFoldersTest, MembershipFollowsTheFolderWalksRules) {
   EXPECT_FALSE(BelongsToWatched(deep, "C:\\Pics\\" + std::string(33000, 'x') + ".jpg"));
   EXPECT_FALSE(BelongsToWatched(deep, std::string("C:\\Pics\\a\nb.jpg")));
 
+  // The same rules for an entry of the list, and hashes that ignore case and slashes.
+  EXPECT_TRUE(InWatchedFolder(flat, SplitEntry("C:\\PICS\\a.jpg")));
+  EXPECT_FALSE(InWatchedFolder(flat, SplitEntry("C:\\Pics\\sub\\a.jpg")));
+  EXPECT_TRUE(InWatchedFolder(deep, SplitEntry("C:\\Pics\\sub\\a.jpg")));
+  EXPECT_FALSE(InWatchedFolder(deep, SplitEntry("C:\\Pictures\\a.jpg")));
+  EXPECT_TRUE(InWatchedFolder(root, SplitEntry("C:\\a.jpg")));
+  EXPECT_EQ(PathHash("c:/pics/SUB/A.jpg"), PathHash(SplitEntry("C:\\Pics\\sub\\a.JPG")));
+  EXPECT_NE(PathHash("C:\\Pics\\a.jpg"), PathHash("C:\\Pics\\b.jpg"));
+  std::vector<std::uint64_t> folders;
+  const std::uint64_t whole = PathHashes(SplitEntry("C:\\Pics\\sub\\deep\\x.jpg"), 7,
+                                         [&](std::uint64_t h) { folders.push_back(h); });
+  EXPECT_EQ(whole, PathHash("C:\\Pics\\sub\\deep\\x.jpg"));
+  EXPECT_EQ(folders, (std::vector<std::uint64_t>{PathHash("C:\\Pics\\sub"), PathHash("c:\\pics\\sub\\deep")}));
+
   WatchList watch;
   EXPECT_TRUE(watch.Watch({"C:\\Pics", false}));
   EXPECT_FALSE(watch.Watch({"c:\\pics\\", false}));  // already watched
