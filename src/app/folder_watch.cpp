@@ -130,12 +130,16 @@ void FolderWatcher::Scan(Slot& slot) {
   report.watched = slot.watched;
   report.full = true;
   platform::FileSystem fs;  // the thread's own
-  vd::SkippedFiles skipped;
   std::size_t sinceCheck = 0;
   try {
-    vd::WalkPictures(
+    // Every file counts as there: an entry of a kind without a decoder here
+    // stays in the list as at a load.
+    vd::WalkFolder(
         fs, slot.watched.folder, slot.watched.subfolders, std::string(),
-        [&](const vd::ListEntry& e) { report.added.push_back(e.FullPath()); }, skipped,
+        [&](const vd::ListEntry& e) {
+          report.present.push_back(vd::PathHash(e));
+          if (vd::IsListedImageExtension(e.ext)) report.added.push_back(e);
+        },
         [&] {
           if (++sinceCheck % 64 == 0 && stop_) throw Stopped{};
         });
@@ -242,7 +246,13 @@ void FolderWatcher::Loop() {
                                 s->batch.size() >= kBatchLimit)) {
         FolderReport report;
         report.watched = s->watched;
-        for (auto& [key, change] : s->batch) (change.second ? report.added : report.removed).push_back(change.first);
+        for (auto& [key, change] : s->batch) {
+          if (change.second) {
+            report.added.push_back(vd::SplitEntry(change.first));
+          } else {
+            report.removed.push_back(change.first);
+          }
+        }
         s->batch.clear();
         s->firstChange = 0;
         deliver_(std::move(report));

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,10 +21,12 @@ namespace vdapp {
 
 struct FolderReport {
   vd::WatchedFolder watched;
-  // A whole scan: added holds every picture the folder has now, and what
-  // the list has of it besides is gone.
+  // A whole scan: added holds every picture the folder has now, present
+  // the hashes (vd::PathHash) of all its files, and an entry of the folder
+  // whose file is not among them is gone.
   bool full = false;
-  std::vector<std::string> added;    // full paths of pictures that came
+  std::vector<std::uint64_t> present;
+  std::vector<vd::ListEntry> added;  // pictures that came, as the list keeps them
   std::vector<std::string> removed;  // full paths of files or folders that went
 };
 

@@ -22,7 +22,7 @@ namespace {
 
 // New entries taken in per command: the list (and the window showing it)
 // grows in steps, and messages run in between.
-constexpr std::size_t kEntriesPerStep = 5000;
+constexpr std::size_t kEntriesPerStep = 2000;
 
 std::optional<vd::ListOrder> ChosenOrder() {
   const int choice = vd::TextAsIndex(app().settings.sortingType);
@@ -85,9 +85,7 @@ void ApplyFolderReport(FolderReport report) {
 
   std::vector<int> leaving;
   if (report.full) {
-    std::unordered_set<std::uint64_t> there;
-    there.reserve(report.added.size());
-    for (const std::string& p : report.added) there.insert(vd::PathHash(p));
+    const std::unordered_set<std::uint64_t> there(report.present.begin(), report.present.end());
     for (std::size_t i = 0; i < entries.size(); ++i) {
       if (vd::InWatchedFolder(folder, entries[i]) && !there.count(vd::PathHash(entries[i])))
         leaving.push_back(static_cast<int>(i));
@@ -105,11 +103,14 @@ void ApplyFolderReport(FolderReport report) {
     }
   }
   auto coming = std::make_shared<std::vector<vd::ListEntry>>();
-  for (const std::string& p : report.added) {
-    if (!vd::BelongsToWatched(folder, p) || !inList.insert(vd::PathHash(p)).second || a.watched.IsExcluded(p)) continue;
-    coming->push_back(vd::SplitEntry(p));
+  const bool exclusions = !a.watched.Exclusions().empty();
+  for (vd::ListEntry& e : report.added) {
+    if (!vd::InWatchedFolder(folder, e) || !vd::IsListedImageExtension(e.ext) || !inList.insert(vd::PathHash(e)).second ||
+        (exclusions && a.watched.IsExcluded(e.FullPath())))
+      continue;
+    coming->push_back(std::move(e));
   }
-  std::vector<std::string>().swap(report.added);  // not kept while the new entries go in
+  std::vector<vd::ListEntry>().swap(report.added);  // not kept while the new entries go in
   inList = {};
   if (leaving.empty() && coming->empty()) return;
   a.list.RemoveEntries(leaving);
