@@ -104,7 +104,7 @@ forms::Form::WindowDesign FrmSettings::Design() const {
   d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   d.dialogKeys = true;
   d.width = 452;  // 6780 x 3930 twips
-  d.height = 420;
+  d.height = 364;  // still whole on a 1024 x 768 screen at 192 DPI
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   d.x = work.left + ((work.right - work.left) - forms::Scale(d.width)) / 2;
@@ -145,13 +145,13 @@ void FrmSettings::CreateControls() {
   optMonitors[0].Create(*this, ids::optMonitorsBase, "The same picture on every monitor", 16, 246, 206, 18, true);
   optMonitors[1].Create(*this, ids::optMonitorsBase + 1, "A different picture on each monitor", 228, 246, 212, 18, false);
 
-  fraWatched.Create(*this, ids::fraWatched, "Watched folders", 8, 276, 436, 106);
-  lstWatched.Create(*this, ids::lstWatched, 16, 294, 318, 82);
-  cmdStopWatching.Create(*this, ids::cmdStopWatching, "Stop watching", 342, 294, 94, 24);
+  fraWatched.Create(*this, ids::fraWatched, "Watched folders", 8, 274, 436, 54);
+  lstWatched.Create(*this, ids::lstWatched, 16, 290, 318, 34);
+  cmdStopWatching.Create(*this, ids::cmdStopWatching, "Stop watching", 342, 292, 94, 24);
 
-  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 388, 60, 24);
-  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 388, 60, 24);
-  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 388, 60, 24);
+  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 334, 60, 24);
+  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 334, 60, 24);
+  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 334, 60, 24);
   // Tab follows the order of creation: the options top to bottom, the hot
   // key, the sort order, the monitors, then the buttons. Each group starts
   // an arrow-key group of its own; each set of option buttons is one group.
