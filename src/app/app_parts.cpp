@@ -19,6 +19,9 @@ AppParts::AppParts() : background(&WriteListFile) {
 }
 
 AppParts::~AppParts() {
+  // The folder watcher's thread hands its reports to the mailbox: it is
+  // joined while the mailbox and these parts are all still there.
+  state.watcher.reset();
   // The members end after this body: a command still reaching for the
   // parts from here on is a fault, and Required() says so.
   if (live == this) live = nullptr;

@@ -10,10 +10,12 @@
 
 #include "app/command_core.h"
 #include "app/history_store.h"
+#include "app/folder_watch.h"
 #include "app/wallpaper_model.h"
 #include "engine/history.h"
 #include "engine/monitor_layout.h"
 #include "engine/settings.h"
+#include "engine/watched_folders.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 
@@ -59,6 +61,8 @@ struct AppState {
     // The picture whose problem a message box tells right now.
     std::string beingReported;
   } change;
+  vd::WatchList watched;                     // the list's watched folders, saved with it
+  std::unique_ptr<vdapp::FolderWatcher> watcher;  // made once a folder is watched
 };
 
 // The live program's state (see AppParts).

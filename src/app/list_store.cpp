@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/background.h"
 #include "app/ui_port.h"
+#include "app/watched_lists.h"
 #include "engine/command_text.h"
 #include "engine/file_dialog_names.h"
 #include "engine/folder_walk.h"
@@ -18,6 +20,7 @@
 #include "engine/paths.h"
 #include "engine/settings.h"
 #include "engine/wallpaper_list.h"
+#include "engine/watched_folders.h"
 #include "platform/text.h"
 
 namespace vdapp {
@@ -175,12 +178,17 @@ void LoadList(std::string& path, bool clearFirst) {
   // Read whole before the list changes: the list on screen stays as it was
   // while the file is checked line by line.
   std::vector<vd::ListEntry> entries = EntriesOf(*bytes, [] { ui().LetMessagesRun(); });
+  vd::WatchList watched = vd::WatchList::FromLines(vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8));
   bytes.reset();
   if (clearFirst) {
     a.list.Replace(std::move(entries));
+    a.watched = std::move(watched);
   } else {
     a.list.Append(std::move(entries));
+    for (const vd::WatchedFolder& w : watched.Folders()) a.watched.Watch(w);
+    for (const std::string& p : watched.Exclusions()) a.watched.Exclude(p);
   }
+  FollowWatchedFolders();
   if (isDefault || clearFirst) a.defaultListKnown = true;
   SaveList(std::string());
   ui().CloseProgress();
@@ -196,7 +204,7 @@ bool SaveList(std::string& path) {
   if (path.empty()) path = a.paths.defaultListPath;
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
-  std::string text = vd::SerializeList(a.list.Entries());
+  std::string text = vd::SerializeList(a.list.Entries()) + a.watched.Serialize();
   if (path == a.paths.defaultListPath) {
     // Written on the writer's thread (WriteListFile), the same safe way;
     // a later save replaces one not yet written.
@@ -241,6 +249,14 @@ void AddPictures(const std::vector<std::string>& paths) {
 void RemoveEntry(int index, const std::string& path) {
   AppState& a = app();
   if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
+  a.watched.Exclude(path);
+  a.list.Remove(index);
+  SaveList(std::string());
+}
+
+void ForgetEntry(int index, const std::string& path) {
+  AppState& a = app();
+  if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
   a.list.Remove(index);
   SaveList(std::string());
 }
@@ -252,10 +268,16 @@ void RemoveAll() {
                             "Vexa Desktop") != IDYES)
     return;
   a.list.Clear();
+  a.watched.Clear();
+  FollowWatchedFolders();
   SaveList(std::string());
 }
 
-void ClearList() { app().list.Clear(); }
+void ClearList() {
+  app().list.Clear();
+  app().watched.Clear();
+  FollowWatchedFolders();
+}
 
 void AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
   vd::SkippedFiles skipped;
@@ -267,10 +289,20 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
   } else if (folder.size() > 3 && folder.back() == '\\') {
     folder.pop_back();
   }
+  a.watched.Watch({folder, recurse});
+  FollowWatchedFolders();
+  // A picture the list has already, or one the user took out, is not added again.
+  std::unordered_set<std::string> known;
+  for (const vd::ListEntry& e : a.list.Entries()) known.insert(vd::PathKey(e.FullPath()));
   // The list shows what the walk found so far each time messages run.
   std::vector<vd::ListEntry> found;
   vd::WalkPictures(
-      a.fs, folder, recurse, filter, [&found](const vd::ListEntry& e) { found.push_back(e); }, skipped,
+      a.fs, folder, recurse, filter,
+      [&](const vd::ListEntry& e) {
+        const std::string path = e.FullPath();
+        if (!a.watched.IsExcluded(path) && known.insert(vd::PathKey(path)).second) found.push_back(e);
+      },
+      skipped,
       [&] {
         a.list.Append(std::exchange(found, {}));
         ui().LetMessagesRun();

@@ -36,15 +36,19 @@ void SortList();
 // Appends the pictures that exist (in the form ListEntryFor gives) and saves
 // the default list file.
 void AddPictures(const std::vector<std::string>& paths);
-// Removes the entry at index if it still names path, and saves the list.
+// Removes the entry at index if it still names path, and saves the list. A
+// picture of a watched folder is excluded from it: it does not come back.
 void RemoveEntry(int index, const std::string& path);
-// Empties the list after asking, and saves it.
+// RemoveEntry for a file found gone: nothing is excluded, should it come back.
+void ForgetEntry(int index, const std::string& path);
+// Empties the list after asking (it forgets its watched folders too), and saves it.
 void RemoveAll();
-// Empties the list; saved with the next save.
+// Empties the list and forgets its watched folders; saved with the next save.
 void ClearList();
 
 // Appends every picture the system decodes of folder (and of its subfolders
-// with recurse) that passes the filter, as the walk finds them. When files
+// with recurse) that passes the filter, as the walk finds them, but none the
+// list has already or the folder excludes; the folder is watched from now on. When files
 // were skipped, one message says how many and why, once the command at hand
 // is done (nothing waits for it).
 void AddFolder(const std::string& folder, bool recurse, const std::string& filter);

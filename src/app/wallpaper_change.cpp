@@ -246,7 +246,7 @@ void TryEntry(int index, const std::shared_ptr<Change>& change) {
                    ComposeEntry(index, path, change);
                    return;
                  }
-                 RemoveEntry(index, path);
+                 ForgetEntry(index, path);
                  if (change->nextEntry) {
                    TryNextEntry(change);
                  } else {
@@ -259,7 +259,7 @@ void TryEntry(int index, const std::shared_ptr<Change>& change) {
 void NotDecoded(int index, const std::string& path, const std::shared_ptr<Change>& change, bool gone) {
   AppState& a = app();
   if (gone) {  // deleted while it waited for the worker
-    RemoveEntry(index, path);
+    ForgetEntry(index, path);
     if (change->nextEntry) {
       TryNextEntry(change);
       return;
@@ -427,7 +427,7 @@ void Preview(bool picked, std::function<void()> after) {
   RunOff<bool>(diskLane(), [path] { return FileGone(path); }, [=](bool& gone) {
     if (gone) {
       app().commands.Submit(
-          {"Forget a missing picture", CommandCore::Kind::Other, [i, path] { RemoveEntry(i, path); }});
+          {"Forget a missing picture", CommandCore::Kind::Other, [i, path] { ForgetEntry(i, path); }});
       if (after) after();
       return;
     }

@@ -1,5 +1,6 @@
 #include "app/wallpaper_model.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vdapp {
@@ -39,6 +40,72 @@ void WallpaperModel::Remove(int index) {
   if (observer_) observer_->EntryRemoved(index);
 }
 
+void WallpaperModel::RemoveEntries(const std::vector<int>& indexes) {
+  if (indexes.empty()) return;
+  // A few go one by one: the view then only drops their lines.
+  if (indexes.size() <= 16) {
+    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) Remove(*it);
+    return;
+  }
+  std::vector<int> newIndexOf(entries_.size(), 0);
+  for (const int i : indexes) {
+    if (Has(i)) newIndexOf[static_cast<std::size_t>(i)] = -1;
+  }
+  std::vector<vd::ListEntry> kept;
+  kept.reserve(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (newIndexOf[i] < 0) continue;
+    newIndexOf[i] = static_cast<int>(kept.size());
+    kept.push_back(std::move(entries_[i]));
+  }
+  entries_ = std::move(kept);
+  Remapped(newIndexOf, {}, false, 0);
+}
+
+void WallpaperModel::InsertEntries(std::vector<vd::ListEntry> added, const std::vector<int>& places) {
+  if (added.empty() || places.size() != added.size()) return;
+  const std::size_t n = entries_.size();
+  std::vector<vd::ListEntry> merged;
+  merged.reserve(n + added.size());
+  std::vector<int> newIndexOf(n), addedAt;
+  addedAt.reserve(added.size());
+  std::size_t next = 0;  // the next of added
+  for (std::size_t i = 0; i <= n; ++i) {
+    while (next < added.size() && static_cast<std::size_t>(std::max(places[next], 0)) <= i) {
+      addedAt.push_back(static_cast<int>(merged.size()));
+      merged.push_back(std::move(added[next++]));
+    }
+    if (i == n) break;
+    newIndexOf[i] = static_cast<int>(merged.size());
+    merged.push_back(std::move(entries_[i]));
+  }
+  while (next < added.size()) {  // places past the end go there
+    addedAt.push_back(static_cast<int>(merged.size()));
+    merged.push_back(std::move(added[next++]));
+  }
+  entries_ = std::move(merged);
+  Remapped(newIndexOf, addedAt, addedAt.front() == static_cast<int>(n), static_cast<int>(n));
+}
+
+void WallpaperModel::Remapped(const std::vector<int>& newIndexOf, const std::vector<int>& added, bool appendedOnly,
+                              int first) {
+  // In order, the next change goes on after the same picture.
+  if (selected_ >= 0) selected_ = newIndexOf[static_cast<std::size_t>(selected_)];
+  if (lastTaken_ >= 0) lastTaken_ = newIndexOf[static_cast<std::size_t>(lastTaken_)];
+  shuffle_.Remapped(newIndexOf, added, Count());
+  if (!observer_) return;
+  if (appendedOnly) {
+    observer_->EntriesAppended(first);
+    return;
+  }
+  if (added.empty()) {
+    observer_->ListReplaced();
+  } else {
+    observer_->EntriesInserted(added);
+  }
+  observer_->SelectionChanged(selected_);
+}
+
 void WallpaperModel::Clear() { Replace({}); }
 
 void WallpaperModel::Replace(std::vector<vd::ListEntry> entries) {
@@ -63,8 +130,9 @@ bool WallpaperModel::Reorder(const std::vector<int>& order) {
   sorted.reserve(n);
   for (const int from : order) sorted.push_back(std::move(entries_[static_cast<std::size_t>(from)]));
   entries_ = std::move(sorted);
+  // In order, the next change goes on after the same picture.
   if (selected_ >= 0) selected_ = newIndexOf[static_cast<std::size_t>(selected_)];
-  lastTaken_ = -1;
+  if (lastTaken_ >= 0) lastTaken_ = newIndexOf[static_cast<std::size_t>(lastTaken_)];
   shuffle_.Moved(newIndexOf);
   if (observer_) {
     observer_->ListReplaced();

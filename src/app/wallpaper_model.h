@@ -19,6 +19,11 @@ class ListObserver {
   virtual void ListReplaced() = 0;                   // show every entry anew
   virtual void EntriesAppended(int first) = 0;       // entries from first on are new
   virtual void EntryRemoved(int index) = 0;
+  // Entries were put in at these places (ascending, counted after the change).
+  virtual void EntriesInserted(const std::vector<int>& at) {
+    (void)at;
+    ListReplaced();
+  }
   virtual void SelectionChanged(int index) = 0;      // -1: none
   virtual void StyleChanged(int style) = 0;          // -1: none
 };
@@ -44,6 +49,12 @@ class WallpaperModel {
   void Append(const vd::ListEntry& entry);
   void Append(std::vector<vd::ListEntry> entries);
   void Remove(int index);
+  // Many at once, in one pass. indexes ascending; places[i] is the index
+  // (among the entries before the call) before which added[i] goes, never
+  // decreasing. The same picture stays selected; removed ones leave the
+  // random round and new ones join it.
+  void RemoveEntries(const std::vector<int>& indexes);
+  void InsertEntries(std::vector<vd::ListEntry> added, const std::vector<int>& places);
   void Clear();
   // The whole list at once, nothing selected.
   void Replace(std::vector<vd::ListEntry> entries);
@@ -66,6 +77,9 @@ class WallpaperModel {
   void SetManualStyle(bool manual) { manualStyle_ = manual; }
 
  private:
+  // Applies newIndexOf (as ShuffleRound::Remapped) after entries_ changed.
+  void Remapped(const std::vector<int>& newIndexOf, const std::vector<int>& added, bool appendedOnly, int first);
+
   std::vector<vd::ListEntry> entries_;
   int selected_ = -1;
   int lastTaken_ = -1;  // the last entry TakeNext gave; -1 once the selection moved

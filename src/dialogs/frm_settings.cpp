@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/list_store.h"
+#include "app/watched_lists.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "dialogs/choose_colour.h"
@@ -88,6 +89,8 @@ FrmSettings::FrmSettings(HotKey& hotKey, FrmTransIconEx& example) : hotKey_(hotK
   cmdApply.Click = [this] { cmdApply_Click(); };
   cmdSave.Click = [this] { cmdSave_Click(); };
   cmdCancel.Click = [this] { cmdCancel_Click(); };
+  cmdStopWatching.Click = [this] { cmdStopWatching_Click(); };
+  lstWatched.Click = [this] { cmdStopWatching.SetEnabled(lstWatched.ListIndex() >= 0); };
   MouseMove = [this](const forms::MouseArgs& m) { Form_MouseMove(m); };
 }
 
@@ -97,7 +100,7 @@ forms::Form::WindowDesign FrmSettings::Design() const {
   d.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   d.dialogKeys = true;
   d.width = 452;  // 6780 x 3930 twips
-  d.height = 314;
+  d.height = 364;  // still whole on a 1024 x 768 screen at 192 DPI
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   d.x = work.left + ((work.right - work.left) - forms::Scale(d.width)) / 2;
@@ -143,15 +146,19 @@ void FrmSettings::CreateControls() {
   optMonitors[0].Create(*this, ids::optMonitorsBase, "The same picture on every monitor", 16, 246, 206, 18, true);
   optMonitors[1].Create(*this, ids::optMonitorsBase + 1, "A different picture on each monitor", 228, 246, 212, 18, false);
 
-  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 282, 60, 24);
-  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 282, 60, 24);
-  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 282, 60, 24);
+  fraWatched.Create(*this, ids::fraWatched, "Watched folders", 8, 274, 436, 54);
+  lstWatched.Create(*this, ids::lstWatched, 16, 290, 318, 34);
+  cmdStopWatching.Create(*this, ids::cmdStopWatching, "Stop watching", 342, 292, 94, 24);
+
+  cmdSave.Create(*this, ids::cmdSave, "OK", 256, 334, 60, 24);
+  cmdCancel.Create(*this, ids::cmdCancel, "Cancel", 320, 334, 60, 24);
+  cmdApply.Create(*this, ids::cmdApply, "Apply", 384, 334, 60, 24);
   // Tab follows the order of creation: the options top to bottom, the hot
   // key, the sort order, the monitors, then the buttons. Each group starts
   // an arrow-key group of its own; each set of option buttons is one group.
   const forms::Control* groupStarts[] = {&fraGeneral, &chkOption[0], &fraHotKey, &cmbMod, &cmbKey,
                                          &cmbPrevMod, &cmbPrevKey, &cmdHelpHotKey, &fraSort, &SType[0], &sClicked, &fraMonitors,
-                                         &optMonitors[0], &cmdSave};
+                                         &optMonitors[0], &fraWatched, &lstWatched, &cmdStopWatching, &cmdSave};
   for (const forms::Control* c : groupStarts)
     ::SetWindowLongA(c->Handle(), GWL_STYLE, ::GetWindowLongA(c->Handle(), GWL_STYLE) | WS_GROUP);
   SetDialogButtons(&cmdSave, &cmdCancel);
@@ -186,6 +193,32 @@ void FrmSettings::Form_Load() {
   if (loaded.hotKeyRepaired || loaded.sortRepaired || loaded.colourRepaired) cmdApply.SetEnabled(true);
   if (loaded.hotKeyRepaired) hotKeyChanged_ = true;
   anotherKeyWanted_ = false;
+  ShowWatchedFolders();
+}
+
+void FrmSettings::ShowWatchedFolders() {
+  lstWatched.Clear();
+  watchedShown_.clear();
+  for (const vd::WatchedFolder& w : app().watched.Folders()) {
+    lstWatched.AddItem(w.subfolders ? w.folder + "  (with subfolders)" : w.folder);
+    watchedShown_.push_back(w.folder);
+  }
+  cmdStopWatching.SetEnabled(false);
+}
+
+// Takes effect at once, as the list's own commands do; OK or Cancel do not undo it.
+void FrmSettings::cmdStopWatching_Click() {
+  const int i = lstWatched.ListIndex();
+  if (i < 0 || static_cast<std::size_t>(i) >= watchedShown_.size()) return;
+  const std::string folder = watchedShown_[static_cast<std::size_t>(i)];
+  app().commands.Submit({"Stop watching", vdapp::CommandCore::Kind::Other, [this, folder] {
+                           const int answer = forms::MsgBox("Stop watching " + folder +
+                                                                "?\n\nRemove this folder's pictures from the list too?",
+                                                            MB_YESNOCANCEL | MB_ICONQUESTION, "Vexa Desktop", Handle());
+                           if (answer == IDCANCEL) return;
+                           vdapp::StopWatching(folder, answer == IDYES);
+                           if (Handle()) ShowWatchedFolders();
+                         }});
 }
 
 void FrmSettings::LayOutTip() {

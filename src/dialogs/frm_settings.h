@@ -2,6 +2,9 @@
 // Nothing is stored until Apply (or OK).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "forms/forms.h"
 
 class FrmTransIconEx;
@@ -28,11 +31,17 @@ class FrmSettings : public forms::Form {
   forms::Label sClicked;
   forms::Frame fraMonitors;
   forms::OptionButton optMonitors[2];
+  forms::Frame fraWatched;
+  forms::ListBox lstWatched;
+  forms::Button cmdStopWatching;
   forms::Button cmdSave, cmdCancel, cmdApply;
 
   void cmdApply_Click();
   void cmdSave_Click();
   void cmdCancel_Click();
+  void cmdStopWatching_Click();
+  // Shows the list's watched folders as they are now.
+  void ShowWatchedFolders();
 
  protected:
   WindowDesign Design() const override;
@@ -69,4 +78,5 @@ class FrmSettings : public forms::Form {
   bool applying_ = false;
   bool anotherKeyWanted_ = false;
   HCURSOR eyedropper_ = nullptr;
+  std::vector<std::string> watchedShown_;  // the folders lstWatched shows, in its order
 };

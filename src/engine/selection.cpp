@@ -58,6 +58,18 @@ void ShuffleRound::Removed(int index) {
   --count_;
 }
 
+void ShuffleRound::Remapped(const std::vector<int>& newIndexOf, const std::vector<int>& added, int newCount) {
+  std::vector<int> kept;
+  kept.reserve(pending_.size() + added.size());
+  for (const int p : pending_) {
+    const int to = p >= 0 && static_cast<std::size_t>(p) < newIndexOf.size() ? newIndexOf[static_cast<std::size_t>(p)] : -1;
+    if (to >= 0) kept.push_back(to);
+  }
+  kept.insert(kept.end(), added.begin(), added.end());
+  pending_ = std::move(kept);
+  count_ = newCount;
+}
+
 void ShuffleRound::Moved(const std::vector<int>& newIndexOf) {
   const auto n = static_cast<std::size_t>(count_);
   std::vector<bool> seen(n);

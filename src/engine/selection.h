@@ -36,6 +36,10 @@ class ShuffleRound {
   // The round goes on with the same pictures still to come. A mapping that
   // is no permutation of the round's entries starts a new round.
   void Moved(const std::vector<int>& newIndexOf);
+  // Entries were removed and inserted at once: the one at index i is now at
+  // newIndexOf[i] (-1: removed, it leaves the round), added are the indexes
+  // of the new ones (they join it), and newCount entries are left.
+  void Remapped(const std::vector<int>& newIndexOf, const std::vector<int>& added, int newCount);
   // The next position to show among count entries, given the one on screen
   // (-1 for none), and takes it out of the round. A new round begins when the
   // old one is used up, and its first pick is never current while another

@@ -56,6 +56,7 @@ constexpr int mnuAFolder = 342;
 constexpr int mnuSub = 350;
 constexpr int mnuSSel = 351;
 constexpr int mnuSAll = 352;
+constexpr int mnuSDup = 353;
 constexpr int mnuList = 360;
 constexpr int mnuListSave = 361;
 constexpr int mnuListLoad = 362;

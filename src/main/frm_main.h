@@ -61,6 +61,7 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
   void ListReplaced() override;
   void EntriesAppended(int first) override;
   void EntryRemoved(int index) override;
+  void EntriesInserted(const std::vector<int>& at) override;
   void SelectionChanged(int index) override;
   void StyleChanged(int style) override;
 

@@ -39,6 +39,25 @@ void FrmMain::EntryRemoved(int index) {
   tipIndex_ = -2;
 }
 
+void FrmMain::EntriesInserted(const std::vector<int>& at) {
+  // Each insertion moves the entries after it: past a few hundred, showing
+  // the list anew costs less.
+  HWND list = imgList.Handle();
+  if (at.size() > 256 || !list) {
+    ListReplaced();
+    return;
+  }
+  const auto& entries = app().list.Entries();
+  const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
+  imgList.SetRedraw(false);
+  for (const int i : at) {
+    ::CallWindowProcA(listProc, list, LB_INSERTSTRING, static_cast<WPARAM>(i),
+                      reinterpret_cast<LPARAM>(entries[static_cast<std::size_t>(i)].name.c_str()));
+  }
+  imgList.SetRedraw(true);
+  tipIndex_ = -2;
+}
+
 void FrmMain::SelectionChanged(int index) { SelectQuietly(index); }
 
 void FrmMain::StyleChanged(int style) {

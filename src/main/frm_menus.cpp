@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/curate.h"
 #include "app/list_store.h"
+#include "app/watched_lists.h"
 #include "app/wallpaper_change.h"
 #include "base/required.h"
 #include "desktop/desktop_icons.h"
@@ -64,6 +65,7 @@ FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
   mnuAFolder.Click = [this] { mnuAFolder_Click(); };
   mnuSSel.Click = [this] { mnuDel_Click(); };
   mnuSAll.Click = [this] { mnuSAll_Click(); };
+  mnuSDup.Click = [this] { mnuSDup_Click(); };
   mnuListSave.Click = [this] { mnuListSave_Click(); };
   mnuListLoad.Click = [this] { mnuListLoad_Click(); };
   for (int i = 0; i < 2; ++i) {
@@ -123,6 +125,7 @@ void FrmMenus::CreateControls() {
       Row{&mnuSub, nullptr, ids::mnuSub, "Sub"},
       Row{&mnuSSel, &mnuSub, ids::mnuSSel, "Remove"},
       Row{&mnuSAll, &mnuSub, ids::mnuSAll, "Remove All Images"},
+      Row{&mnuSDup, &mnuSub, ids::mnuSDup, "Remove Duplicates"},
       Row{&mnuList, nullptr, ids::mnuList, "List"},
       Row{&mnuListSave, &mnuList, ids::mnuListSave, "Save List"},
       Row{&mnuListLoad, &mnuList, ids::mnuListLoad, "Load List"},
@@ -290,6 +293,8 @@ void FrmMenus::mnuAFolder_Click() {
 void FrmMenus::mnuSAll_Click() {
   Submit("Remove All Images", &vdapp::RemoveAll);
 }
+
+void FrmMenus::mnuSDup_Click() { Submit("Remove Duplicates", &vdapp::RemoveDuplicates); }
 
 // ---- List files ------------------------------------------------------------
 

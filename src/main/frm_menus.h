@@ -25,7 +25,7 @@ class FrmMenus : public forms::Form {
   forms::MenuItem mnuImage, mnuSet, mnuDel, mnuB8, mnuEdit, mnuShowInFolder, mnuBlank3, mnuPropImage, mnuIB, mnuIS, mnuI[2];
   // Add, remove and list menus (the main window's buttons)
   forms::MenuItem mnuAdd, mnuAFiles, mnuAFolder;
-  forms::MenuItem mnuSub, mnuSSel, mnuSAll;
+  forms::MenuItem mnuSub, mnuSSel, mnuSAll, mnuSDup;
   forms::MenuItem mnuList, mnuListSave, mnuListLoad, mnuLB[1], mnuLSort, mnuS[2];
 
   // Pops up one of the top-level menus at the mouse (or below the screen
@@ -85,6 +85,7 @@ class FrmMenus : public forms::Form {
   void mnuAFiles_Click();
   void mnuAFolder_Click();
   void mnuSAll_Click();
+  void mnuSDup_Click();
   void mnuListSave_Click();
   void mnuListLoad_Click();
   void mnuS_Click(int Index);

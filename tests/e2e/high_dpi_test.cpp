@@ -212,7 +212,7 @@ TEST_F(HighDpiTest, WindowsMenusAndDialogsScaleWithNothingCutOffAndTheWallpaperF
     RECT client{};
     ::GetClientRect(settings, &client);
     EXPECT_EQ(client.right, ::MulDiv(452, static_cast<int>(dpi), 96));
-    EXPECT_EQ(client.bottom, ::MulDiv(314, static_cast<int>(dpi), 96));
+    EXPECT_EQ(client.bottom, ::MulDiv(364, static_cast<int>(dpi), 96));
     ExpectEveryCaptionFits(settings, dpi, false);
     // The hot-key tip reads as two lines, both starting at the left edge.
     std::vector<int> tipLines;

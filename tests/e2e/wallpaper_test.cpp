@@ -53,8 +53,9 @@ TEST_F(WallpaperTest, FolderOptionListsPicturesOfTheFolderAndItsSubfolders) {
   EXPECT_TRUE(IsVisible(main)) << "the folder option shows the main window";
   const std::vector<std::string> names = {"Beach Day", "Ωmega 写真", "anim"};
   EXPECT_EQ(ListBoxItems(ImgList(vd)), names);
+  // The folder is watched from now on, with its subfolders.
   EXPECT_TRUE(ListFileIs(pics + "\\Beach Day.jpg\r\n" + pics + "\\Ωmega 写真.bmp\r\n" + pics +
-                                                 "\\Sub Folder\\anim.gif\r\n"));
+                         "\\Sub Folder\\anim.gif\r\n" + pics + "\\**\r\n"));
 }
 
 TEST_F(WallpaperTest, ListFileOptionReplacesTheListAndImageOptionAppendsDuplicates) {

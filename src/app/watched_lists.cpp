@@ -1,0 +1,167 @@
+#include "app/watched_lists.h"
+
+#include <algorithm>
+#include <iterator>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/background.h"
+#include "app/list_store.h"
+#include "engine/list_order.h"
+#include "engine/settings.h"
+
+namespace vdapp {
+
+namespace {
+
+// New entries taken in per command: the list (and the window showing it)
+// grows in steps, and messages run in between.
+constexpr std::size_t kEntriesPerStep = 2000;
+
+std::optional<vd::ListOrder> ChosenOrder() {
+  const int choice = vd::TextAsIndex(app().settings.sortingType);
+  if (choice == static_cast<int>(vd::ListOrder::Location)) return vd::ListOrder::Location;
+  if (choice == static_cast<int>(vd::ListOrder::Name)) return vd::ListOrder::Name;
+  return std::nullopt;
+}
+
+// Takes in up to kEntriesPerStep of coming from first on, and the rest in
+// later commands; the list is saved after the last.
+void InsertStep(std::shared_ptr<std::vector<vd::ListEntry>> coming, std::size_t first) {
+  AppState& a = app();
+  const std::size_t last = std::min(coming->size(), first + kEntriesPerStep);
+  std::vector<vd::ListEntry> step(std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(first)),
+                                  std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(last)));
+  const std::vector<int> places = vd::PlaceNewEntries(a.list.Entries(), step, ChosenOrder());
+  a.list.InsertEntries(std::move(step), places);
+  if (last < coming->size()) {
+    RunSoon([coming, last] {
+      app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [coming, last] { InsertStep(coming, last); }});
+    });
+    return;
+  }
+  SaveList(std::string());
+}
+
+void SubmitReport(std::shared_ptr<FolderReport> report) {
+  app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [report] { ApplyFolderReport(std::move(*report)); }});
+}
+
+}  // namespace
+
+void FollowWatchedFolders() {
+  AppState& a = app();
+  if (!a.watcher) {
+    if (a.watched.Empty()) return;
+    // The watcher's thread hands its reports to the UI thread's mailbox.
+    a.watcher = std::make_unique<FolderWatcher>(
+        [](FolderReport r) { RunSoon([report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); }); });
+  }
+  a.watcher->SetFolders(a.watched.Folders());
+}
+
+void ApplyFolderReport(FolderReport report) {
+  AppState& a = app();
+  const vd::WatchedFolder* watched = nullptr;
+  for (const vd::WatchedFolder& w : a.watched.Folders()) {
+    if (vd::PathKey(w.folder) == vd::PathKey(report.watched.folder)) watched = &w;
+  }
+  if (!watched) return;  // no longer watched
+  const vd::WatchedFolder folder = *watched;
+  // Paths compared by their hashes: no copy of the list's paths is made,
+  // which for a long list keeps the window answering.
+  const std::vector<vd::ListEntry>& entries = a.list.Entries();
+  std::unordered_set<std::uint64_t> inList;
+  inList.reserve(entries.size() + report.added.size());
+  for (const vd::ListEntry& e : entries) inList.insert(vd::PathHash(e));
+
+  std::vector<int> leaving;
+  if (report.full) {
+    const std::unordered_set<std::uint64_t> there(report.present.begin(), report.present.end());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (vd::InWatchedFolder(folder, entries[i]) && !there.count(vd::PathHash(entries[i])))
+        leaving.push_back(static_cast<int>(i));
+    }
+  } else if (!report.removed.empty()) {
+    // A file gone, or a folder above it.
+    std::unordered_set<std::uint64_t> gone;
+    for (const std::string& p : report.removed) gone.insert(vd::PathHash(p));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (!vd::InWatchedFolder(folder, entries[i])) continue;
+      bool under = false;
+      const std::uint64_t h =
+          vd::PathHashes(entries[i], folder.folder.size(), [&](std::uint64_t f) { under = under || gone.count(f); });
+      if (under || gone.count(h)) leaving.push_back(static_cast<int>(i));
+    }
+  }
+  auto coming = std::make_shared<std::vector<vd::ListEntry>>();
+  const bool exclusions = !a.watched.Exclusions().empty();
+  for (vd::ListEntry& e : report.added) {
+    if (!vd::InWatchedFolder(folder, e) || !vd::IsListedImageExtension(e.ext) || !inList.insert(vd::PathHash(e)).second ||
+        (exclusions && a.watched.IsExcluded(e.FullPath())))
+      continue;
+    coming->push_back(std::move(e));
+  }
+  std::vector<vd::ListEntry>().swap(report.added);  // not kept while the new entries go in
+  inList = {};
+  if (leaving.empty() && coming->empty()) return;
+  a.list.RemoveEntries(leaving);
+  const std::optional<vd::ListOrder> order = ChosenOrder();
+  if (coming->size() <= kEntriesPerStep || !order) {
+    InsertStep(coming, 0);
+    return;
+  }
+  // Many: put in order off the UI thread first, so that the steps that take
+  // them in follow one another in the list and each only appends when the
+  // list was empty.
+  // The core waits meanwhile: a later report of the folder comes after these.
+  auto hold = std::make_shared<CommandCore::Hold>(a.commands.HoldUntilFinished());
+  hold->Awaiting();
+  diskLane().Run(
+      [coming, order] {
+        const std::vector<int> sorted = vd::SortedOrder(*coming, *order);
+        std::vector<vd::ListEntry> ordered;
+        ordered.reserve(coming->size());
+        for (const int from : sorted) ordered.push_back(std::move((*coming)[static_cast<std::size_t>(from)]));
+        *coming = std::move(ordered);
+      },
+      [coming, hold] {
+        hold->Arrived();
+        InsertStep(coming, 0);
+        hold->Finish();
+      });
+}
+
+void StopWatching(const std::string& folder, bool removePictures) {
+  AppState& a = app();
+  for (const vd::WatchedFolder& w : a.watched.Folders()) {
+    if (vd::PathKey(w.folder) != vd::PathKey(folder)) continue;
+    if (removePictures) {
+      std::vector<int> leaving;
+      for (int i = 0; i < a.list.Count(); ++i) {
+        if (vd::InWatchedFolder(w, a.list.At(i))) leaving.push_back(i);
+      }
+      a.list.RemoveEntries(leaving);
+    }
+    a.watched.Unwatch(folder);
+    FollowWatchedFolders();
+    SaveList(std::string());
+    return;
+  }
+}
+
+void RemoveDuplicates() {
+  AppState& a = app();
+  const std::vector<int> repeats = vd::DuplicateIndexes(a.list.Entries());
+  if (repeats.empty()) return;
+  a.list.RemoveEntries(repeats);
+  SaveList(std::string());
+}
+
+}  // namespace vdapp
