@@ -60,7 +60,9 @@ TEST_F(MenusTest, AddFileAppendsEveryPickedFileInOrderAndCancelKeepsTheList) {
   ASSERT_TRUE(dlg);
   EXPECT_EQ(ControlText(dlg, 0x47c), "") << "the name box starts empty";
   AnswerFileDialog(dlg, Temp().Path());  // into the folder
-  ::Sleep(500);
+  // The dialog empties its name box once it shows the folder; a name typed
+  // before that would be taken in the folder it left.
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dlg, 0x47c).empty(); }, 5000));
   AnswerFileDialog(dlg, "\"b b.bmp\" \"a.jpg\"");
   ASSERT_TRUE(WaitDialogGone(dlg));
   EXPECT_TRUE(WaitUntil([&] { return Names(main).size() == 3; }, 5000));
@@ -292,7 +294,7 @@ TEST_F(MenusTest, FileDialogsOpenWhereTheUserLastWasWithThatKindAlsoAfterARestar
   WriteFileText(lists + "\\short.vdl", pics + "\\three.bmp\r\n");
   ASSERT_TRUE(ChooseFromButton(main, 2, {VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND load = WaitForDialog(vd.Pid(), "Open Wallpapers' List");
-  ASSERT_TRUE(load);
+  ASSERT_TRUE(load) << "a dialog open instead: \"" << WindowText(WaitForAnyDialog(vd.Pid(), 1000)) << "\"";
   AnswerFileDialog(load, "short.vdl");
   EXPECT_TRUE(WaitUntil([&] { return Names(main) == std::vector<std::string>{"three"}; }, 10000));
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kProgramKey, "LastListFolder"), lists);

@@ -518,8 +518,8 @@ TEST_F(StylePickerTest, HandPickedStyleHoldsUntilTheNextAutomaticChange) {
   EXPECT_TRUE(WaitUntil([&] { return style() == "Centered" && !IsVisible(styles); }, 3000));
 
   ClickListItem(list, 0);
-  ::Sleep(500);
-  EXPECT_EQ(ListBoxSelection(list), 0);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(list) == 0; }, 5000));
+  ::Sleep(500);  // time for a wrong style to show
   EXPECT_EQ(style(), "Centered") << "a hand-picked style survives selecting another entry";
 
   // The next automatic change goes back to the suggestion (entry 1, Stretched).
