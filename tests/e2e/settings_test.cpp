@@ -642,9 +642,10 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
       [&] {
         ::GetWindowRect(dlg, &now);
         const int dx = now.left - was.left, dy = now.top - was.top;
-        // Right and down with the mouse, never further; a busy machine may
-        // drop a step of the drag.
-        return dx >= 20 && dx <= 60 && dy >= 13 && dy <= 40;
+        // Right and down with the mouse, never further. The system's move
+        // follows the mouse from where it was when the move began, which on
+        // a busy machine may be a step or two into the drag.
+        return dx >= 15 && dx <= 60 && dy >= 10 && dy <= 40;
       },
       3000))
       << now.left - was.left << "," << now.top - was.top;

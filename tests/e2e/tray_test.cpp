@@ -121,6 +121,9 @@ TEST_F(TrayTest, ChangeWallpaperFromTheMenuSurvivesAStormOfClicks) {
   ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 15000, 50));
   EXPECT_EQ(ListBoxSelection(list), 0);
   EXPECT_LT(ColourDistance(bmp->At(10, 10), 0x20A040), 24);
+  // The change goes on after its bitmap is written (the desktop is told
+  // of it); a request before it ends joins it and writes nothing new.
+  ASSERT_TRUE(WaitUntil([&] { return !FindProcessWindow(vd.Pid(), kFormClass, kWaitTitle); }, 15000));
 
   // While the next change runs: double-clicks, right clicks and more change
   // commands arrive. At most one change runs; the program survives.
