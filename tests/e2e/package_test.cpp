@@ -401,7 +401,9 @@ TEST_F(PackageTest, ExplorerCommandsReachTheRunningVd) {
   ASSERT_TRUE(InvokeVerb(kFolderVerb, album));
   expected.push_back(a1);
   expected.push_back(a2);
-  EXPECT_TRUE(ListBecomes(Lines(expected))) << ReadFileText(DefaultListPath()).value_or("(no list)");
+  // The folder is watched from now on, with its subfolders: its line follows the entries.
+  EXPECT_TRUE(ListBecomes(Lines(expected) + album + "\\**\r\n"))
+      << ReadFileText(DefaultListPath()).value_or("(no list)");
   EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, 10000));
   EXPECT_EQ(ListBoxItems(::GetDlgItem(main, ids::imgList)).size(), expected.size());
 

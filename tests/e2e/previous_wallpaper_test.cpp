@@ -183,7 +183,7 @@ TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurv
   const std::uint32_t c = NextWallpaperColour(bmp);
   EXPECT_LT(ColourDistance(c, kGreen), 24) << std::hex << c;
   // The bitmap is composed at screen size: centred, its corner would be the desktop's colour.
-  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(20, 20), kGreen) < 24; }, 5000))
+  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(20, 20), kGreen) < 24; }, 15000))
       << "stretched as recorded, not centred: " << std::hex << ScreenPixel(20, 20);
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle"), "2");
 }
