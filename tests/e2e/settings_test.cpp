@@ -877,12 +877,13 @@ TEST_F(DialogsTest, TabMovesThroughTheControlsInOrderEnterIsOkAndEscIsCancel) {
   HWND dlg = openSettings();
   ASSERT_TRUE(dlg);
 
-  // Tab visits the options top to bottom, the hot key, the sort order's
-  // chosen button and the enabled buttons, then starts again; Shift+Tab goes back.
+  // Tab visits the options top to bottom, the hot keys, the sort order's
+  // and the monitors' chosen buttons, the watched folders and the enabled
+  // buttons, then starts again; Shift+Tab goes back.
   const std::vector<int> order{ids::chkOptionBase,     ids::chkOptionBase + 1, ids::chkOptionBase + 2,   ids::IconCol,
                                ids::chkOptionBase + 3, ids::chkOptionBase + 4, ids::chkOptionBase + 5,   ids::chkOptionBase + 6,
                                ids::chShowDate,  ids::cmbMod,      ids::cmbKey,        ids::cmbPrevMod,    ids::cmbPrevKey,  ids::cmdHelpHotKey,
-                               ids::STypeBase,   ids::optMonitorsBase, ids::cmdSave,   ids::cmdCancel,
+                               ids::STypeBase,   ids::optMonitorsBase, ids::lstWatched, ids::cmdSave,   ids::cmdCancel,
                                ids::chkOptionBase};
   auto focusId = [&] { return ::GetDlgCtrlID(FocusIn(dlg)); };
   EXPECT_EQ(focusId(), order[0]) << "the focus starts on the first option";
