@@ -22,14 +22,15 @@ class PreviousWallpaperTest : public VdTest {
 
   // The colour of the next wallpaper VD writes, after the bitmap was taken
   // away, once that change has ended (its progress form gone): a change
-  // asked for while one still runs would join it.
+  // asked for while one still runs would join it. Only then is the bitmap
+  // taken away again: the desktop reads it after it is written.
   std::uint32_t NextWallpaperColour(const std::string& bitmap) const {
     std::optional<Bitmap> bmp;
     if (!WaitUntil([&] { return (bmp = ReadBmp(bitmap)).has_value(); }, 20000, 50)) return 0xFFFFFFFF;
     const std::uint32_t c = bmp->At(8, 8);
-    ::DeleteFileA(bitmap.c_str());
     for (const DWORD pid : ProcessIdsOf("VD.exe"))
       WaitUntil([pid] { return !FindProcessWindow(pid, kFormClass, kWaitTitle); }, 10000);
+    ::DeleteFileA(bitmap.c_str());
     return c;
   }
 
