@@ -117,10 +117,13 @@ class CurateTest : public VdTest {
       if (std::find(before.begin(), before.end(), pid) == before.end()) return false;
     return true;
   }
-  // The wallpaper bitmap written anew, and its colour.
+  // The wallpaper bitmap written anew, and its colour, once the change that
+  // wrote it has ended (a change asked for before then would join it).
   std::optional<std::uint32_t> NextWallpaperColour() {
     std::optional<Bitmap> bmp;
     if (!WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 15000, 50)) return std::nullopt;
+    for (const DWORD pid : ProcessIdsOf("VD.exe"))
+      WaitUntil([pid] { return !FindProcessWindow(pid, kFormClass, kWaitTitle); }, 10000);
     return bmp->At(10, 10);
   }
 
