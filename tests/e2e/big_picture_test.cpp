@@ -108,7 +108,7 @@ TEST_F(BigPictureTest, AutomaticStyleFillsAPhotoOfAnotherShapeKeepingItsCirclesR
   // has it; Wine's taskbar may cover the bottom left corner.
   const RECT screen{0, 0, 1024, 768};
   std::vector<std::uint32_t> shown;
-  WaitUntil([&] { return ColourDistance((shown = CaptureScreen(screen))[384 * 1024 + 512], 0xFFFFFF) <= 40; }, 5000);
+  WaitUntil([&] { return ColourDistance((shown = CaptureScreen(screen))[384 * 1024 + 512], 0xFFFFFF) <= 40; }, 15000);
   auto at = [&](int x, int y) { return shown[static_cast<std::size_t>(y) * 1024 + x]; };
   for (int x = 0; x < 1024; x += 7) {
     for (int y = 0; y < 768; y += 7) {

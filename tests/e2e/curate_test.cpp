@@ -251,7 +251,8 @@ TEST_F(CurateTest, DroppedPicturesAndFolderAreAddedOtherFilesToldAndAListReplace
   PressButton(box, IDOK);
   ASSERT_TRUE(WaitDialogGone(box));
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"first", "drop a", "drop b", "inner"}));
-  EXPECT_TRUE(ListFileIs(first + "\r\n" + a + "\r\n" + b + "\r\n" + inner + "\r\n"));
+  // The dropped folder is watched from now on, with its subfolders.
+  EXPECT_TRUE(ListFileIs(first + "\r\n" + a + "\r\n" + b + "\r\n" + inner + "\r\n" + Temp() / "album" + "\\**\r\n"));
 
   // A list file dropped asks first; No keeps the list, Yes replaces it.
   const std::string saved = Temp() / "Saved.vdl";

@@ -228,7 +228,7 @@ TEST_F(InterleavingTest, ExitDuringABigChangeEndsVdAndLeavesAWholeWallpaper) {
   std::cout << "[ exit    ] the wallpaper is the " << (ColourDistance(shownInBitmap, kBigColour) <= 12 ? "new" : "old")
             << " one\n";
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"), BitmapPath());
-  EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(5, 5), shownInBitmap) <= 12; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return ColourDistance(ScreenPixel(5, 5), shownInBitmap) <= 12; }, 15000))
       << "the desktop shows another wallpaper than the bitmap holds";
   // Nothing half-written is left beside it.
   std::vector<std::string> files;

@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, WindowIsWhollyRepaintedAfterEachChangeAndWhenSettingsOrTh
     ::DeleteFileA(BitmapPath().c_str());
     DoubleClickListItem(list, change % 2);
     ASSERT_TRUE(WaitUntil([&] { return FileExists(BitmapPath()); }, 10000));
-    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == wallpaper; }, 5000)) << "the desktop shows the new wallpaper";
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == wallpaper; }, 15000)) << "the desktop shows the new wallpaper";
     expectWhole(wallpaper);
   }
   ::DeleteObject(outline);

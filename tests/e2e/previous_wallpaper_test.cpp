@@ -134,7 +134,7 @@ TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurv
   EXPECT_LT(ColourDistance(NextWallpaperColour(bmp), kGreen), 24);
   ::PostMessageA(main, WM_COMMAND, ids::mnuPrevious, 0);
   EXPECT_LT(ColourDistance(NextWallpaperColour(bmp), kRed), 24);
-  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(500, 300), kRed) < 24; }, 5000)) << "the desktop shows it";
+  EXPECT_TRUE(WaitUntil([] { return ColourDistance(ScreenPixel(500, 300), kRed) < 24; }, 15000)) << "the desktop shows it";
   // At the oldest entry: greyed again, and a Previous sent anyway changes nothing.
   dark = TrayMenuEntriesDark(main);
   ASSERT_GE(dark.size(), 3u);

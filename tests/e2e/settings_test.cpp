@@ -702,7 +702,7 @@ TEST_F(DialogsTest, ColourAndOptionsReachTheRegistryAndTheDesktopOnApply) {
   Click(colour, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(colour); }, 5000));
   const std::uint32_t chosen = 0x0080FF;  // red 0, green 128, blue 255
-  EXPECT_TRUE(WaitUntil([&] { return ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)) == chosen; }, 3000))
+  EXPECT_TRUE(WaitUntil([&] { return ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol)) == chosen; }, 15000))
       << std::hex << ControlCentrePixel(::GetDlgItem(dlg, ids::IconCol));
   EXPECT_TRUE(Enabled(dlg, ids::cmdApply));
   // Cancelled, the colour dialog keeps the colour.

@@ -120,7 +120,7 @@ TEST_F(WallpaperTest, DoubleClickAppliesTheEntryInEachStyle) {
       EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "saved at " << pt.x << "," << pt.y;
       // The desktop really shows it (the main window is hidden).
       std::uint32_t shown = 0;
-      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 15000);
       EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
     }
   }
@@ -175,7 +175,7 @@ TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
       EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8) << "saved at " << pt.x << "," << pt.y;
       if (::PtInRect(&open, pt)) continue;
       std::uint32_t shown = 0;
-      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 15000);
       EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
     }
 
@@ -352,7 +352,7 @@ TEST_F(WallpaperTest, TransparencyIsLaidOverTheDesktopColourInThePreviewAndEvery
       EXPECT_LE(ColourDistance(bmp->At(pt.x, pt.y), colour), 8)
           << "saved at " << pt.x << "," << pt.y << ": " << std::hex << bmp->At(pt.x, pt.y);
       std::uint32_t shown = 0;
-      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 3000);
+      WaitUntil([&] { return ColourDistance(shown = ScreenPixel(pt.x, pt.y), colour) <= 8; }, 15000);
       EXPECT_LE(ColourDistance(shown, colour), 8) << "shown at " << pt.x << "," << pt.y;
     }
   }
@@ -371,7 +371,7 @@ TEST_F(WallpaperTest, AnEditedPictureIsPreviewedAndAppliedAsEdited) {
   ::GetWindowRect(::GetDlgItem(main, ids::imgPreview), &preview);
   const int px = (preview.left + preview.right) / 2, py = (preview.top + preview.bottom) / 2;
   auto previewShows = [&](std::uint32_t colour) {
-    return WaitUntil([&] { return ColourDistance(ScreenPixel(px, py), colour) <= 8; }, 5000);
+    return WaitUntil([&] { return ColourDistance(ScreenPixel(px, py), colour) <= 8; }, 15000);
   };
   ClickListItem(list, 0);
   ASSERT_TRUE(previewShows(0xFF0000)) << std::hex << ScreenPixel(px, py);
@@ -389,7 +389,7 @@ TEST_F(WallpaperTest, AnEditedPictureIsPreviewedAndAppliedAsEdited) {
   std::optional<Bitmap> bmp;
   ASSERT_TRUE(WaitUntil([&] { return (bmp = ReadBmp(BitmapPath())).has_value(); }, 10000, 50));
   EXPECT_EQ(bmp->At(5, 5), 0x0000FFu);
-  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == 0x0000FFu; }, 5000)) << "the desktop shows the new pixels";
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(5, 5) == 0x0000FFu; }, 15000)) << "the desktop shows the new pixels";
   EXPECT_TRUE(previewShows(0x0000FF)) << "and so does the preview";
 }
 
