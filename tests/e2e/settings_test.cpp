@@ -633,8 +633,12 @@ TEST_F(DialogsTest, OpeningTakesTheMainWindowsPlaceAndClosingGivesItBackOnlyWhen
   // A drag on the dialog's bare background moves it like its title bar.
   RECT was{};
   ::GetWindowRect(dlg, &was);
-  POINT grab{Scaled(100), Scaled(294)};  // below the frames, left of the buttons
+  // Below the frames, left of the buttons: level with the OK button.
+  RECT ok{};
+  ::GetWindowRect(::GetDlgItem(dlg, ids::cmdSave), &ok);
+  POINT grab{Scaled(100), 0};
   ::ClientToScreen(dlg, &grab);
+  grab.y = (ok.top + ok.bottom) / 2;
   ASSERT_TRUE(DragWindow(dlg, grab, {grab.x + 60, grab.y + 40}, 4));
   RECT now{};
   // The move starts with the first step of the drag, so that step is not followed.
