@@ -245,12 +245,15 @@ void FolderWatcher::Loop() {
         slots = std::move(next);  // those no longer wanted close here
       }
     }
+    // The reads that ended (their routines ran in the last wait, or while
+    // another slot was closed); before the clock is read, as they note
+    // the time of their changes.
+    for (auto& s : slots) {
+      if (s->done && s->Open()) Complete(*s);
+    }
     const ULONGLONG now = ::GetTickCount64();
     for (auto& s : slots) {
       if (stop_) return;
-      // A read that ended (its routine ran in the last wait, or while
-      // another slot was closed).
-      if (s->done && s->Open()) Complete(*s);
       if (now >= s->nextLook) {
         s->nextLook = now + kRetryMs;
         if (!s->Open()) {
