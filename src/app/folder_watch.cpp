@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -150,8 +151,12 @@ void FolderWatcher::Scan(Slot& slot) {
     vd::WalkFolder(
         fs, slot.watched.folder, slot.watched.subfolders, std::string(),
         [&](const vd::ListEntry& e) {
-          report.present.push_back(vd::PathHash(e));
-          if (vd::IsListedImageExtension(e.ext)) report.added.push_back(e);
+          const std::uint64_t h = vd::PathHash(e);
+          report.present.push_back(h);
+          if (vd::IsListedImageExtension(e.ext) && vd::InWatchedFolder(slot.watched, e)) {
+            report.added.push_back(e);
+            report.addedHashes.push_back(h);
+          }
         },
         [&] {
           if (++sinceCheck % 64 == 0 && stop_) throw Stopped{};
@@ -161,6 +166,7 @@ void FolderWatcher::Scan(Slot& slot) {
   }
   // Gone while it was walked: its entries stay until it is back.
   if (!IsFolder(slot.watched.folder)) return;
+  std::sort(report.present.begin(), report.present.end());
   slot.batch.clear();  // the scan has said it all
   deliver_(std::move(report));
 }
@@ -273,7 +279,10 @@ void FolderWatcher::Loop() {
         report.watched = s->watched;
         for (auto& [key, change] : s->batch) {
           if (change.second) {
-            report.added.push_back(vd::SplitEntry(change.first));
+            vd::ListEntry e = vd::SplitEntry(change.first);
+            if (!vd::IsListedImageExtension(e.ext) || !vd::InWatchedFolder(s->watched, e)) continue;
+            report.addedHashes.push_back(vd::PathHash(e));
+            report.added.push_back(std::move(e));
           } else {
             report.removed.push_back(change.first);
           }
