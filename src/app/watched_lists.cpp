@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/background.h"
 #include "app/list_store.h"
+#include "app/ui_port.h"
 #include "engine/list_order.h"
 #include "engine/settings.h"
 
@@ -58,12 +59,16 @@ void SubmitReport(std::shared_ptr<FolderReport> report) {
 void FollowWatchedFolders() {
   AppState& a = app();
   if (!a.watcher) {
-    if (a.watched.Empty()) return;
+    if (a.watched.Empty()) {
+      ui().WatchedFoldersChanged();  // emptied before anything was watched (Remove All)
+      return;
+    }
     // The watcher's thread hands its reports to the UI thread's mailbox.
     a.watcher = std::make_unique<FolderWatcher>(
         [](FolderReport r) { RunSoon([report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); }); });
   }
   a.watcher->SetFolders(a.watched.Folders());
+  ui().WatchedFoldersChanged();
 }
 
 void ApplyFolderReport(FolderReport report) {
