@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -24,8 +25,6 @@ constexpr ULONGLONG kLongestWaitMs = 500;  // a steady trickle is handed over al
 // A folder away (unplugged, deleted) is looked for again this often; one
 // being watched is checked to be still there as often.
 constexpr ULONGLONG kRetryMs = 1000;
-// WaitForMultipleObjects' limit, less the wake-up event.
-constexpr std::size_t kMaxWaited = MAXIMUM_WAIT_OBJECTS - 1;
 
 struct Stopped {};
 
@@ -47,11 +46,16 @@ std::string Inside(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
+// Each folder's read ends in a completion routine, run on the watcher's
+// thread while it waits alertably: one wait follows any number of folders
+// (a wait on handles takes 63 at most).
 struct FolderWatcher::Slot {
   vd::WatchedFolder watched;
   HANDLE dir = INVALID_HANDLE_VALUE;
-  HANDLE event = nullptr;
-  OVERLAPPED overlapped{};
+  OVERLAPPED overlapped{};  // hEvent carries the slot to the routine
+  bool reading = false;     // a read is under way; its routine has not run
+  bool done = false;        // the routine ran; Complete takes what it left
+  DWORD error = 0, bytes = 0;
   std::vector<DWORD> buffer = std::vector<DWORD>(kBufferBytes / sizeof(DWORD));  // DWORD-aligned, as the call wants
   bool scanWanted = true;
   ULONGLONG nextLook = 0;
@@ -59,24 +63,31 @@ struct FolderWatcher::Slot {
   std::map<std::string, std::pair<std::string, bool>> batch;  // key -> path, came
   ULONGLONG lastChange = 0, firstChange = 0;
 
-  Slot() { event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr); }
-  ~Slot() {
-    Close();
-    if (event) ::CloseHandle(event);
-  }
+  Slot() = default;
+  ~Slot() { Close(); }
   Slot(const Slot&) = delete;
   Slot& operator=(const Slot&) = delete;
 
   bool Open() const { return dir != INVALID_HANDLE_VALUE; }
 
+  static void CALLBACK Read(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
+    Slot* slot = static_cast<Slot*>(overlapped->hEvent);
+    slot->reading = false;
+    slot->done = true;
+    slot->error = error;
+    slot->bytes = bytes;
+  }
+
   bool Issue() {
-    ::ResetEvent(event);
     overlapped = OVERLAPPED{};
-    overlapped.hEvent = event;
+    overlapped.hEvent = this;
+    done = false;
     const DWORD filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
     if (::ReadDirectoryChangesW(dir, buffer.data(), kBufferBytes, watched.subfolders ? TRUE : FALSE, filter, nullptr,
-                                &overlapped, nullptr))
+                                &overlapped, &Slot::Read)) {
+      reading = true;
       return true;
+    }
     Close();
     return false;
   }
@@ -95,10 +106,13 @@ struct FolderWatcher::Slot {
 
   void Close() {
     if (!Open()) return;
-    // The buffer must outlive a read under way.
-    ::CancelIo(dir);
-    DWORD bytes = 0;
-    ::GetOverlappedResult(dir, &overlapped, &bytes, TRUE);
+    // The buffer and the slot must outlive a read under way: the cancelled
+    // read still ends in its routine (other slots' routines may run too).
+    if (reading) {
+      ::CancelIo(dir);
+      while (reading) ::SleepEx(INFINITE, TRUE);
+    }
+    done = false;
     ::CloseHandle(dir);
     dir = INVALID_HANDLE_VALUE;
   }
@@ -137,8 +151,12 @@ void FolderWatcher::Scan(Slot& slot) {
     vd::WalkFolder(
         fs, slot.watched.folder, slot.watched.subfolders, std::string(),
         [&](const vd::ListEntry& e) {
-          report.present.push_back(vd::PathHash(e));
-          if (vd::IsListedImageExtension(e.ext)) report.added.push_back(e);
+          const std::uint64_t h = vd::PathHash(e);
+          report.present.push_back(h);
+          if (vd::IsListedImageExtension(e.ext) && vd::InWatchedFolder(slot.watched, e)) {
+            report.added.push_back(e);
+            report.addedHashes.push_back(h);
+          }
         },
         [&] {
           if (++sinceCheck % 64 == 0 && stop_) throw Stopped{};
@@ -148,13 +166,20 @@ void FolderWatcher::Scan(Slot& slot) {
   }
   // Gone while it was walked: its entries stay until it is back.
   if (!IsFolder(slot.watched.folder)) return;
+  std::sort(report.present.begin(), report.present.end());
   slot.batch.clear();  // the scan has said it all
   deliver_(std::move(report));
 }
 
 void FolderWatcher::Complete(Slot& slot) {
-  DWORD bytes = 0;
-  if (!::GetOverlappedResult(slot.dir, &slot.overlapped, &bytes, FALSE)) {
+  slot.done = false;
+  const DWORD bytes = slot.bytes;
+  if (slot.error == ERROR_NOTIFY_ENUM_DIR) {
+    slot.scanWanted = true;  // more changes than the buffer held
+    if (!slot.Issue()) slot.nextLook = ::GetTickCount64() + kRetryMs;
+    return;
+  }
+  if (slot.error != ERROR_SUCCESS) {
     slot.Close();  // the folder went away: looked for again later
     slot.nextLook = ::GetTickCount64() + kRetryMs;
     return;
@@ -226,6 +251,12 @@ void FolderWatcher::Loop() {
         slots = std::move(next);  // those no longer wanted close here
       }
     }
+    // The reads that ended (their routines ran in the last wait, or while
+    // another slot was closed); before the clock is read, as they note
+    // the time of their changes.
+    for (auto& s : slots) {
+      if (s->done && s->Open()) Complete(*s);
+    }
     const ULONGLONG now = ::GetTickCount64();
     for (auto& s : slots) {
       if (stop_) return;
@@ -248,7 +279,10 @@ void FolderWatcher::Loop() {
         report.watched = s->watched;
         for (auto& [key, change] : s->batch) {
           if (change.second) {
-            report.added.push_back(vd::SplitEntry(change.first));
+            vd::ListEntry e = vd::SplitEntry(change.first);
+            if (!vd::IsListedImageExtension(e.ext) || !vd::InWatchedFolder(s->watched, e)) continue;
+            report.addedHashes.push_back(vd::PathHash(e));
+            report.added.push_back(std::move(e));
           } else {
             report.removed.push_back(change.first);
           }
@@ -258,19 +292,11 @@ void FolderWatcher::Loop() {
         deliver_(std::move(report));
       }
     }
-    std::vector<HANDLE> waited{static_cast<HANDLE>(wake_)};
-    std::vector<Slot*> owners{nullptr};
     bool pending = false;
-    for (auto& s : slots) {
-      pending = pending || !s->batch.empty();
-      if (s->Open() && waited.size() <= kMaxWaited) {
-        waited.push_back(s->event);
-        owners.push_back(s.get());
-      }
-    }
+    for (auto& s : slots) pending = pending || !s->batch.empty();
     const DWORD timeout = pending ? static_cast<DWORD>(kQuietMs) : static_cast<DWORD>(kRetryMs);
-    const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(waited.size()), waited.data(), FALSE, timeout);
-    if (r > WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + waited.size()) Complete(*owners[r - WAIT_OBJECT_0]);
+    // Alertable: the reads that ended run their routines here.
+    ::WaitForSingleObjectEx(wake_, timeout, TRUE);
   }
 }
 

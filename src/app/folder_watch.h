@@ -22,11 +22,15 @@ namespace vdapp {
 struct FolderReport {
   vd::WatchedFolder watched;
   // A whole scan: added holds every picture the folder has now, present
-  // the hashes (vd::PathHash) of all its files, and an entry of the folder
-  // whose file is not among them is gone.
+  // the hashes (vd::PathHash) of all its files, in ascending order, and an
+  // entry of the folder whose file is not among them is gone.
   bool full = false;
   std::vector<std::uint64_t> present;
-  std::vector<vd::ListEntry> added;  // pictures that came, as the list keeps them
+  // Pictures that came, as the list keeps them, each of the folder by its
+  // rules and named once; addedHashes[i] is vd::PathHash(added[i]). Made
+  // here so that the UI thread only looks them up.
+  std::vector<vd::ListEntry> added;
+  std::vector<std::uint64_t> addedHashes;
   std::vector<std::string> removed;  // full paths of files or folders that went
 };
 

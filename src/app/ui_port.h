@@ -35,6 +35,8 @@ class UiPort {
   // A message box with text, shown once the message at hand has been
   // handled: nothing waits for the user to read it.
   virtual void PostNotice(const std::string& text, const std::string& title) = 0;
+  // The watched folders changed (a load, a folder added, one no longer watched).
+  virtual void WatchedFoldersChanged() = 0;
 };
 
 // The live program's port (AppParts::BindUi); using it unbound aborts.

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/background.h"
 #include "app/list_store.h"
+#include "app/ui_port.h"
 #include "engine/list_order.h"
 #include "engine/settings.h"
 
@@ -58,12 +59,16 @@ void SubmitReport(std::shared_ptr<FolderReport> report) {
 void FollowWatchedFolders() {
   AppState& a = app();
   if (!a.watcher) {
-    if (a.watched.Empty()) return;
+    if (a.watched.Empty()) {
+      ui().WatchedFoldersChanged();  // emptied before anything was watched (Remove All)
+      return;
+    }
     // The watcher's thread hands its reports to the UI thread's mailbox.
     a.watcher = std::make_unique<FolderWatcher>(
         [](FolderReport r) { RunSoon([report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); }); });
   }
   a.watcher->SetFolders(a.watched.Folders());
+  ui().WatchedFoldersChanged();
 }
 
 void ApplyFolderReport(FolderReport report) {
@@ -75,17 +80,19 @@ void ApplyFolderReport(FolderReport report) {
   if (!watched) return;  // no longer watched
   const vd::WatchedFolder folder = *watched;
   // Paths compared by their hashes: no copy of the list's paths is made,
-  // which for a long list keeps the window answering.
+  // which for a long list keeps the window answering. The report's own
+  // hashes were made on the watcher's thread; no set as long as the list
+  // or the scan is made (its inserts cost the UI thread most).
   const std::vector<vd::ListEntry>& entries = a.list.Entries();
-  std::unordered_set<std::uint64_t> inList;
-  inList.reserve(entries.size() + report.added.size());
-  for (const vd::ListEntry& e : entries) inList.insert(vd::PathHash(e));
+  std::vector<std::uint64_t> inList;
+  inList.reserve(entries.size());
+  for (const vd::ListEntry& e : entries) inList.push_back(vd::PathHash(e));
 
   std::vector<int> leaving;
   if (report.full) {
-    const std::unordered_set<std::uint64_t> there(report.present.begin(), report.present.end());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (vd::InWatchedFolder(folder, entries[i]) && !there.count(vd::PathHash(entries[i])))
+      if (vd::InWatchedFolder(folder, entries[i]) &&
+          !std::binary_search(report.present.begin(), report.present.end(), inList[i]))
         leaving.push_back(static_cast<int>(i));
     }
   } else if (!report.removed.empty()) {
@@ -100,16 +107,38 @@ void ApplyFolderReport(FolderReport report) {
       if (under || gone.count(h)) leaving.push_back(static_cast<int>(i));
     }
   }
+  // Few new pictures (a change) are looked for in the list; many (a scan)
+  // are looked up in the list's hashes put in order.
+  const bool few = report.added.size() * 16 < inList.size();
+  std::unordered_set<std::uint64_t> listed;
+  if (few) {
+    std::unordered_set<std::uint64_t> wanted;
+    for (std::size_t k = 0; k < report.added.size(); ++k)
+      wanted.insert(k < report.addedHashes.size() ? report.addedHashes[k] : vd::PathHash(report.added[k]));
+    for (const std::uint64_t h : inList) {
+      if (wanted.count(h)) listed.insert(h);
+    }
+  } else {
+    std::sort(inList.begin(), inList.end());
+  }
+  const auto inTheList = [&](std::uint64_t h) {
+    return few ? listed.count(h) > 0 : std::binary_search(inList.begin(), inList.end(), h);
+  };
   auto coming = std::make_shared<std::vector<vd::ListEntry>>();
   const bool exclusions = !a.watched.Exclusions().empty();
-  for (vd::ListEntry& e : report.added) {
-    if (!vd::InWatchedFolder(folder, e) || !vd::IsListedImageExtension(e.ext) || !inList.insert(vd::PathHash(e)).second ||
-        (exclusions && a.watched.IsExcluded(e.FullPath())))
+  // The watcher checked them against the folder as it watches it; the list
+  // may watch it otherwise by now.
+  const bool checked = report.watched.subfolders == folder.subfolders && report.addedHashes.size() == report.added.size();
+  for (std::size_t k = 0; k < report.added.size(); ++k) {
+    vd::ListEntry& e = report.added[k];
+    if (!checked && (!vd::InWatchedFolder(folder, e) || !vd::IsListedImageExtension(e.ext))) continue;
+    const std::uint64_t h = checked ? report.addedHashes[k] : vd::PathHash(e);
+    if (inTheList(h) || (exclusions && a.watched.IsExcluded(e.FullPath())))
       continue;
     coming->push_back(std::move(e));
   }
   std::vector<vd::ListEntry>().swap(report.added);  // not kept while the new entries go in
-  inList = {};
+  std::vector<std::uint64_t>().swap(inList);
   if (leaving.empty() && coming->empty()) return;
   a.list.RemoveEntries(leaving);
   const std::optional<vd::ListOrder> order = ChosenOrder();

@@ -27,9 +27,9 @@ constexpr int cmbPrevMod = 340;  // the "Previous Wallpaper" key's modifier set
 constexpr int cmbPrevKey = 341;
 constexpr int lblPrevHot = 342;
 constexpr int optMonitorsBase = 328;  // optMonitors(0) same picture, optMonitors(1) a different one
-constexpr int fraWatched = 343;       // "Watched folders"
-constexpr int lstWatched = 344;       // one line a watched folder
-constexpr int cmdStopWatching = 345;  // "Stop watching"
+constexpr int fraWatched = 350;       // "Watched folders"
+constexpr int lstWatched = 351;       // one line a watched folder
+constexpr int cmdStopWatching = 352;  // "Stop watching"
 
 // frmTransIconEx
 namespace example {

@@ -197,13 +197,25 @@ void FrmSettings::Form_Load() {
 }
 
 void FrmSettings::ShowWatchedFolders() {
+  // Shown anew while open too (a load, a folder added): the folder picked
+  // stays picked while it is still watched.
+  const int picked = lstWatched.ListIndex();
+  const std::string pickedFolder =
+      picked >= 0 && static_cast<std::size_t>(picked) < watchedShown_.size() ? watchedShown_[static_cast<std::size_t>(picked)] : std::string();
   lstWatched.Clear();
   watchedShown_.clear();
+  int again = -1;
   for (const vd::WatchedFolder& w : app().watched.Folders()) {
+    if (!pickedFolder.empty() && w.folder == pickedFolder) again = static_cast<int>(watchedShown_.size());
     lstWatched.AddItem(w.subfolders ? w.folder + "  (with subfolders)" : w.folder);
     watchedShown_.push_back(w.folder);
   }
-  cmdStopWatching.SetEnabled(false);
+  if (again >= 0) lstWatched.SetListIndex(again);
+  cmdStopWatching.SetEnabled(again >= 0);
+}
+
+void FrmSettings::WatchedFoldersChanged() {
+  if (Handle()) ShowWatchedFolders();
 }
 
 // Takes effect at once, as the list's own commands do; OK or Cancel do not undo it.
@@ -217,7 +229,6 @@ void FrmSettings::cmdStopWatching_Click() {
                                                             MB_YESNOCANCEL | MB_ICONQUESTION, "Vexa Desktop", Handle());
                            if (answer == IDCANCEL) return;
                            vdapp::StopWatching(folder, answer == IDYES);
-                           if (Handle()) ShowWatchedFolders();
                          }});
 }
 

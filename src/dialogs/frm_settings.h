@@ -42,6 +42,8 @@ class FrmSettings : public forms::Form {
   void cmdStopWatching_Click();
   // Shows the list's watched folders as they are now.
   void ShowWatchedFolders();
+  // Follows the watched folders while the dialog is loaded.
+  void WatchedFoldersChanged();
 
  protected:
   WindowDesign Design() const override;

@@ -9,7 +9,7 @@ Program::Program()
       settings_(hotKey_, transIconEx_),
       menus_(tray_, hotKey_, settings_),
       main_(wait_, menus_, tray_, hotKey_, settings_, about_),
-      ui_(wait_, main_) {
+      ui_(wait_, main_, settings_) {
   // The splash and the menus reach the main window, made after them.
   wait_.Bind(main_);
   menus_.Bind(main_);

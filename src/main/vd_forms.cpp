@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "desktop/desktop_icons.h"
+#include "dialogs/frm_settings.h"
 #include "forms/forms.h"
 #include "main/frm_main.h"
 #include "main/frm_wait.h"
@@ -38,3 +39,5 @@ void FormsUi::ShowMainWindow() { main_.Show(); }
 void FormsUi::PostListNotSavedNotice() { main_.PostNotice(FrmMain::Notice::ListNotSaved); }
 
 void FormsUi::PostNotice(const std::string& text, const std::string& title) { main_.PostNotice(text, title); }
+
+void FormsUi::WatchedFoldersChanged() { settings_.WatchedFoldersChanged(); }

@@ -8,10 +8,11 @@
 
 class FrmWait;
 class FrmMain;
+class FrmSettings;
 
 class FormsUi : public vdapp::UiPort {
  public:
-  FormsUi(FrmWait& wait, FrmMain& main) : wait_(wait), main_(main) {}
+  FormsUi(FrmWait& wait, FrmMain& main, FrmSettings& settings) : wait_(wait), main_(main), settings_(settings) {}
 
   void ShowProgress(const std::string& status) override;
   void CloseProgress() override;
@@ -24,8 +25,10 @@ class FormsUi : public vdapp::UiPort {
   void ShowMainWindow() override;
   void PostListNotSavedNotice() override;
   void PostNotice(const std::string& text, const std::string& title) override;
+  void WatchedFoldersChanged() override;
 
  private:
   FrmWait& wait_;
   FrmMain& main_;
+  FrmSettings& settings_;
 };

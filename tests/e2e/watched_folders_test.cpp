@@ -167,6 +167,23 @@ TEST_F(WatchedFoldersTest, AnOldListWithWatchLinesKeepsItsEntriesAndSettingsStop
   Pic(w + "\\new.jpg", 0x101010);
   ::Sleep(kArrivalMs);
   EXPECT_FALSE(Has(ListBoxItems(list), "new"));
+
+  // While Settings shows, a folder added through the relay joins its list,
+  // and the folder picked stays picked; Stop watching still takes the right one.
+  ClickListItem(folders, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(settings, ids::cmdStopWatching)) != FALSE; }, 5000));
+  Process relay = StartUtf8(PelorinExe(), "-n " + pics, Temp().Path());
+  ASSERT_TRUE(relay.WaitExit(30000));
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(folders) == std::vector<std::string>{later, pics + "  (with subfolders)"}; },
+                        10000))
+      << ListBoxItems(folders).size();
+  EXPECT_EQ(::SendMessageA(folders, LB_GETCURSEL, 0, 0), 0);
+  PressButton(settings, ids::cmdStopWatching);
+  ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  ASSERT_TRUE(ask);
+  EXPECT_NE(MessageBoxText(ask).find("Stop watching " + later + "?"), std::string::npos) << MessageBoxText(ask);
+  PressButton(ask, IDNO);
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxItems(folders) == std::vector<std::string>{pics + "  (with subfolders)"}; }, 5000));
   PressButton(settings, ids::cmdCancel);
 }
 

@@ -1,7 +1,8 @@
 // The folder watcher on real folders under Wine: the first report is a whole
 // scan by the folder walk's rules; copies, renames (a storm of them too) and
 // deletes follow; a folder that is missing or a file is watched once it is a
-// folder; a folder no longer wanted reports nothing more.
+// folder; a folder no longer wanted reports nothing more; seventy folders
+// are all followed, past the 63 handles one wait can take.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/folder_watch.h"
 
@@ -157,6 +159,36 @@ TEST(FolderWatchTest, AMissingFolderOrAFileIsWatchedOnceItIsAFolder) {
   Touch(file + "\\f.jpg");
   EXPECT_TRUE(WaitFor([&] { return mirror.Pictures().count(file + "\\f.jpg") == 1; }, 5000));
   EXPECT_EQ(mirror.Pictures().size(), 2u);
+}
+
+TEST(FolderWatchTest, SeventyFoldersAreAllFollowed) {
+  const std::string base = NewFolder("many");
+  std::vector<vd::WatchedFolder> folders;
+  for (int i = 0; i < 70; ++i) {
+    const std::string f = base + "\\w" + std::to_string(i);
+    ::CreateDirectoryA(f.c_str(), nullptr);
+    Touch(f + "\\a.jpg");
+    folders.push_back({f, false});
+  }
+  Mirror mirror;
+  vdapp::FolderWatcher watcher([&](vdapp::FolderReport r) { mirror.Take(std::move(r)); });
+  watcher.SetFolders(folders);
+  ASSERT_TRUE(WaitFor([&] { return mirror.Scans() == 70; }, 10000)) << mirror.Scans();
+  ASSERT_EQ(mirror.Pictures().size(), 70u);
+
+  // The last, one past the first 63 and the first: each copy is reported.
+  std::set<std::string> expected = mirror.Pictures();
+  for (const int i : {69, 64, 0}) {
+    const std::string f = folders[static_cast<std::size_t>(i)].folder;
+    ASSERT_TRUE(::CopyFileA((f + "\\a.jpg").c_str(), (f + "\\copy.jpg").c_str(), FALSE));
+    expected.insert(f + "\\copy.jpg");
+    EXPECT_TRUE(WaitFor([&] { return mirror.Pictures() == expected; }, 2000)) << "folder " << i;
+  }
+  // A delete in the last one leaves too, and no folder was scanned again.
+  ASSERT_TRUE(::DeleteFileA((folders[69].folder + "\\a.jpg").c_str()));
+  expected.erase(folders[69].folder + "\\a.jpg");
+  EXPECT_TRUE(WaitFor([&] { return mirror.Pictures() == expected; }, 2000));
+  EXPECT_EQ(mirror.Scans(), 70);
 }
 
 }  // namespace
