@@ -151,7 +151,7 @@ TEST_F(OrientationTest, ABigTurnedPhotoStandsUprightWhetherPartOrAllOfItIsDecode
   HWND imgList = ::GetDlgItem(MainWindow(vd), ids::imgList);
   ClickListItem(imgList, 0);
   ASSERT_TRUE(WaitUntil([&] { return ListBoxSelection(imgList) == 0; }, 5000));
-  ASSERT_TRUE(ChooseFromImageMenu(imgList, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  ASSERT_TRUE(ChooseFromImageMenu(imgList, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND box = WaitForDialog(vd.Pid(), "portrait");
   ASSERT_TRUE(box);
   const std::string text = MessageBoxText(box);
