@@ -28,10 +28,11 @@ std::vector<vd::ListEntry> Pictures(int n) {
 std::string Change(WallpaperHistory& h, vdapp::WallpaperModel& list, const std::set<std::string>& gone = {}) {
   const std::vector<bool> usable =
       vdapp::UsableEntries(h, [&gone](const std::string& p) { return !gone.contains(p); });
-  unsigned seed = 12345u + static_cast<unsigned>(h.Count()) * 7919u;
-  const vdapp::ChangeStep step = vdapp::StepForChange(h, usable, list, 1, true, [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed;
+  // A fixed linear congruential sequence: the same draws in every run.
+  unsigned draw = 12345u + static_cast<unsigned>(h.Count()) * 7919u;
+  const vdapp::ChangeStep step = vdapp::StepForChange(h, usable, list, 1, true, [&draw] {
+    draw = draw * 1664525u + 1013904223u;
+    return draw;
   });
   if (step.historyIndex >= 0) return h.At(step.historyIndex).pictures.front();
   if (step.taken.empty()) return "";
