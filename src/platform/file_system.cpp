@@ -88,6 +88,23 @@ std::optional<std::string> FileSystem::FolderIdentity(const std::string& folder)
          std::to_string(info.nFileIndexLow);
 }
 
+namespace {
+// Up to bytes from the file's position on, in chunks; what a file shorter
+// than that holds.
+std::optional<std::string> ReadUpTo(HANDLE file, std::size_t bytes) {
+  std::string data(bytes, '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24)), got = 0;
+    if (!::ReadFile(file, data.data() + done, chunk, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    done += got;
+  }
+  data.resize(done);
+  return data;
+}
+}  // namespace
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   base::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -95,32 +112,14 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(f.Get(), &size) || size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
     return std::nullopt;
-  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24)), got = 0;
-    if (!::ReadFile(f.Get(), data.data() + done, chunk, &got, nullptr)) return std::nullopt;
-    if (got == 0) break;
-    done += got;
-  }
-  data.resize(done);
-  return data;
+  return ReadUpTo(f.Get(), static_cast<std::size_t>(size.QuadPart));
 }
 
 std::optional<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes) {
   base::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) return std::nullopt;
-  std::string data(maxBytes, '\0');
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 24)), got = 0;
-    if (!::ReadFile(f.Get(), data.data() + done, chunk, &got, nullptr)) return std::nullopt;
-    if (got == 0) break;
-    done += got;
-  }
-  data.resize(done);
-  return data;
+  return ReadUpTo(f.Get(), maxBytes);
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
