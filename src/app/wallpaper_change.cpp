@@ -1,3 +1,9 @@
+// The wallpaper change and what goes with it: the next entry, going back
+// and forth through the history, the preview, a new layout of the monitors.
+// Kept in one file over the usual size: every step shares the same helpers
+// (the job for the worker, pointing the desktop at the bitmap, ending the
+// change) and the change's memory, so the path of a change reads top to
+// bottom in one place.
 #include "app/wallpaper_change.h"
 
 #include <windows.h>
