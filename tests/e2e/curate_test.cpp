@@ -187,10 +187,7 @@ TEST_F(CurateTest, TrayShowsTheWallpaperInExplorerAndRemovesItThenChangesToTheNe
   // Ended and started again, VD has put nothing up yet, but the desktop
   // still shows its bitmap: the picture is the one the kept history names.
   ASSERT_TRUE(ChooseTrayEntry(main, 9));  // Exit
-  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
-  ASSERT_TRUE(ask);
-  PressButton(ask, IDYES);
-  ASSERT_TRUE(vd.WaitExit(10000));
+  ASSERT_TRUE(ConfirmExit(vd));
   Process again = StartVd();
   main = MainWindow(again);
   before = ProcessIdsOf("explorer.exe");

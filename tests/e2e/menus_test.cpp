@@ -301,10 +301,7 @@ TEST_F(MenusTest, FileDialogsOpenWhereTheUserLastWasWithThatKindAlsoAfterARestar
 
   // After a restart both kinds still open where they were left.
   ::PostMessageA(main, WM_COMMAND, ids::mnuExit, 0);
-  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
-  ASSERT_TRUE(ask);
-  PressButton(ask, IDYES);
-  ASSERT_TRUE(vd.WaitExit(10000));
+  ASSERT_TRUE(ConfirmExit(vd));
   Process again = StartVd();
   main = MainWindow(again);
   ASSERT_TRUE(ChooseFromButton(main, 0, {VK_DOWN, VK_RETURN}));

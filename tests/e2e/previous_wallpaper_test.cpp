@@ -165,10 +165,7 @@ TEST_F(PreviousWallpaperTest, PreviousGoesBackChangeGoesForwardAndTheHistorySurv
   EXPECT_NE(kept.find("2\t" + red), std::string::npos) << kept;
 
   ASSERT_TRUE(ChooseTrayEntry(main, kExit));
-  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
-  ASSERT_TRUE(ask);
-  PressButton(ask, IDYES);
-  ASSERT_TRUE(vd.WaitExit(10000));
+  ASSERT_TRUE(ConfirmExit(vd));
 
   // Started again with the style set to Centered: going back shows the
   // picture as it was shown, stretched over the whole screen, and the hot

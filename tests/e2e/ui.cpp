@@ -136,6 +136,13 @@ HWND WaitForDialog(DWORD pid, const char* title, int timeoutMs) {
   return found && ::IsWindowVisible(found) ? found : nullptr;
 }
 
+bool ConfirmExit(Process& vd) {
+  HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
+  if (!ask) return false;
+  PressButton(ask, IDYES);
+  return vd.WaitExit(10000);
+}
+
 bool WaitDialogGone(HWND dialog, int timeoutMs) {
   return WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, timeoutMs);
 }

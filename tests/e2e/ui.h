@@ -9,6 +9,8 @@
 
 namespace e2e {
 
+class Process;
+
 // The notification icon's mouse message, as the shell delivers it.
 void PostTrayMessage(HWND mainWindow, UINT mouseMessage);
 
@@ -46,6 +48,9 @@ void RightClickControl(HWND control, int x = 10, int y = 5);
 
 // A message box or dialog of the process with that title.
 HWND WaitForDialog(DWORD pid, const char* title, int timeoutMs = 10000);
+// Answers Yes to VD's question before it ends, after Exit was chosen, and
+// waits until VD has ended.
+bool ConfirmExit(Process& vd);
 bool WaitDialogGone(HWND dialog, int timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 void PressButton(HWND dialog, int id);

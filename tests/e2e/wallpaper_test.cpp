@@ -183,10 +183,7 @@ TEST_F(WallpaperTest, FillAndFitKeepThePicturesProportions) {
     // The pick outlives the program: after Exit and a new start the label and
     // the first change still use it.
     ::PostMessageA(main, WM_COMMAND, ids::mnuExit, 0);
-    HWND ask = WaitForDialog(vd.Pid(), "Vexa Desktop");
-    ASSERT_TRUE(ask);
-    PressButton(ask, IDYES);
-    ASSERT_TRUE(vd.WaitExit(10000));
+    ASSERT_TRUE(ConfirmExit(vd));
     Process again = StartVd();
     EXPECT_EQ(ControlText(MainWindow(again), ids::lblStyle), c.name) << "after a restart";
     bmp = ApplyByDoubleClick(again, 0);
