@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -393,9 +394,21 @@ Process StartUtf8(const std::string& exe, const std::string& args, const std::op
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(nullptr, cmdBuf.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                        dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
-    ADD_FAILURE() << "CreateProcess failed for " << exe << ": " << ::GetLastError();
+  // Wine reports ERROR_INTERNAL_ERROR when a new process dies inside Wine's own
+  // start-up, before any of its code runs (seen once in hundreds of starts on a
+  // loaded machine). That start is tried once more; any other failure stands.
+  for (int attempt = 1;; ++attempt) {
+    std::vector<wchar_t> writable = cmdBuf;  // CreateProcessW may write into it
+    if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                         dir.empty() ? nullptr : dir.c_str(), &si, &pi))
+      break;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_INTERNAL_ERROR && attempt == 1) {
+      std::fprintf(stderr, "note: Wine could not start %s (error 1359); starting it again\n", exe.c_str());
+      ::Sleep(200);
+      continue;
+    }
+    ADD_FAILURE() << "CreateProcess failed for " << exe << ": " << error;
     return {};
   }
   ::CloseHandle(pi.hThread);
