@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-void WriteProgramValue(const std::string& name, const std::string& value) {
-  AppState& a = app();
-  if (a.registry) a.registry->WriteValue(vd::Hive::CurrentUser, vd::kProgramKey, name, value);
+void AppState::WriteProgramValue(const std::string& name, const std::string& value) {
+  if (registry) registry->WriteValue(vd::Hive::CurrentUser, vd::kProgramKey, name, value);
 }
 
 void EndProgram() { ::ExitProcess(0); }

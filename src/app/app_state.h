@@ -63,13 +63,10 @@ struct AppState {
   } change;
   vd::WatchList watched;                     // the list's watched folders, saved with it
   std::unique_ptr<vdapp::FolderWatcher> watcher;  // made once a folder is watched
+
+  // Registry writes under the program key; failures are not reported.
+  void WriteProgramValue(const std::string& name, const std::string& value);
 };
-
-// The live program's state (see AppParts).
-AppState& app();
-
-// Registry writes under the program key; failures are not reported.
-void WriteProgramValue(const std::string& name, const std::string& value);
 
 // Ends the process at once, as the program's End statement.
 [[noreturn]] void EndProgram();

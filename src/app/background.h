@@ -100,17 +100,6 @@ void RunOff(Lane& lane, std::function<R()> work, std::function<void(R&)> then) {
            [result, then = std::move(then)] { then(*result); });
 }
 
-// The running program's background (see AppParts), for the code that
-// reaches it by these names.
-Lane& shellLane();
-Lane& diskLane();
-void RunSoon(std::function<void()> what);
-void EverySecond(std::function<void()> tick);
-void AfterQuietFor(int id, unsigned delayMs, std::function<void()> what);
-ListWriter& listWriter();
-// Waits, a few seconds at most, until the list file is written.
-void FlushListWrites();
-
 // Appends a line with the date and time to VD's log
 // (%LOCALAPPDATA%\Vexa Desktop\VD.log), which is kept small.
 void LogLine(const std::string& text);

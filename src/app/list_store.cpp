@@ -29,19 +29,35 @@ namespace {
 // Larger list files are refused rather than read into memory.
 constexpr std::size_t kMaxListFileBytes = std::size_t{128} << 20;
 
-std::optional<std::string> ReadListFile(const std::string& path) {
-  AppState& a = app();
-  if (path == a.paths.defaultListPath) FlushListWrites();  // a save still on its way is read back
+// The copy of the default list in the user's application data, written
+// right after the default list and from the same text.
+void WriteListCopy(const std::string& copy, const std::string& text) {
+  if (copy.empty()) return;
+  const std::string folder = vd::SplitPath(copy, 1);
+  ::CreateDirectoryA(folder.c_str(), nullptr);  // usually there already
+  // A folder left in the copy's place (empty, or the file system could not
+  // tell) gives way; one with something in it stays, and so does the copy.
+  platform::FileSystem fs;  // a thread's own: this runs on the list writer's thread
+  if (const auto attributes = fs.Attributes(copy); attributes && (*attributes & vd::attr::Directory) != 0)
+    ::RemoveDirectoryA(copy.c_str());
+  platform::WriteFileReplacing(copy, text.data(), text.size());
+}
+
+}  // namespace
+
+std::optional<std::string> ListStore::ReadListFile(const std::string& path) {
+  AppState& a = state_;
+  if (path == a.paths.defaultListPath) background_.Writer().Flush(5000);  // a save still on its way is read back
   auto bytes = platform::ReadWholeFile(path, kMaxListFileBytes);
   if (path == a.paths.defaultListPath) a.defaultListUnreadable = !bytes;
   return bytes;
 }
 
 // yield: lets messages run every few hundred lines of a long list.
-std::vector<vd::ListEntry> EntriesOf(const std::string& bytes, const std::function<void()>& yield) {
+std::vector<vd::ListEntry> ListStore::EntriesOf(const std::string& bytes, const std::function<void()>& yield) {
   std::vector<vd::ListEntry> entries;
   vd::FilterListLines(
-      vd::SplitListLines(bytes, &platform::LegacyAnsiToUtf8), app().fs,
+      vd::SplitListLines(bytes, &platform::LegacyAnsiToUtf8), state_.fs,
       [&entries](vd::ListEntry e) { entries.push_back(std::move(e)); }, yield);
   return entries;
 }
@@ -50,8 +66,8 @@ std::vector<vd::ListEntry> EntriesOf(const std::string& bytes, const std::functi
 // list on screen. When they are not (it could not be read at start), it is
 // read now and its entries go before the ones added since; when it still
 // cannot be read, it is not written, and the changes stay in memory.
-bool MayWriteDefaultList() {
-  AppState& a = app();
+bool ListStore::MayWriteDefaultList() {
+  AppState& a = state_;
   if (a.defaultListKnown && !a.defaultListUnreadable) return true;
   const std::string& path = a.paths.defaultListPath;
   if (!a.fs.Attributes(path)) {
@@ -81,26 +97,11 @@ bool MayWriteDefaultList() {
   return true;
 }
 
-// The copy of the default list in the user's application data, written
-// right after the default list and from the same text.
-void WriteListCopy(const std::string& text) {
-  const std::string& copy = app().paths.listCopyPath;
-  if (copy.empty() || app().listCopyHeldBack) return;
-  const std::string folder = vd::SplitPath(copy, 1);
-  ::CreateDirectoryA(folder.c_str(), nullptr);  // usually there already
-  // A folder left in the copy's place (empty, or the file system could not
-  // tell) gives way; one with something in it stays, and so does the copy.
-  platform::FileSystem fs;  // a thread's own: this runs on the list writer's thread
-  if (const auto attributes = fs.Attributes(copy); attributes && (*attributes & vd::attr::Directory) != 0)
-    ::RemoveDirectoryA(copy.c_str());
-  platform::WriteFileReplacing(copy, text.data(), text.size());
-}
-
 // A default list emptied away by a clean-up of the temporary folder comes
 // back from its copy, without a word. Only a missing one: a list that is
 // there but cannot be read is not the copy's to replace.
-void RestoreDefaultListFromCopy() {
-  AppState& a = app();
+void ListStore::RestoreDefaultListFromCopy() {
+  AppState& a = state_;
   if (a.paths.listCopyPath.empty() || a.fs.Attributes(a.paths.defaultListPath)) return;
   if (!vd::NormalFileExists(a.fs, a.paths.listCopyPath)) return;
   if (auto bytes = platform::ReadWholeFile(a.paths.listCopyPath, kMaxListFileBytes)) {
@@ -110,12 +111,12 @@ void RestoreDefaultListFromCopy() {
   }
 }
 
-void TellSkipped(const vd::SkippedFiles& skipped) {
+void ListStore::TellSkipped(const vd::SkippedFiles& skipped) {
   if (skipped.Count() > 0) ui().PostNotice(skipped.Message(), "Vexa Desktop");
 }
 
-void RunRelayedCommand(const std::string& text) {
-  AppState& a = app();
+void ListStore::RunRelayedCommand(const std::string& text) {
+  AppState& a = state_;
   const vd::CommandText cmd = vd::SplitCommandText(text);
   if (cmd.option == "-l") {
     if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
@@ -137,8 +138,8 @@ void RunRelayedCommand(const std::string& text) {
   }
 }
 
-void CarryRelayedCommand(const std::string& text) {
-  AppState& a = app();
+void ListStore::CarryRelayedCommand(const std::string& text) {
+  AppState& a = state_;
   const vd::CommandText cmd = vd::SplitCommandText(text);
   if (cmd.option == "-l") {
     if (vd::NormalFileExists(a.fs, cmd.argument)) LoadList(cmd.argument, true);
@@ -151,16 +152,15 @@ void CarryRelayedCommand(const std::string& text) {
   }
 }
 
-}  // namespace
-
-bool WriteListFile(const std::string& path, const std::string& text) {
+bool WriteListFile(const std::string& path, const std::string& text, const std::string& defaultList,
+                   const std::string& listCopy, const std::atomic<bool>& heldBack) {
   if (!platform::WriteFileReplacing(path, text.data(), text.size())) return false;
-  if (path == app().paths.defaultListPath) WriteListCopy(text);
+  if (path == defaultList && !heldBack) WriteListCopy(listCopy, text);
   return true;
 }
 
-void LoadList(std::string& path, bool clearFirst) {
-  AppState& a = app();
+void ListStore::LoadList(std::string& path, bool clearFirst) {
+  AppState& a = state_;
   if (path.empty()) path = a.paths.defaultListPath;
   const bool isDefault = path == a.paths.defaultListPath;
   if (isDefault) RestoreDefaultListFromCopy();
@@ -177,7 +177,7 @@ void LoadList(std::string& path, bool clearFirst) {
   ui().ShowProgress(std::string());
   // Read whole before the list changes: the list on screen stays as it was
   // while the file is checked line by line.
-  std::vector<vd::ListEntry> entries = EntriesOf(*bytes, [] { ui().LetMessagesRun(); });
+  std::vector<vd::ListEntry> entries = EntriesOf(*bytes, [this] { ui().LetMessagesRun(); });
   vd::WatchList watched = vd::WatchList::FromLines(vd::SplitListLines(*bytes, &platform::LegacyAnsiToUtf8));
   bytes.reset();
   if (clearFirst) {
@@ -188,19 +188,19 @@ void LoadList(std::string& path, bool clearFirst) {
     for (const vd::WatchedFolder& w : watched.Folders()) a.watched.Watch(w);
     for (const std::string& p : watched.Exclusions()) a.watched.Exclude(p);
   }
-  FollowWatchedFolders();
+  watched_.FollowWatchedFolders();
   if (isDefault || clearFirst) a.defaultListKnown = true;
   SaveList(std::string());
   ui().CloseProgress();
 }
 
-void LoadList(const std::string& path, bool clearFirst) {
+void ListStore::LoadList(const std::string& path, bool clearFirst) {
   std::string p = path;
   LoadList(p, clearFirst);
 }
 
-bool SaveList(std::string& path) {
-  AppState& a = app();
+bool ListStore::SaveList(std::string& path) {
+  AppState& a = state_;
   if (path.empty()) path = a.paths.defaultListPath;
   if (path.empty()) return false;  // the paths are not known yet: nowhere to write
   if (path == a.paths.defaultListPath && !MayWriteDefaultList()) return false;
@@ -208,80 +208,80 @@ bool SaveList(std::string& path) {
   if (path == a.paths.defaultListPath) {
     // Written on the writer's thread (WriteListFile), the same safe way;
     // a later save replaces one not yet written.
-    listWriter().Write(path, std::move(text));
+    background_.Writer().Write(path, std::move(text));
     return true;
   }
   return platform::WriteFileReplacing(path, text.data(), text.size());
 }
 
-bool SaveList(const std::string& path) {
+bool ListStore::SaveList(const std::string& path) {
   std::string p = path;
   return SaveList(p);
 }
 
-std::optional<vd::ListEntry> ListEntryFor(const std::string& path) {
+std::optional<vd::ListEntry> ListStore::ListEntryFor(const std::string& path) {
   if (vd::KindOfEntry(path) != vd::EntryKind::Picture) return std::nullopt;
-  const std::optional<std::string> spelled = vd::ListPathSpeller(app().fs).Spell(path);
+  const std::optional<std::string> spelled = vd::ListPathSpeller(state_.fs).Spell(path);
   // A list keeps an entry it cannot check, but a new one must be seen to be there.
-  if (!spelled || app().fs.LookUp(*spelled).presence != vd::Presence::Found ||
+  if (!spelled || state_.fs.LookUp(*spelled).presence != vd::Presence::Found ||
       vd::KindOfEntry(*spelled) != vd::EntryKind::Picture)
     return std::nullopt;
   return vd::SplitEntry(*spelled);
 }
 
-void SortList() {
-  AppState& a = app();
+void ListStore::SortList() {
+  AppState& a = state_;
   const int choice = vd::TextAsIndex(a.settings.sortingType);
   if (choice != static_cast<int>(vd::ListOrder::Location) && choice != static_cast<int>(vd::ListOrder::Name)) return;
   a.list.Reorder(vd::SortedOrder(a.list.Entries(), static_cast<vd::ListOrder>(choice)));
   SaveList(std::string());
 }
 
-void AddPictures(const std::vector<std::string>& paths) {
+void ListStore::AddPictures(const std::vector<std::string>& paths) {
   std::vector<vd::ListEntry> added;
   for (const std::string& path : paths) {
     if (const auto entry = ListEntryFor(path)) added.push_back(*entry);
   }
-  app().list.Append(std::move(added));
-  SaveList(app().paths.defaultListPath);
+  state_.list.Append(std::move(added));
+  SaveList(state_.paths.defaultListPath);
 }
 
-void RemoveEntry(int index, const std::string& path) {
-  AppState& a = app();
+void ListStore::RemoveEntry(int index, const std::string& path) {
+  AppState& a = state_;
   if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
   a.watched.Exclude(path);
   a.list.Remove(index);
   SaveList(std::string());
 }
 
-void ForgetEntry(int index, const std::string& path) {
-  AppState& a = app();
+void ListStore::ForgetEntry(int index, const std::string& path) {
+  AppState& a = state_;
   if (!a.list.Has(index) || a.list.At(index).FullPath() != path) return;
   a.list.Remove(index);
   SaveList(std::string());
 }
 
-void RemoveAll() {
-  AppState& a = app();
+void ListStore::RemoveAll() {
+  AppState& a = state_;
   const int n = a.list.Count();
   if (n > 0 && ui().Message("Remove all " + std::to_string(n) + " pictures from the list?", MB_YESNO | MB_ICONQUESTION,
                             "Vexa Desktop") != IDYES)
     return;
   a.list.Clear();
   a.watched.Clear();
-  FollowWatchedFolders();
+  watched_.FollowWatchedFolders();
   SaveList(std::string());
 }
 
-void ClearList() {
-  app().list.Clear();
-  app().watched.Clear();
-  FollowWatchedFolders();
+void ListStore::ClearList() {
+  state_.list.Clear();
+  state_.watched.Clear();
+  watched_.FollowWatchedFolders();
 }
 
-void AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
+void ListStore::AddFolder(const std::string& chosen, bool recurse, const std::string& filter) {
   vd::SkippedFiles skipped;
-  AppState& a = app();
+  AppState& a = state_;
   std::string folder = chosen;
   // Spelled as the file system has it, so that the entries load back as added.
   if (std::string spelled = vd::GetLongPath(a.fs, folder); !spelled.empty()) {
@@ -290,7 +290,7 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
     folder.pop_back();
   }
   a.watched.Watch({folder, recurse});
-  FollowWatchedFolders();
+  watched_.FollowWatchedFolders();
   // A picture the list has already, or one the user took out, is not added again.
   std::unordered_set<std::string> known;
   for (const vd::ListEntry& e : a.list.Entries()) known.insert(vd::PathKey(e.FullPath()));
@@ -311,11 +311,11 @@ void AddFolder(const std::string& chosen, bool recurse, const std::string& filte
   TellSkipped(skipped);
 }
 
-void QueueRelayedCommand(const std::string& text) {
+void ListStore::QueueRelayedCommand(const std::string& text) {
   // The sender has been answered: should VD end before the command runs,
   // what it adds still goes into the list, without a dialog.
-  app().commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other, [text] { RunRelayedCommand(text); },
-                          [text] { CarryRelayedCommand(text); }});
+  state_.commands.Enqueue({"Relayed " + text.substr(0, 2), CommandCore::Kind::Other,
+                           [this, text] { RunRelayedCommand(text); }, [this, text] { CarryRelayedCommand(text); }});
 }
 
 }  // namespace vdapp

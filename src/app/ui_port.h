@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/required.h"
 #include "engine/image.h"
 
 namespace vdapp {
@@ -39,7 +40,17 @@ class UiPort {
   virtual void WatchedFoldersChanged() = 0;
 };
 
-// The live program's port (AppParts::BindUi); using it unbound aborts.
-UiPort& ui();
+// How the parts below the windows reach them: bound once the forms exist,
+// unbound before they go. ui().Message(...) reads as a call on the port;
+// a call while unbound is a fault in the program's wiring and aborts.
+class UiLink {
+ public:
+  void Bind(UiPort& port) { port_ = &port; }
+  void Unbind() { port_ = nullptr; }
+  UiPort& operator()() const { return base::Required(port_, "the windows' side (UiPort)"); }
+
+ private:
+  UiPort* port_ = nullptr;
+};
 
 }  // namespace vdapp

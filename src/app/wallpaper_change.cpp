@@ -42,14 +42,6 @@ constexpr int kRecomposeQuietId = 1;
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 
-// The rule picks the style (it is on and the user picked none for the entry
-// on screen), or no style is chosen at all; else the chosen one holds.
-bool StyleSuggested() {
-  const AppState& a = app();
-  return (a.settings.autoDecision != 0 && !a.list.ManualStyle()) || a.list.Style() < 0;
-}
-
-
 // The monitors now; one screen-sized one when the system cannot say.
 std::vector<vd::Monitor> CurrentLayout() {
   std::vector<vd::Monitor> monitors = platform::DisplayMonitors();
@@ -64,11 +56,41 @@ bool SameLayout(const std::vector<vd::Monitor>& a, const std::vector<vd::Monitor
   });
 }
 
+using HoldPtr = std::shared_ptr<CommandCore::Hold>;
+
+// body, to run when work handed off now comes back; the hold goes with it.
+template <class Body>
+auto Carrying(const HoldPtr& hold, Body body) {
+  hold->Awaiting();
+  return [hold, body](auto&... args) {
+    hold->Arrived();
+    body(args...);
+    hold->Returned();
+  };
+}
+
+// Gone for good only when its folder is there: an entry whose folder or drive
+// is away for now (renamed, unplugged, offline) stays in the list. Runs on
+// the disk's lane: it may wait on a slow or offline drive.
+bool FileGone(const std::string& path) {
+  platform::FileSystem fs;
+  return vd::EntryGone(fs, path);
+}
+
+}  // namespace
+
+// The rule picks the style (it is on and the user picked none for the entry
+// on screen), or no style is chosen at all; else the chosen one holds.
+bool WallpaperChange::StyleSuggested() const {
+  const AppState& a = state_;
+  return (a.settings.autoDecision != 0 && !a.list.ManualStyle()) || a.list.Style() < 0;
+}
+
 // The desktop's "Wallpaper" value names VD's bitmap: nobody has set another
 // wallpaper since. File names are compared as the file system does, without
 // regard to case.
-bool DesktopShowsOurBitmap() {
-  const AppState& a = app();
+bool WallpaperChange::DesktopShowsOurBitmap() const {
+  const AppState& a = state_;
   if (!a.registry) return false;
   const std::string value = a.registry->ReadValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", "");
   auto wide = [](const std::string& s) {
@@ -82,26 +104,13 @@ bool DesktopShowsOurBitmap() {
                                                  static_cast<int>(ours.size()), TRUE) == CSTR_EQUAL;
 }
 
-// A running command's hold on the core, shared by the continuations of its
-// work: the last of them to go releases it, if nothing finished it before.
-using HoldPtr = std::shared_ptr<CommandCore::Hold>;
-HoldPtr HoldCore() { return std::make_shared<CommandCore::Hold>(app().commands.HoldUntilFinished()); }
-
-// body, to run when work handed off now comes back; the hold goes with it.
-template <class Body>
-auto Carrying(const HoldPtr& hold, Body body) {
-  hold->Awaiting();
-  return [hold, body](auto&... args) {
-    hold->Arrived();
-    body(args...);
-    hold->Returned();
-  };
-}
+HoldPtr WallpaperChange::HoldCore() { return std::make_shared<CommandCore::Hold>(state_.commands.HoldUntilFinished()); }
 
 // others: the pictures for the second monitor on, in their order; none puts
 // path on every monitor.
-PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose, const std::vector<std::string>& others = {}) {
-  const AppState& a = app();
+PictureJob WallpaperChange::JobFor(const std::string& path, PictureJob::Purpose purpose,
+                                   const std::vector<std::string>& others) {
+  const AppState& a = state_;
   PictureJob job;
   job.purpose = purpose;
   job.path = path;
@@ -133,39 +142,28 @@ PictureJob JobFor(const std::string& path, PictureJob::Purpose purpose, const st
   return job;
 }
 
-// What the change remembers between its commands.
-AppState::ChangeMemory& memory() { return app().change; }
-
-bool StillSelected(int index, const std::string& path) {
-  const AppState& a = app();
+bool WallpaperChange::StillSelected(int index, const std::string& path) const {
+  const AppState& a = state_;
   return a.list.Selected() == index && a.list.Has(index) && a.list.At(index).FullPath() == path;
 }
 
 // Shows a finished picture, unless the user has selected another meanwhile.
-void ShowResult(int index, const std::string& path, PictureResult& r, bool styleSuggested) {
+void WallpaperChange::ShowResult(int index, const std::string& path, PictureResult& r, bool styleSuggested) {
   if (!StillSelected(index, path)) return;
   // The suggestion is the program's choice, not the user's pick.
-  if (styleSuggested) app().list.SetStyle(r.style);
-  memory().previewPath = path;
-  memory().previewWidth = r.pictureWidth;
-  memory().previewHeight = r.pictureHeight;
+  if (styleSuggested) state_.list.SetStyle(r.style);
+  state_.change.previewPath = path;
+  state_.change.previewWidth = r.pictureWidth;
+  state_.change.previewHeight = r.pictureHeight;
   if (!r.preview.Empty()) ui().ShowPreview(std::move(r.preview));
-}
-
-// Gone for good only when its folder is there: an entry whose folder or drive
-// is away for now (renamed, unplugged, offline) stays in the list. Runs on
-// the disk's lane: it may wait on a slow or offline drive.
-bool FileGone(const std::string& path) {
-  platform::FileSystem fs;
-  return vd::EntryGone(fs, path);
 }
 
 // spanned: the bitmap covers every monitor. Shown with the span position, or
 // tiled from the primary monitor where the system has none. The system is
 // told on the shell's lane: it sends the news to every top-level window and
 // waits for each, a hung one too. then() runs once that is done.
-void PointDesktopAt(int style, bool spanned, std::function<void()> then) {
-  AppState& a = app();
+void WallpaperChange::PointDesktopAt(int style, bool spanned, std::function<void()> then) {
+  AppState& a = state_;
   std::string styleValue = std::to_string(vd::DesktopStyleValue(style)), tile = style == 1 ? "1" : "0";
   if (spanned) {
     const bool span = platform::SystemSpansWallpapers();
@@ -177,7 +175,7 @@ void PointDesktopAt(int style, bool spanned, std::function<void()> then) {
     a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "Wallpaper", a.paths.wallpaperBitmapPath);
     a.registry->WriteValue(vd::Hive::CurrentUser, vd::kDesktopKey, "TileWallpaper", tile);
   }
-  shellLane().Run(
+  background_.Shell().Run(
       [bitmap = a.paths.wallpaperBitmapPath] {
         ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(bitmap.c_str()),
                                 SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
@@ -185,25 +183,22 @@ void PointDesktopAt(int style, bool spanned, std::function<void()> then) {
       std::move(then));
 }
 
-// One change from its start to the end of its last attempt.
-struct Change {
+struct WallpaperChange::Change {
   bool nextEntry = true;  // false: the selected entry, as chosen by hand
   int failures = 0;
   std::vector<std::string> others;  // pictures of their own for the other monitors
   HoldPtr hold;
 };
 
-void EndChange(const std::shared_ptr<Change>& change, bool attempted) {
+void WallpaperChange::EndChange(const ChangePtr& change, bool attempted) {
   if (attempted) ui().WallpaperShown();
   ui().CloseProgress();
   change->hold->Finish();
 }
 
-void TryEntry(int index, const std::shared_ptr<Change>& change);
-
 // "A different picture on each monitor": the next entries, one per monitor.
-int PicturesPerChange() {
-  const std::size_t monitors = app().settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
+int WallpaperChange::PicturesPerChange() const {
+  const std::size_t monitors = state_.settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
   return static_cast<int>(std::max<std::size_t>(monitors, 1));
 }
 
@@ -214,10 +209,8 @@ std::mt19937 TimeOfDayRandom() {
   return std::mt19937(vd::RandomFromTimeOfDay(seconds));
 }
 
-void TryTaken(const std::vector<int>& taken, const std::shared_ptr<Change>& change);
-
-void TryNextEntry(const std::shared_ptr<Change>& change) {
-  AppState& a = app();
+void WallpaperChange::TryNextEntry(const ChangePtr& change) {
+  AppState& a = state_;
   const int n = a.list.Count();
   if (n < 1 || change->failures >= n) {
     EndChange(change, n >= 1);
@@ -229,8 +222,8 @@ void TryNextEntry(const std::shared_ptr<Change>& change) {
            change);
 }
 
-void TryTaken(const std::vector<int>& taken, const std::shared_ptr<Change>& change) {
-  AppState& a = app();
+void WallpaperChange::TryTaken(const std::vector<int>& taken, const ChangePtr& change) {
+  AppState& a = state_;
   if (taken.empty()) {
     EndChange(change, false);
     return;
@@ -240,32 +233,31 @@ void TryTaken(const std::vector<int>& taken, const std::shared_ptr<Change>& chan
   TryEntry(taken.front(), change);
 }
 
-void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Change>& change);
-
-void TryEntry(int index, const std::shared_ptr<Change>& change) {
-  const std::string path = app().list.At(index).FullPath();
+void WallpaperChange::TryEntry(int index, const ChangePtr& change) {
+  const std::string path = state_.list.At(index).FullPath();
   // An entry whose file has vanished leaves the list; then choose again.
   // Only a file that is really gone leaves: one held open by another program stays.
-  RunOff<bool>(diskLane(), [path] { return FileGone(path); },
-               Carrying(change->hold, [index, path, change](bool& gone) {
-                 if (!gone) {
-                   ComposeEntry(index, path, change);
-                   return;
-                 }
-                 ForgetEntry(index, path);
-                 if (change->nextEntry) {
-                   TryNextEntry(change);
-                 } else {
-                   EndChange(change, false);
-                 }
-               }));
+  RunOff<bool>(
+      background_.Disk(), [path] { return FileGone(path); },
+      Carrying(change->hold, [this, index, path, change](bool& gone) {
+        if (!gone) {
+          ComposeEntry(index, path, change);
+          return;
+        }
+        lists_.ForgetEntry(index, path);
+        if (change->nextEntry) {
+          TryNextEntry(change);
+        } else {
+          EndChange(change, false);
+        }
+      }));
 }
 
 // The picture could not be decoded: another entry, or the end of the change.
-void NotDecoded(int index, const std::string& path, const std::shared_ptr<Change>& change, bool gone) {
-  AppState& a = app();
+void WallpaperChange::NotDecoded(int index, const std::string& path, const ChangePtr& change, bool gone) {
+  AppState& a = state_;
   if (gone) {  // deleted while it waited for the worker
-    ForgetEntry(index, path);
+    lists_.ForgetEntry(index, path);
     if (change->nextEntry) {
       TryNextEntry(change);
       return;
@@ -280,48 +272,50 @@ void NotDecoded(int index, const std::string& path, const std::shared_ptr<Change
   EndChange(change, true);
 }
 
-void ComposeEntry(int index, const std::string& path, const std::shared_ptr<Change>& change) {
+void WallpaperChange::ComposeEntry(int index, const std::string& path, const ChangePtr& change) {
   const bool suggested = StyleSuggested();
   const std::vector<vd::Monitor> layout = CurrentLayout();
   const PictureJob job = JobFor(path, PictureJob::Purpose::Wallpaper, change->others);
   const bool spanned = job.parts.size() > 1;
-  pictureWorker().Submit(job, Carrying(change->hold, [=](PictureResult& r) {
-    switch (r.outcome) {
-      case PictureResult::Outcome::Done:
-        ShowResult(index, path, r, suggested);
-        // The system is pointed at the bitmap only when it holds this wallpaper.
-        PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, style = r.style] {
-          std::vector<std::string>& shownPaths = memory().shownPaths;
-          shownPaths = {path};
-          shownPaths.insert(shownPaths.end(), change->others.begin(), change->others.end());
-          memory().composedFor = layout;
-          // The one place a new picture is known to be on the desktop.
-          if (app().historyStore) app().historyStore->Record({shownPaths, style});
-          EndChange(change, true);
-        }));
-        return;
-      case PictureResult::Outcome::NotDecoded:
-        RunOff<bool>(diskLane(), [path] { return FileGone(path); },
-                     Carrying(change->hold, [=](bool& gone) { NotDecoded(index, path, change, gone); }));
-        return;
-      case PictureResult::Outcome::NotWritten:
-        // A bitmap that cannot be saved leaves the desktop and its settings as they were.
-        ShowResult(index, path, r, suggested);
-        EndChange(change, true);
-        return;
-      case PictureResult::Outcome::Stopped:
-        EndChange(change, false);
-        return;
-    }
-  }));
+  worker_.Submit(job, Carrying(change->hold, [=, this](PictureResult& r) {
+                   switch (r.outcome) {
+                     case PictureResult::Outcome::Done:
+                       ShowResult(index, path, r, suggested);
+                       // The system is pointed at the bitmap only when it holds this wallpaper.
+                       PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, this, style = r.style] {
+                                        std::vector<std::string>& shownPaths = state_.change.shownPaths;
+                                        shownPaths = {path};
+                                        shownPaths.insert(shownPaths.end(), change->others.begin(),
+                                                          change->others.end());
+                                        state_.change.composedFor = layout;
+                                        // The one place a new picture is known to be on the desktop.
+                                        if (state_.historyStore) state_.historyStore->Record({shownPaths, style});
+                                        EndChange(change, true);
+                                      }));
+                       return;
+                     case PictureResult::Outcome::NotDecoded:
+                       RunOff<bool>(
+                           background_.Disk(), [path] { return FileGone(path); },
+                           Carrying(change->hold, [=, this](bool& gone) { NotDecoded(index, path, change, gone); }));
+                       return;
+                     case PictureResult::Outcome::NotWritten:
+                       // A bitmap that cannot be saved leaves the desktop and its settings as they were.
+                       ShowResult(index, path, r, suggested);
+                       EndChange(change, true);
+                       return;
+                     case PictureResult::Outcome::Stopped:
+                       EndChange(change, false);
+                       return;
+                   }
+                 }));
 }
 
 // Which entries of the history still have their files, checked on the
 // disk's lane over a copy; then(usable) runs on the UI thread.
-void CheckHistory(const std::shared_ptr<Change>& change, std::function<void(std::vector<bool>&)> then) {
+void WallpaperChange::CheckHistory(const ChangePtr& change, std::function<void(std::vector<bool>&)> then) {
   RunOff<std::vector<bool>>(
-      diskLane(),
-      [copy = app().history] {
+      background_.Disk(),
+      [copy = state_.history] {
         platform::FileSystem fs;
         return UsableEntries(copy, [&fs](const std::string& p) { return vd::NormalFileExists(fs, p); });
       },
@@ -331,27 +325,27 @@ void CheckHistory(const std::shared_ptr<Change>& change, std::function<void(std:
 // Shows an entry of the history again as it was shown: its pictures, in its
 // style whatever the style settings say now. Nothing is recorded, and the
 // list's selection and random round stay as they are.
-void ShowShown(const vd::HistoryEntry& entry, const std::shared_ptr<Change>& change) {
+void WallpaperChange::ShowShown(const vd::HistoryEntry& entry, const ChangePtr& change) {
   const std::vector<vd::Monitor> layout = CurrentLayout();
   change->others.assign(entry.pictures.begin() + 1, entry.pictures.end());
   PictureJob job = JobFor(entry.pictures.front(), PictureJob::Purpose::Wallpaper, change->others);
   job.style = entry.style;
   const bool spanned = job.parts.size() > 1;
-  pictureWorker().Submit(job, Carrying(change->hold, [=, pictures = entry.pictures](PictureResult& r) {
-    if (r.outcome != PictureResult::Outcome::Done) {
-      EndChange(change, r.outcome != PictureResult::Outcome::Stopped);
-      return;
-    }
-    PointDesktopAt(r.style, spanned, Carrying(change->hold, [=] {
-      memory().shownPaths = pictures;
-      memory().composedFor = layout;
-      EndChange(change, true);
-    }));
-  }));
+  worker_.Submit(job, Carrying(change->hold, [=, this, pictures = entry.pictures](PictureResult& r) {
+                   if (r.outcome != PictureResult::Outcome::Done) {
+                     EndChange(change, r.outcome != PictureResult::Outcome::Stopped);
+                     return;
+                   }
+                   PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, this] {
+                                    state_.change.shownPaths = pictures;
+                                    state_.change.composedFor = layout;
+                                    EndChange(change, true);
+                                  }));
+                 }));
 }
 
-void ChangeCommand() {
-  AppState& a = app();
+void WallpaperChange::ChangeCommand() {
+  AppState& a = state_;
   if (a.list.Count() < 1) return;  // nothing to change
   ui().ShowProgress(std::string());
   a.list.SetManualStyle(false);
@@ -363,8 +357,8 @@ void ChangeCommand() {
     return;
   }
   // Back in the history: forward through what was shown first.
-  CheckHistory(change, [change](std::vector<bool>& usable) {
-    AppState& a = app();
+  CheckHistory(change, [this, change](std::vector<bool>& usable) {
+    AppState& a = state_;
     std::mt19937 random = TimeOfDayRandom();
     const ChangeStep step = StepForChange(a.history, usable, a.list, PicturesPerChange(), a.settings.randomOrder != 0,
                                           [&random] { return static_cast<unsigned>(random()); });
@@ -379,16 +373,16 @@ void ChangeCommand() {
   });
 }
 
-void PreviousCommand() {
-  AppState& a = app();
+void WallpaperChange::PreviousCommand() {
+  AppState& a = state_;
   if (!a.history.CanGoBack()) return;
   ui().ShowProgress(std::string());
   ui().CloseStyleList();
   auto change = std::make_shared<Change>();
   change->nextEntry = false;
   change->hold = HoldCore();
-  CheckHistory(change, [change](std::vector<bool>& usable) {
-    AppState& a = app();
+  CheckHistory(change, [this, change](std::vector<bool>& usable) {
+    AppState& a = state_;
     const int i = StepBack(a.history, usable);
     if (i < 0) {  // all that came before is gone
       EndChange(change, false);
@@ -399,9 +393,8 @@ void PreviousCommand() {
   });
 }
 
-
-void ApplySelectedCommand() {
-  AppState& a = app();
+void WallpaperChange::ApplySelectedCommand() {
+  AppState& a = state_;
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
   ++a.change.appliesByHand;
@@ -411,8 +404,8 @@ void ApplySelectedCommand() {
   change->hold = HoldCore();
   // A picture refused as too large or damaged says why instead of changing nothing.
   const std::string path = a.list.At(i).FullPath();
-  ReportPictureProblem(path, false, Carrying(change->hold, [i, path, change](bool& problem) {
-                         if (problem || !app().list.Has(i) || app().list.At(i).FullPath() != path) {
+  ReportPictureProblem(path, false, Carrying(change->hold, [this, i, path, change](bool& problem) {
+                         if (problem || !state_.list.Has(i) || state_.list.At(i).FullPath() != path) {
                            change->hold->Finish();
                            return;
                          }
@@ -421,45 +414,47 @@ void ApplySelectedCommand() {
                        }));
 }
 
-void Preview(bool picked, std::function<void()> after) {
-  AppState& a = app();
+void WallpaperChange::Preview(bool picked, std::function<void()> after) {
+  AppState& a = state_;
   const int i = a.list.Selected();
   if (!a.list.Has(i)) {
     if (after) after();
     return;
   }
   const std::string path = a.list.At(i).FullPath();
-  const unsigned appliesBefore = memory().appliesByHand;
-  RunOff<bool>(diskLane(), [path] { return FileGone(path); }, [=](bool& gone) {
-    if (gone) {
-      app().commands.Submit(
-          {"Forget a missing picture", CommandCore::Kind::Other, [i, path] { ForgetEntry(i, path); }});
-      if (after) after();
-      return;
-    }
-    if (!StillSelected(i, path)) {  // another entry was clicked meanwhile: its own preview comes
-      if (after) after();
-      return;
-    }
-    const bool suggested = StyleSuggested();
-    pictureWorker().Submit(JobFor(path, PictureJob::Purpose::Preview), [=](PictureResult& r) {
-      if (r.outcome == PictureResult::Outcome::Done) {
-        ShowResult(i, path, r, suggested);
-      } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
-                 !(memory().appliesByHand != appliesBefore && memory().lastAppliedByHand == path)) {
-        ReportPictureProblem(path, true);
-      }
-      if (after) after();
-    });
-  });
+  const unsigned appliesBefore = state_.change.appliesByHand;
+  RunOff<bool>(
+      background_.Disk(), [path] { return FileGone(path); },
+      [=, this](bool& gone) {
+        if (gone) {
+          state_.commands.Submit(
+              {"Forget a missing picture", CommandCore::Kind::Other, [this, i, path] { lists_.ForgetEntry(i, path); }});
+          if (after) after();
+          return;
+        }
+        if (!StillSelected(i, path)) {  // another entry was clicked meanwhile: its own preview comes
+          if (after) after();
+          return;
+        }
+        const bool suggested = StyleSuggested();
+        worker_.Submit(JobFor(path, PictureJob::Purpose::Preview), [=, this](PictureResult& r) {
+          if (r.outcome == PictureResult::Outcome::Done) {
+            ShowResult(i, path, r, suggested);
+          } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
+                     !(state_.change.appliesByHand != appliesBefore && state_.change.lastAppliedByHand == path)) {
+            ReportPictureProblem(path, true);
+          }
+          if (after) after();
+        });
+      });
 }
 
-void ShowImageInfoNow() {
-  AppState& a = app();
+void WallpaperChange::ShowImageInfoNow() {
+  AppState& a = state_;
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;
   const vd::ListEntry& e = a.list.At(i);
-  const AppState::ChangeMemory& shown = memory();
+  const AppState::ChangeMemory& shown = state_.change;
   if (shown.previewPath != e.FullPath()) return;  // it could not be decoded
   const int width = shown.previewWidth + 4, height = shown.previewHeight + 4;
   const int style = vd::SuggestStyle(width, height, ScreenWidth(), ScreenHeight());
@@ -467,33 +462,33 @@ void ShowImageInfoNow() {
   ui().Message(text, MB_OK | MB_ICONINFORMATION, e.name);
 }
 
-void RecomposeCommand() {
-  const std::vector<std::string>& shownPaths = memory().shownPaths;
+void WallpaperChange::RecomposeCommand() {
+  const std::vector<std::string>& shownPaths = state_.change.shownPaths;
   if (shownPaths.empty()) return;  // nothing shown yet
   // A taskbar that moved changes the work area, not the monitors; and a
   // wallpaper another program set since stays.
   const std::vector<vd::Monitor> layout = CurrentLayout();
-  if (SameLayout(layout, memory().composedFor) || !DesktopShowsOurBitmap()) return;
+  if (SameLayout(layout, state_.change.composedFor) || !DesktopShowsOurBitmap()) return;
   const std::vector<std::string> others(shownPaths.begin() + 1, shownPaths.end());
   const PictureJob job = JobFor(shownPaths.front(), PictureJob::Purpose::Wallpaper, others);
   const bool spanned = job.parts.size() > 1;
   HoldPtr hold = HoldCore();
-  pictureWorker().Submit(job, Carrying(hold, [hold, spanned, layout](PictureResult& r) {
-    if (r.outcome != PictureResult::Outcome::Done) {
-      hold->Finish();
-      return;
-    }
-    PointDesktopAt(r.style, spanned, Carrying(hold, [hold, layout] {
-      memory().composedFor = layout;
-      hold->Finish();
-    }));
-  }));
+  worker_.Submit(job, Carrying(hold, [this, hold, spanned, layout](PictureResult& r) {
+                   if (r.outcome != PictureResult::Outcome::Done) {
+                     hold->Finish();
+                     return;
+                   }
+                   PointDesktopAt(r.style, spanned, Carrying(hold, [this, hold, layout] {
+                                    state_.change.composedFor = layout;
+                                    hold->Finish();
+                                  }));
+                 }));
 }
 
 // Says why the picture cannot be used, in a message box on the UI thread;
 // problem is empty when nothing is wrong. True when it was told.
-bool TellPictureProblem(const std::string& path, const std::string& problem) {
-  std::string& beingReported = memory().beingReported;
+bool WallpaperChange::TellPictureProblem(const std::string& path, const std::string& problem) {
+  std::string& beingReported = state_.change.beingReported;
   if (!beingReported.empty() && path == beingReported) return true;
   if (problem.empty()) return false;
   const std::string outer = std::exchange(beingReported, path);
@@ -502,96 +497,97 @@ bool TellPictureProblem(const std::string& path, const std::string& problem) {
   return true;
 }
 
-}  // namespace
-
 const char* StyleName(int style) { return style >= 0 && style < kStyleCount ? kStyleNames[style] : ""; }
 
-void RequestChange() { app().commands.Submit({"Change Wallpaper", CommandCore::Kind::Change, &ChangeCommand}); }
-
-void RequestApplySelected() {
-  app().commands.Submit({"Set as wallpaper", CommandCore::Kind::Other, &ApplySelectedCommand});
+void WallpaperChange::RequestChange() {
+  state_.commands.Submit({"Change Wallpaper", CommandCore::Kind::Change, [this] { ChangeCommand(); }});
 }
 
-void RequestRecompose() {
+void WallpaperChange::RequestApplySelected() {
+  state_.commands.Submit({"Set as wallpaper", CommandCore::Kind::Other, [this] { ApplySelectedCommand(); }});
+}
+
+void WallpaperChange::RequestRecompose() {
   // A burst of layout changes (a monitor waking up, a driver resetting) is
   // over when none has come for two seconds (one change takes up to a second
   // on a busy machine): one composition, for the last.
-  AfterQuietFor(kRecomposeQuietId, 2000, [] {
-    app().commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, &RecomposeCommand});
+  background_.AfterQuietFor(kRecomposeQuietId, 2000, [this] {
+    state_.commands.Submit({"Monitors changed", CommandCore::Kind::Recompose, [this] { RecomposeCommand(); }});
   });
 }
 
-bool ChangeUnderWay() { return app().commands.ChangeWaitingOrRunning(); }
+bool WallpaperChange::ChangeUnderWay() { return state_.commands.ChangeWaitingOrRunning(); }
 
-void RequestPrevious() {
+void WallpaperChange::RequestPrevious() {
   // Not merged with a change: it waits behind one under way, and each press goes one step.
-  app().commands.Submit({"Previous Wallpaper", CommandCore::Kind::Other, &PreviousCommand});
+  state_.commands.Submit({"Previous Wallpaper", CommandCore::Kind::Other, [this] { PreviousCommand(); }});
 }
 
-bool PreviousAvailable() { return app().history.CanGoBack(); }
+bool WallpaperChange::PreviousAvailable() { return state_.history.CanGoBack(); }
 
-void StartHistory() {
-  AppState& a = app();
-  a.historyStore = std::make_unique<HistoryStore>(a.history, a.paths.historyPath, diskLane(), listWriter());
+void WallpaperChange::StartHistory() {
+  AppState& a = state_;
+  a.historyStore =
+      std::make_unique<HistoryStore>(a.history, a.paths.historyPath, background_.Disk(), background_.Writer());
   a.historyStore->Load();
 }
 
-std::string ShownPicture() {
-  const std::vector<std::string>& shownPaths = memory().shownPaths;
-  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(memory().composedFor, shownPaths.size())];
+std::string WallpaperChange::ShownPicture() {
+  const std::vector<std::string>& shownPaths = state_.change.shownPaths;
+  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(state_.change.composedFor, shownPaths.size())];
   // Nothing put up in this run yet: while the desktop still shows VD's
   // bitmap, it holds the history's current entry from the last run.
-  const AppState& a = app();
+  const AppState& a = state_;
   if (a.history.Count() == 0 || !DesktopShowsOurBitmap()) return {};
   const std::vector<std::string>& pictures = a.history.At(a.history.Position()).pictures;
   if (pictures.empty()) return {};
   return pictures[vd::PrimaryPictureIndex(CurrentLayout(), pictures.size())];
 }
 
-void RequestPreview(bool picked) { Preview(picked, {}); }
+void WallpaperChange::RequestPreview(bool picked) { Preview(picked, {}); }
 
-void RequestImageInfo() {
-  app().commands.Submit({"Properties", CommandCore::Kind::Other, [] {
-                           AppState& a = app();
-                           const int i = a.list.Selected();
-                           if (!a.list.Has(i)) return;
-                           HoldPtr hold = HoldCore();
-                           const std::string path = a.list.At(i).FullPath();
-                           ReportPictureProblem(path, false, Carrying(hold, [hold, path](bool& problem) {
-                                                  if (problem) {
-                                                    hold->Finish();
-                                                    return;
-                                                  }
-                                                  if (memory().previewPath == path) {
-                                                    ShowImageInfoNow();
-                                                    hold->Finish();
-                                                    return;
-                                                  }
-                                                  // Its preview is still to come: the box waits for it.
-                                                  Preview(false, Carrying(hold, [hold] {
-                                                            ShowImageInfoNow();
-                                                            hold->Finish();
-                                                          }));
-                                                }));
-                         }});
+void WallpaperChange::RequestImageInfo() {
+  state_.commands.Submit({"Properties", CommandCore::Kind::Other, [this] {
+                            AppState& a = state_;
+                            const int i = a.list.Selected();
+                            if (!a.list.Has(i)) return;
+                            HoldPtr hold = HoldCore();
+                            const std::string path = a.list.At(i).FullPath();
+                            ReportPictureProblem(path, false, Carrying(hold, [this, hold, path](bool& problem) {
+                                                   if (problem) {
+                                                     hold->Finish();
+                                                     return;
+                                                   }
+                                                   if (state_.change.previewPath == path) {
+                                                     ShowImageInfoNow();
+                                                     hold->Finish();
+                                                     return;
+                                                   }
+                                                   // Its preview is still to come: the box waits for it.
+                                                   Preview(false, Carrying(hold, [this, hold] {
+                                                             ShowImageInfoNow();
+                                                             hold->Finish();
+                                                           }));
+                                                 }));
+                          }});
 }
 
-void StopChanges() {
+void WallpaperChange::StopChanges() {
   // Relays already answered are carried into the list, which is saved and
   // written out before the program ends.
-  if (app().commands.Shut() > 0) SaveList(std::string());
-  FlushListWrites();
-  shellLane().Stop();
-  diskLane().Stop();
+  if (state_.commands.Shut() > 0) lists_.SaveList(std::string());
+  background_.Writer().Flush(5000);
+  background_.Shell().Stop();
+  background_.Disk().Stop();
   // A change stops at its next step; a bitmap being written is finished and
   // renamed whole, or not renamed at all.
-  pictureWorker().Stop(3000);
+  worker_.Stop(3000);
 }
 
-void StartCommandWatch() {
-  app().commands.SetScheduler([] { RunSoon([] { app().commands.RunWaiting(); }); });
-  EverySecond([] {
-    AppState& a = app();
+void WallpaperChange::StartCommandWatch() {
+  state_.commands.SetScheduler([this] { background_.RunSoon([this] { state_.commands.RunWaiting(); }); });
+  background_.EverySecond([this] {
+    AppState& a = state_;
     const std::string stranded = a.commands.ReleaseStranded();
     if (!stranded.empty()) {
       ui().CloseProgress();
@@ -602,16 +598,17 @@ void StartCommandWatch() {
   });
 }
 
-void ReportPictureProblem(const std::string& path, bool decodeFailed, std::function<void(bool&)> then) {
+void WallpaperChange::ReportPictureProblem(const std::string& path, bool decodeFailed,
+                                           std::function<void(bool&)> then) {
   // The header is read on the disk's lane: the file may be on a drive that is slow to answer.
   RunOff<std::string>(
-      diskLane(),
+      background_.Disk(),
       [path, decodeFailed] {
         std::string problem = platform::PictureProblem(path);
         if (problem.empty() && decodeFailed) problem = vd::PictureProblemText(vd::PictureHeader{}, path);
         return problem;
       },
-      [path, then](std::string& problem) {
+      [this, path, then](std::string& problem) {
         bool told = TellPictureProblem(path, problem);
         if (then) then(told);
       });

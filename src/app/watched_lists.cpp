@@ -25,8 +25,10 @@ namespace {
 // grows in steps, and messages run in between.
 constexpr std::size_t kEntriesPerStep = 2000;
 
-std::optional<vd::ListOrder> ChosenOrder() {
-  const int choice = vd::TextAsIndex(app().settings.sortingType);
+}  // namespace
+
+std::optional<vd::ListOrder> WatchedLists::ChosenOrder() const {
+  const int choice = vd::TextAsIndex(state_.settings.sortingType);
   if (choice == static_cast<int>(vd::ListOrder::Location)) return vd::ListOrder::Location;
   if (choice == static_cast<int>(vd::ListOrder::Name)) return vd::ListOrder::Name;
   return std::nullopt;
@@ -34,45 +36,46 @@ std::optional<vd::ListOrder> ChosenOrder() {
 
 // Takes in up to kEntriesPerStep of coming from first on, and the rest in
 // later commands; the list is saved after the last.
-void InsertStep(std::shared_ptr<std::vector<vd::ListEntry>> coming, std::size_t first) {
-  AppState& a = app();
+void WatchedLists::InsertStep(std::shared_ptr<std::vector<vd::ListEntry>> coming, std::size_t first) {
+  AppState& a = state_;
   const std::size_t last = std::min(coming->size(), first + kEntriesPerStep);
   std::vector<vd::ListEntry> step(std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(first)),
                                   std::make_move_iterator(coming->begin() + static_cast<std::ptrdiff_t>(last)));
   const std::vector<int> places = vd::PlaceNewEntries(a.list.Entries(), step, ChosenOrder());
   a.list.InsertEntries(std::move(step), places);
   if (last < coming->size()) {
-    RunSoon([coming, last] {
-      app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [coming, last] { InsertStep(coming, last); }});
+    background_.RunSoon([this, coming, last] {
+      state_.commands.Submit(
+          {"Watched folder", CommandCore::Kind::Other, [this, coming, last] { InsertStep(coming, last); }});
     });
     return;
   }
-  SaveList(std::string());
+  lists_.SaveList(std::string());
 }
 
-void SubmitReport(std::shared_ptr<FolderReport> report) {
-  app().commands.Submit({"Watched folder", CommandCore::Kind::Other, [report] { ApplyFolderReport(std::move(*report)); }});
+void WatchedLists::SubmitReport(std::shared_ptr<FolderReport> report) {
+  state_.commands.Submit(
+      {"Watched folder", CommandCore::Kind::Other, [this, report] { ApplyFolderReport(std::move(*report)); }});
 }
 
-}  // namespace
-
-void FollowWatchedFolders() {
-  AppState& a = app();
+void WatchedLists::FollowWatchedFolders() {
+  AppState& a = state_;
   if (!a.watcher) {
     if (a.watched.Empty()) {
       ui().WatchedFoldersChanged();  // emptied before anything was watched (Remove All)
       return;
     }
     // The watcher's thread hands its reports to the UI thread's mailbox.
-    a.watcher = std::make_unique<FolderWatcher>(
-        [](FolderReport r) { RunSoon([report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); }); });
+    a.watcher = std::make_unique<FolderWatcher>([this](FolderReport r) {
+      background_.RunSoon([this, report = std::make_shared<FolderReport>(std::move(r))] { SubmitReport(report); });
+    });
   }
   a.watcher->SetFolders(a.watched.Folders());
   ui().WatchedFoldersChanged();
 }
 
-void ApplyFolderReport(FolderReport report) {
-  AppState& a = app();
+void WatchedLists::ApplyFolderReport(FolderReport report) {
+  AppState& a = state_;
   const vd::WatchedFolder* watched = nullptr;
   for (const vd::WatchedFolder& w : a.watched.Folders()) {
     if (vd::PathKey(w.folder) == vd::PathKey(report.watched.folder)) watched = &w;
@@ -152,7 +155,7 @@ void ApplyFolderReport(FolderReport report) {
   // The core waits meanwhile: a later report of the folder comes after these.
   auto hold = std::make_shared<CommandCore::Hold>(a.commands.HoldUntilFinished());
   hold->Awaiting();
-  diskLane().Run(
+  background_.Disk().Run(
       [coming, order] {
         const std::vector<int> sorted = vd::SortedOrder(*coming, *order);
         std::vector<vd::ListEntry> ordered;
@@ -160,15 +163,15 @@ void ApplyFolderReport(FolderReport report) {
         for (const int from : sorted) ordered.push_back(std::move((*coming)[static_cast<std::size_t>(from)]));
         *coming = std::move(ordered);
       },
-      [coming, hold] {
+      [this, coming, hold] {
         hold->Arrived();
         InsertStep(coming, 0);
         hold->Finish();
       });
 }
 
-void StopWatching(const std::string& folder, bool removePictures) {
-  AppState& a = app();
+void WatchedLists::StopWatching(const std::string& folder, bool removePictures) {
+  AppState& a = state_;
   for (const vd::WatchedFolder& w : a.watched.Folders()) {
     if (vd::PathKey(w.folder) != vd::PathKey(folder)) continue;
     if (removePictures) {
@@ -180,17 +183,17 @@ void StopWatching(const std::string& folder, bool removePictures) {
     }
     a.watched.Unwatch(folder);
     FollowWatchedFolders();
-    SaveList(std::string());
+    lists_.SaveList(std::string());
     return;
   }
 }
 
-void RemoveDuplicates() {
-  AppState& a = app();
+void WatchedLists::RemoveDuplicates() {
+  AppState& a = state_;
   const std::vector<int> repeats = vd::DuplicateIndexes(a.list.Entries());
   if (repeats.empty()) return;
   a.list.RemoveEntries(repeats);
-  SaveList(std::string());
+  lists_.SaveList(std::string());
 }
 
 }  // namespace vdapp

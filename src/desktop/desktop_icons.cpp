@@ -5,8 +5,8 @@
 #include <mutex>
 #include <utility>
 
-#include "app/app_state.h"
 #include "app/background.h"
+#include "engine/settings.h"
 #include "engine/settings_dialog.h"
 
 namespace {
@@ -63,6 +63,9 @@ struct IconColours {
   COLORREF back = CLR_NONE, text = 0;
 };
 
+// One for the program: the shell's lane takes the latest colours from it
+// when it gets to them, however many changes came meanwhile, and a job
+// still waiting on a hung shell at the end finds it there.
 IconColours& iconColours() {
   static IconColours c;
   return c;
@@ -70,16 +73,16 @@ IconColours& iconColours() {
 
 }  // namespace
 
-void ApplyIconTextColours() {
+void ApplyIconTextColours(const vd::Settings& settings, vdapp::Lane& shell) {
   IconColours& c = iconColours();
   {
     std::lock_guard lock(c.mutex);
-    c.back = app().settings.transparentIcons != 0 ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND);
-    c.text = static_cast<COLORREF>(vd::IconColourOrDefault(app().settings.iconForeColor));
+    c.back = settings.transparentIcons != 0 ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND);
+    c.text = static_cast<COLORREF>(vd::IconColourOrDefault(settings.iconForeColor));
     if (std::exchange(c.queued, true)) return;
   }
   // The shell is sent to on its own lane: a hung one holds up nothing here.
-  vdapp::shellLane().Run(
+  shell.Run(
       [&c] {
         COLORREF back, text;
         {
@@ -109,8 +112,8 @@ void ShowDesktopIcons(bool show) {
 
 }  // namespace
 
-void ShowHideDesktopIcons() { ShowDesktopIcons(app().settings.showIcons != 0); }
+void ShowHideDesktopIcons(const vd::Settings& settings) { ShowDesktopIcons(settings.showIcons != 0); }
 
-void ShowDesktopIconsAtEnd() {
-  if (app().settings.showIcons == 0) ShowDesktopIcons(true);
+void ShowDesktopIconsAtEnd(const vd::Settings& settings) {
+  if (settings.showIcons == 0) ShowDesktopIcons(true);
 }

@@ -12,11 +12,9 @@ bool ShowAboutBox(FrmAbout& box);
 
 #include <functional>
 
-// What the dialogs ask of the main program's windows, given once at start;
-// both are required, and a dialog aborts when used before they are given.
+// What the settings dialog asks of the main program's windows, made after
+// it (FrmSettings::Bind); both are required.
 struct DialogHooks {
   std::function<void()> reopenMainWindow;  // after Settings closes, when it was open
   std::function<void()> checkSortMenus;    // the sort menus' check marks follow the setting
 };
-void BindDialogHooks(DialogHooks hooks);
-const DialogHooks& dialogHooks();

@@ -7,10 +7,11 @@
 
 #include <memory>
 
-#include "app/app_state.h"
-#include "engine/file_dialog_names.h"
-#include "forms/forms.h"
 #include "base/handles.h"
+#include "engine/file_dialog_names.h"
+#include "engine/ports.h"
+#include "engine/settings.h"
+#include "forms/forms.h"
 
 namespace {
 // Room for many picked files, each with a path of any length the system allows.
@@ -50,8 +51,9 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
   return SUCCEEDED(hr) ? Narrow(path.get()) : std::string();
 }
 
-void RememberFolder(DialogPlace place, const std::string& folder) {
-  if (!folder.empty()) WriteProgramValue(DialogPlaceValueName(place), folder);
+void RememberFolder(vd::RegistryPort* registry, DialogPlace place, const std::string& folder) {
+  if (registry && !folder.empty())
+    registry->WriteValue(vd::Hive::CurrentUser, vd::kProgramKey, DialogPlaceValueName(place), folder);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -88,18 +90,18 @@ const char* DialogPlaceValueName(DialogPlace place) {
   return place == DialogPlace::Lists ? "LastListFolder" : "LastPictureFolder";
 }
 
-std::string DialogStartFolder(DialogPlace place) {
-  AppState& a = app();
-  if (a.registry) {
-    const std::string last = a.registry->ReadValue(vd::Hive::CurrentUser, vd::kProgramKey, DialogPlaceValueName(place), "");
+std::string DialogStartFolder(vd::RegistryPort* registry, DialogPlace place) {
+  if (registry) {
+    const std::string last =
+        registry->ReadValue(vd::Hive::CurrentUser, vd::kProgramKey, DialogPlaceValueName(place), "");
     if (IsFolder(last)) return last;  // a folder since removed or unplugged is passed over
   }
   const std::string own = KnownFolder(place == DialogPlace::Lists ? FOLDERID_Documents : FOLDERID_Pictures);
   return IsFolder(own) ? own : std::string();
 }
 
-std::vector<std::string> ShowFileDialogFiles(HWND owner, const std::string& filter, const std::string& title,
-                                             const std::string& mode, DialogPlace place) {
+std::vector<std::string> ShowFileDialogFiles(vd::RegistryPort* registry, HWND owner, const std::string& filter,
+                                             const std::string& title, const std::string& mode, DialogPlace place) {
   std::string lower = mode;
   for (char& c : lower) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
   const bool open = lower == "open";
@@ -107,7 +109,7 @@ std::vector<std::string> ShowFileDialogFiles(HWND owner, const std::string& filt
   // The name box starts empty, so pressing Open or Save without typing is
   // answered by the dialog itself.
   std::vector<char> names(kNameBufferSize, '\0');
-  const std::string folder = DialogStartFolder(place);
+  const std::string folder = DialogStartFolder(registry, place);
 
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;
@@ -130,23 +132,23 @@ std::vector<std::string> ShowFileDialogFiles(HWND owner, const std::string& filt
     return {};
   }
   std::vector<std::string> paths = vd::PathsOfDialogSelection(std::string_view(names.data(), names.size()));
-  if (!paths.empty()) RememberFolder(place, FolderOf(paths.front()));
+  if (!paths.empty()) RememberFolder(registry, place, FolderOf(paths.front()));
   return paths;
 }
 
-std::string ShowFileDialog(HWND owner, const std::string& filter, const std::string& title, const std::string& mode,
-                           DialogPlace place) {
-  std::vector<std::string> paths = ShowFileDialogFiles(owner, filter, title, mode, place);
+std::string ShowFileDialog(vd::RegistryPort* registry, HWND owner, const std::string& filter, const std::string& title,
+                           const std::string& mode, DialogPlace place) {
+  std::vector<std::string> paths = ShowFileDialogFiles(registry, owner, filter, title, mode, place);
   return paths.empty() ? std::string() : paths.front();
 }
 
-std::string ShowFolderDialog(HWND owner, const std::string& title) {
-  const std::string start = DialogStartFolder(DialogPlace::Pictures);
+std::string ShowFolderDialog(vd::RegistryPort* registry, HWND owner, const std::string& title) {
+  const std::string start = DialogStartFolder(registry, DialogPlace::Pictures);
   base::ComPtr<IFileOpenDialog> dialog;
   if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
                                 dialog.PutVoid()))) {
     const std::string chosen = BrowseFolderTree(owner, title, start);
-    RememberFolder(DialogPlace::Pictures, chosen);
+    RememberFolder(registry, DialogPlace::Pictures, chosen);
     return chosen;
   }
   FILEOPENDIALOGOPTIONS options = 0;
@@ -166,6 +168,6 @@ std::string ShowFolderDialog(HWND owner, const std::string& title) {
   const HRESULT hr = result->GetDisplayName(SIGDN_FILESYSPATH, &raw);
   CoTaskString path(raw, &::CoTaskMemFree);
   const std::string chosen = SUCCEEDED(hr) ? Narrow(path.get()) : std::string();
-  RememberFolder(DialogPlace::Pictures, chosen);
+  RememberFolder(registry, DialogPlace::Pictures, chosen);
   return chosen;
 }

@@ -60,10 +60,10 @@ std::string ProgramVersionText() {
          std::to_string(LOWORD(info->dwFileVersionMS)) + "." + std::to_string(HIWORD(info->dwFileVersionLS));
 }
 
-std::string ProductPageAddress() {
+std::string ProductPageAddress(const std::string& appFolder) {
   // The product site's base address is the program's own folder: the page
   // ships with the program, so it opens with no network and never goes stale.
-  std::string base = app().paths.appFolder;
+  std::string base = appFolder;
   if (base.empty()) {
     base = ProgramPath();
     base.erase(base.find_last_of('\\') + 1);
@@ -71,7 +71,7 @@ std::string ProductPageAddress() {
   return base + "Softwares\\VDesk.htm";
 }
 
-FrmAbout::FrmAbout() {
+FrmAbout::FrmAbout(AppState& state) : state_(state) {
   cmdSysInfo.Click = [this] { cmdSysInfo_Click(); };
   cmdWebsite.Click = [this] { cmdWebsite_Click(); };
   cmdOK.Click = [this] { cmdOK_Click(); };
@@ -125,7 +125,7 @@ void FrmAbout::UseFonts() {
 void FrmAbout::Form_Load() { lblVersion.SetText(ProgramVersionText()); }
 
 void FrmAbout::cmdSysInfo_Click() {
-  AppState& a = app();
+  AppState& a = state_;
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   const std::string path = a.registry->ReadValue(vd::Hive::LocalMachine, kMsInfoKey, "Path", "");
   if (ProgramFileExists(path) && platform::StartProgram(path, "\"" + path + "\"", SW_SHOWNORMAL)) return;
@@ -133,7 +133,7 @@ void FrmAbout::cmdSysInfo_Click() {
 }
 
 void FrmAbout::cmdWebsite_Click() {
-  const std::string page = ProductPageAddress();
+  const std::string page = ProductPageAddress(state_.paths.appFolder);
   const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(Handle(), nullptr, page.c_str(), nullptr, "C:\\",
                                                                 SW_SHOWNORMAL));
   if (result > 32) return;

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/list_store.h"
-#include "app/watched_lists.h"
+#include "app/app_parts.h"
+#include "base/required.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
 #include "dialogs/choose_colour.h"
@@ -67,7 +67,8 @@ HCURSOR MakeEyedropperCursor() {
 
 }  // namespace
 
-FrmSettings::FrmSettings(HotKey& hotKey, FrmTransIconEx& example) : hotKey_(hotKey), example_(example) {
+FrmSettings::FrmSettings(vdapp::AppParts& parts, HotKey& hotKey, FrmTransIconEx& example)
+    : parts_(parts), hotKey_(hotKey), example_(example) {
   for (int i = 0; i < 7; ++i) chkOption[i].Click = [this, i] { chkOption_Click(i); };
   chShowDate.Click = [this] { chShowDate_Click(); };
   for (int i = 0; i < 2; ++i) SType[i].Click = [this, i] { SType_Click(i); };
@@ -167,8 +168,17 @@ void FrmSettings::CreateControls() {
   IconCol.SetCursor(eyedropper_);
 }
 
+void FrmSettings::Bind(DialogHooks hooks) {
+  base::Required(hooks.reopenMainWindow && hooks.checkSortMenus ? &hooks : nullptr, "every dialog hook");
+  hooks_ = std::move(hooks);
+}
+
+const DialogHooks& FrmSettings::Hooks() const {
+  return base::Required(hooks_.reopenMainWindow ? &hooks_ : nullptr, "the settings dialog's hooks");
+}
+
 void FrmSettings::Form_Load() {
-  const vd::LoadedDialogValues loaded = vd::DialogValuesFrom(app().settings);
+  const vd::LoadedDialogValues loaded = vd::DialogValuesFrom(parts_.state.settings);
   const vd::SettingsDialogValues& v = loaded.values;
   const int checks[7] = {v.runAtStartup, v.autoDecision,  v.transparentIcons, v.showIcons,
                          v.recurseSubFolders, v.useGreyScale, v.randomOrder};
@@ -182,7 +192,7 @@ void FrmSettings::Form_Load() {
   sClicked.SetText(std::to_string(v.sortingType));
   FillHotKeyLists(v.hotModifier, v.hotCombi);
   {
-    const vd::FlagsHotKey previous = PreviousKeyChoice(app().settings);
+    const vd::FlagsHotKey previous = PreviousKeyChoice(parts_.state.settings);
     ShowPreviousKey(previous.flags, previous.key);
   }
   cmdApply.SetEnabled(false);
@@ -205,7 +215,7 @@ void FrmSettings::ShowWatchedFolders() {
   lstWatched.Clear();
   watchedShown_.clear();
   int again = -1;
-  for (const vd::WatchedFolder& w : app().watched.Folders()) {
+  for (const vd::WatchedFolder& w : parts_.state.watched.Folders()) {
     if (!pickedFolder.empty() && w.folder == pickedFolder) again = static_cast<int>(watchedShown_.size());
     lstWatched.AddItem(w.subfolders ? w.folder + "  (with subfolders)" : w.folder);
     watchedShown_.push_back(w.folder);
@@ -223,13 +233,14 @@ void FrmSettings::cmdStopWatching_Click() {
   const int i = lstWatched.ListIndex();
   if (i < 0 || static_cast<std::size_t>(i) >= watchedShown_.size()) return;
   const std::string folder = watchedShown_[static_cast<std::size_t>(i)];
-  app().commands.Submit({"Stop watching", vdapp::CommandCore::Kind::Other, [this, folder] {
-                           const int answer = forms::MsgBox("Stop watching " + folder +
-                                                                "?\n\nRemove this folder's pictures from the list too?",
-                                                            MB_YESNOCANCEL | MB_ICONQUESTION, "Vexa Desktop", Handle());
-                           if (answer == IDCANCEL) return;
-                           vdapp::StopWatching(folder, answer == IDYES);
-                         }});
+  parts_.state.commands.Submit({"Stop watching", vdapp::CommandCore::Kind::Other, [this, folder] {
+                                  const int answer =
+                                      forms::MsgBox("Stop watching " + folder +
+                                                        "?\n\nRemove this folder's pictures from the list too?",
+                                                    MB_YESNOCANCEL | MB_ICONQUESTION, "Vexa Desktop", Handle());
+                                  if (answer == IDCANCEL) return;
+                                  parts_.watched.StopWatching(folder, answer == IDYES);
+                                }});
 }
 
 void FrmSettings::LayOutTip() {
@@ -297,7 +308,7 @@ void FrmSettings::cmbKey_Click() {
   hotKeyChanged_ = true;
   lblHot.SetText("Selected keys:" + vd::HotKeyName(cmbMod.ListIndex(), cmbKey.ListIndex()));
   // A previous key never picked follows the change key.
-  if (!previousKeyChanged_ && app().settings.previousHotFlags < 0) {
+  if (!previousKeyChanged_ && parts_.state.settings.previousHotFlags < 0) {
     const vd::FlagsHotKey k = vd::PreviousHotKey(-1, -1, cmbMod.ListIndex(), cmbKey.ListIndex());
     ShowPreviousKey(k.flags, k.key);
   }
@@ -376,7 +387,7 @@ void FrmSettings::lblExample_Click() {
 }
 
 void FrmSettings::cmdHelpHotKey_Click() {
-  const vd::Settings& s = app().settings;
+  const vd::Settings& s = parts_.state.settings;
   forms::MsgBox("You can select a Hot Key using which you can change the wallpaper at any time\r\n"
                 "Your current Hot Key is '" +
                     vd::HotKeyName(vd::TextAsIndex(s.hotModifier), s.hotCombi) + "'",
@@ -386,7 +397,7 @@ void FrmSettings::cmdHelpHotKey_Click() {
 void FrmSettings::cmdApply_Click() {
   if (applying_) return;  // the hot-key message box lets a second click through
   base::ScopedFlag busy(applying_);
-  AppState& a = app();
+  AppState& a = parts_.state;
   vd::SettingsDialogValues v;
   v.runAtStartup = chkOption[0].Value();
   v.autoDecision = chkOption[1].Value();
@@ -407,20 +418,20 @@ void FrmSettings::cmdApply_Click() {
   anotherKeyWanted_ = false;
   actions.applyHotKey = [this] { anotherKeyWanted_ = hotKey_.Apply(); };
   // A new sort choice orders the list now, as the menus' entries do.
-  actions.checkSortMenus = [&a, before = a.settings.sortingType] {
-    dialogHooks().checkSortMenus();
+  actions.checkSortMenus = [this, &a, before = a.settings.sortingType] {
+    Hooks().checkSortMenus();
     if (a.settings.sortingType != before)
-      a.commands.Submit({"Sort By", vdapp::CommandCore::Kind::Other, &vdapp::SortList});
+      a.commands.Submit({"Sort By", vdapp::CommandCore::Kind::Other, [this] { parts_.lists.SortList(); }});
   };
-  actions.applyIconTextColours = [] { ApplyIconTextColours(); };
-  actions.showHideDesktopIcons = [] { ShowHideDesktopIcons(); };
+  actions.applyIconTextColours = [this] { ApplyIconTextColours(parts_.state.settings, parts_.background.Shell()); };
+  actions.showHideDesktopIcons = [this] { ShowHideDesktopIcons(parts_.state.settings); };
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   const bool previousPicked = previousKeyChanged_ && cmbPrevMod.ListIndex() >= 0 && cmbPrevKey.ListIndex() >= 0;
   if (previousPicked) {
     a.settings.previousHotFlags = static_cast<std::int16_t>(cmbPrevMod.ListIndex());
     a.settings.previousHotCombi = static_cast<std::int16_t>(cmbPrevKey.ListIndex());
-    WriteProgramValue("Previous Hot Modifiers", std::to_string(a.settings.previousHotFlags));
-    WriteProgramValue("Previous Hot Combi", std::to_string(a.settings.previousHotCombi));
+    a.WriteProgramValue("Previous Hot Modifiers", std::to_string(a.settings.previousHotFlags));
+    a.WriteProgramValue("Previous Hot Combi", std::to_string(a.settings.previousHotCombi));
   }
   previousKeyChanged_ = false;
   vd::ApplySettingsDialog(v, hotKeyChanged_, a.paths.appFolder, *a.registry, a.settings, actions);
@@ -444,7 +455,7 @@ void FrmSettings::cmdSave_Click() {
 }
 
 void FrmSettings::cmdCancel_Click() {
-  if (app().mainWindowOpen) dialogHooks().reopenMainWindow();
+  if (parts_.state.mainWindowOpen) Hooks().reopenMainWindow();
   Unload();
   example_.Unload();
 }

@@ -5,16 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialogs.h"
 #include "forms/forms.h"
 
 class FrmTransIconEx;
 class HotKey;
+namespace vdapp {
+class AppParts;
+}
 
 class FrmSettings : public forms::Form {
  public:
-  // hotKey: the key that Apply registers anew; example: the window that
-  // shows what transparent captions look like.
-  FrmSettings(HotKey& hotKey, FrmTransIconEx& example);
+  // parts: the settings, the list and its watched folders; hotKey: the key
+  // that Apply registers anew; example: the window that shows what
+  // transparent captions look like.
+  FrmSettings(vdapp::AppParts& parts, HotKey& hotKey, FrmTransIconEx& example);
+  // The main program's windows, made after this dialog; before it is shown.
+  void Bind(DialogHooks hooks);
 
   forms::Frame fraSort, fraHotKey, fraGeneral;
   forms::CheckBox chkOption[7];
@@ -71,8 +78,12 @@ class FrmSettings : public forms::Form {
   void SetIconColour(COLORREF c);
   void PaintSwatch(HDC dc, const RECT& rc);
 
+  const DialogHooks& Hooks() const;
+
+  vdapp::AppParts& parts_;
   HotKey& hotKey_;
   FrmTransIconEx& example_;
+  DialogHooks hooks_;
   COLORREF iconColour_ = RGB(255, 255, 255);  // IconCol's background colour
   bool hotKeyChanged_ = false;
   bool previousKeyChanged_ = false;  // the user picked the previous key in this dialog

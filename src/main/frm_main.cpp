@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/curate.h"
-#include "app/list_store.h"
-#include "app/wallpaper_change.h"
+#include "app/app_parts.h"
+#include "base/handles.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/tray_icon.h"
 #include "dialogs/dialogs.h"
@@ -16,7 +14,6 @@
 #include "engine/paths.h"
 #include "engine/skin_region.h"
 #include "engine/tray_message.h"
-#include "base/handles.h"
 #include "main/control_ids.h"
 #include "main/frm_main_skin.h"
 #include "main/frm_menus.h"
@@ -41,9 +38,10 @@ int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
-FrmMain::FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
-                 FrmAbout& aboutBox)
-    : wait_(wait),
+FrmMain::FrmMain(vdapp::AppParts& parts, FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey,
+                 FrmSettings& settingsDialog, FrmAbout& aboutBox)
+    : parts_(parts),
+      wait_(wait),
       menus_(menus),
       tray_(tray),
       hotKey_(hotKey),
@@ -97,7 +95,7 @@ FrmMenus& FrmMain::Menus() {
 
 FrmMain::~FrmMain() {
   // The model outlives this window: it must not show its list here any more.
-  app().list.SetObserver(nullptr);
+  parts_.state.list.SetObserver(nullptr);
 }
 
 void FrmMain::ShowCycleState(bool enabled) {
@@ -123,7 +121,7 @@ forms::Form::WindowDesign FrmMain::Design() const {
 }
 
 void FrmMain::CreateControls() {
-  app().list.SetObserver(this);
+  parts_.state.list.SetObserver(this);
   SetBackColor(kPanelColor);
   Text1.Create(*this, ids::Text1, "Text1", 0, 0, 10, 10, false);
   Text1.SetMaxSetTextBytes(kMaxCommandTextBytes);
@@ -157,16 +155,16 @@ void FrmMain::CreateControls() {
 }
 
 void FrmMain::Form_Load() {
-  if (app().previousInstance) EndProgram();
+  if (parts_.state.previousInstance) EndProgram();
   // Start-up is the first command: what the channel brings meanwhile waits
   // until the list is loaded.
-  app().commands.Submit({"Start-up", vdapp::CommandCore::Kind::Other, [this] { Startup(); }});
+  parts_.state.commands.Submit({"Start-up", vdapp::CommandCore::Kind::Other, [this] { Startup(); }});
 }
 
 void FrmMain::Startup() {
-  AppState& a = app();
+  AppState& a = parts_.state;
   Hide();
-  InitSettings({wait_, *this, Menus(), settingsDialog_, hotKey_});
+  InitSettings({parts_, wait_, *this, Menus(), settingsDialog_, hotKey_});
   wait_.SetStatus("Loading windows...");
   forms::DoEvents();
   ::Sleep(300);
@@ -183,41 +181,43 @@ void FrmMain::Startup() {
   tray_.SetWindow(SysTrayPic.Handle());
   tray_.Add(a.settings.cyclingEnabled != 0);
   Menus().CheckSortMenus();
-  if (a.settings.cyclingEnabled != 0) vdapp::RequestChange();
+  if (a.settings.cyclingEnabled != 0) parts_.change.RequestChange();
 }
 
 void FrmMain::HandleCommandLine() {
-  AppState& a = app();
+  AppState& a = parts_.state;
   const vd::CommandText cmd = vd::SplitCommandText(a.commandLine);
   const std::string arg = vd::GetLongPath(a.fs, cmd.argument);
   FrmWait& w = wait_;
   if (cmd.option == "-d") {
     a.paths.appFolder = vd::WithTrailingBackslash(arg);
-    WriteProgramValue("InstalledDir", a.paths.appFolder);  // keep the record in step with the folder in use
+    parts_.state.WriteProgramValue("InstalledDir",
+                                   a.paths.appFolder);  // keep the record in step with the folder in use
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
     ::Sleep(100);
-    vdapp::LoadList(std::string(), true);
+    parts_.lists.LoadList(std::string(), true);
   } else if (cmd.option == "-l") {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
     ::Sleep(500);
-    vdapp::LoadList(arg, true);
+    parts_.lists.LoadList(arg, true);
   } else if (cmd.option == "-n") {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
-    vdapp::LoadList(std::string(), true);
-    if (!arg.empty()) vdapp::AddFolder(arg, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
-    vdapp::SaveList(std::string());
-    app().mainWindowOpen = true;
+    parts_.lists.LoadList(std::string(), true);
+    if (!arg.empty())
+      parts_.lists.AddFolder(arg, true, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+    parts_.lists.SaveList(std::string());
+    parts_.state.mainWindowOpen = true;
     Show();
   } else if (cmd.option == "-i") {
-    vdapp::LoadList(std::string(), true);
-    if (vdapp::ListEntryFor(cmd.argument)) vdapp::AddPictures({cmd.argument});
+    parts_.lists.LoadList(std::string(), true);
+    if (parts_.lists.ListEntryFor(cmd.argument)) parts_.lists.AddPictures({cmd.argument});
   } else if (cmd.option.empty()) {
     w.SetStatus("Loading wallpapers list...");
     forms::DoEvents();
-    vdapp::LoadList(std::string(), true);
+    parts_.lists.LoadList(std::string(), true);
   }
 }
 
@@ -246,8 +246,8 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     // version: relays already answered go into the list, the list file is
     // written out, and VD unloads and ends at once.
     if (wParam) {
-      vdapp::StopChanges();
-      ShowDesktopIconsAtEnd();
+      parts_.change.StopChanges();
+      ShowDesktopIconsAtEnd(parts_.state.settings);
       Unload();
       EndProgram();
     }
@@ -255,13 +255,13 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     return true;
   }
   if (msg == kRunCommandsMessage) {
-    app().commands.RunWaiting();
+    parts_.state.commands.RunWaiting();
     result = 0;
     return true;
   }
   if (msg == kNoticeMessage) {
     if (static_cast<Notice>(wParam) == Notice::ListNotSaved) {
-      forms::MsgBox("The wallpaper list file\r\n" + app().paths.defaultListPath +
+      forms::MsgBox("The wallpaper list file\r\n" + parts_.state.paths.defaultListPath +
                         "\r\ncould not be read, so it is left as it is.\r\n\r\n"
                         "Changes to the list are kept while Vexa Desktop runs and are saved once the file can be "
                         "read again.",
@@ -275,12 +275,12 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     return true;
   }
   if (msg == WM_DROPFILES) {
-    vdapp::AddDropped(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
+    parts_.curate.AddDropped(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
     result = 0;
     return true;
   }
   if (msg == TaskbarCreatedMessage()) {
-    tray_.Add(app().settings.cyclingEnabled != 0);  // the shell restarted with an empty notification area
+    tray_.Add(parts_.state.settings.cyclingEnabled != 0);  // the shell restarted with an empty notification area
     return false;
   }
   switch (msg) {
@@ -315,7 +315,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
   }
   if (msg == WM_DISPLAYCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA)) {
     // A monitor came, went or changed its size: the pictures are laid out again.
-    vdapp::RequestRecompose();
+    parts_.change.RequestRecompose();
     return false;
   }
   if (msg == WM_SETTINGCHANGE && Visible()) {
@@ -326,7 +326,7 @@ bool FrmMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
   }
   if (msg == WM_CLOSE) {
     // Closing the window only puts it away; the program keeps running.
-    app().mainWindowOpen = false;
+    parts_.state.mainWindowOpen = false;
     Hide();
     result = 0;
     return true;
@@ -343,16 +343,17 @@ void FrmMain::RepaintAfterTheDesktop() {
 void FrmMain::Text1_Change() {
   // The sender is answered at once; the command runs once this message is
   // over, or, should this post be lost, at the command watch's next second.
-  vdapp::QueueRelayedCommand(Text1.Text());
+  parts_.lists.QueueRelayedCommand(Text1.Text());
   ::PostMessageA(Handle(), kRunCommandsMessage, 0, 0);
 }
 
 void FrmMain::Timer1_Timer() {
-  const vd::TickOutcome tick = vd::CycleTick(app().cycleSeconds, lstTime.ListIndex());
+  const vd::TickOutcome tick = vd::CycleTick(parts_.state.cycleSeconds, lstTime.ListIndex());
   if (tick.changeWallpaper) {
-    vdapp::RequestChange();
-  } else if (app().settings.transparentIcons != 0) {
-    ApplyIconTextColours();  // the shell may have redrawn the captions opaque
+    parts_.change.RequestChange();
+  } else if (parts_.state.settings.transparentIcons != 0) {
+    ApplyIconTextColours(parts_.state.settings,
+                         parts_.background.Shell());  // the shell may have redrawn the captions opaque
   }
 }
 
@@ -386,21 +387,21 @@ void FrmMain::imgMin_Click() { Minimize(); }
 
 void FrmMain::imgClose_Click() {
   // Put away in the notification area; the program goes on running.
-  app().mainWindowOpen = false;
+  parts_.state.mainWindowOpen = false;
   Hide();
 }
 
 void FrmMain::SysTrayPic_MouseMove(const forms::MouseArgs& m) {
   switch (vd::DecodeTrayMessage(static_cast<std::uint16_t>(m.x))) {
     case vd::TrayAction::OpenMainWindow:
-      app().mainWindowOpen = true;
+      parts_.state.mainWindowOpen = true;
       Show();
       Refresh();
       break;
     case vd::TrayAction::PopupMenu: {
       // While a change is under way another would join it; the
       // enable/disable entry is the default then.
-      Menus().PopupTrayMenu(vdapp::ChangeUnderWay(), vdapp::PreviousAvailable());
+      Menus().PopupTrayMenu(parts_.change.ChangeUnderWay(), parts_.change.PreviousAvailable());
       break;
     }
     case vd::TrayAction::None:
@@ -461,17 +462,17 @@ bool FrmMain::imgList_KeyDown(int key, int shift) {
 }
 
 void FrmMain::imgList_Click() {
-  app().list.SelectedInView(imgList.ListIndex());
-  vdapp::RequestPreview(true);
+  parts_.state.list.SelectedInView(imgList.ListIndex());
+  parts_.change.RequestPreview(true);
 }
 
 void FrmMain::imgList_DblClick() {
   // A picture refused as too large or damaged says why instead of applying
   // another (once: the click before it may have said so already).
   const int pressed = imgList.PressedIndex();
-  if (pressed >= 0 && pressed < app().list.Count() && pressed != app().list.Selected())
-    app().list.SelectedInView(pressed);
-  vdapp::RequestApplySelected();
+  if (pressed >= 0 && pressed < parts_.state.list.Count() && pressed != parts_.state.list.Selected())
+    parts_.state.list.SelectedInView(pressed);
+  parts_.change.RequestApplySelected();
 }
 
 void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
@@ -480,8 +481,8 @@ void FrmMain::imgList_MouseMove(const forms::MouseArgs& m) {
   int i = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
   if (i == tipIndex_) return;
   tipIndex_ = i;
-  if (!app().list.Has(i))
+  if (!parts_.state.list.Has(i))
     SetToolTip(imgList, std::string());  // over no entry: no tip
   else
-    SetToolTip(imgList, " Location: " + app().list.At(i).FullPath() + " ");
+    SetToolTip(imgList, " Location: " + parts_.state.list.At(i).FullPath() + " ");
 }

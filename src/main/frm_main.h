@@ -16,13 +16,16 @@ class FrmWait;
 class FrmSettings;
 class HotKey;
 class TrayIcon;
+namespace vdapp {
+class AppParts;
+}
 
 class FrmMain : public forms::Form, public vdapp::ListObserver {
  public:
-  // The icon it shows in the notification area, the key it owns and the
-  // dialogs its buttons open.
-  FrmMain(FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog,
-          FrmAbout& aboutBox);
+  // The program's parts below the windows, the icon it shows in the
+  // notification area, the key it owns and the dialogs its buttons open.
+  FrmMain(vdapp::AppParts& parts, FrmWait& wait, FrmMenus& menus, TrayIcon& tray, HotKey& hotKey,
+          FrmSettings& settingsDialog, FrmAbout& aboutBox);
   ~FrmMain() override;
 
   forms::TextBox Text1;
@@ -121,6 +124,7 @@ class FrmMain : public forms::Form, public vdapp::ListObserver {
 
   // The menu form, loaded on first use.
   FrmMenus& Menus();
+  vdapp::AppParts& parts_;
   FrmWait& wait_;
   FrmMenus& menus_;
   TrayIcon& tray_;

@@ -1,13 +1,11 @@
 // The main window's two drop-down lists: the cycle time under lblTime and
 // the style under lblStyle, opened, browsed, picked from and closed.
-#include "main/frm_main.h"
-
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/wallpaper_change.h"
+#include "app/app_parts.h"
 #include "base/handles.h"
 #include "desktop/tray_icon.h"
+#include "main/frm_main.h"
 #include "main/frm_menus.h"
 #include "main/vd_forms.h"
 
@@ -20,7 +18,7 @@ void FrmMain::HideDropDown(forms::ListBox& list) {
 
 void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   if (m.button != forms::kLeftButton) return;
-  AppState& a = app();
+  AppState& a = parts_.state;
   if (a.settings.cyclingEnabled != 0) {
     lstTime.SetVisible(true);
     lstTime.BringToFront();
@@ -30,7 +28,7 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
   if (forms::MsgBox("Do you want to enable Vexa Desktop?", MB_YESNO | MB_ICONQUESTION, "Enable", Handle()) != IDYES)
     return;
   a.settings.cyclingEnabled = 1;
-  WriteProgramValue("Enabled VD", "1");
+  parts_.state.WriteProgramValue("Enabled VD", "1");
   int i = lstTime.ListIndex();
   lblTime.SetText(i >= 0 ? lstTime.List(i) : std::string());
   Menus().ShowEnabled(true);
@@ -45,8 +43,8 @@ void FrmMain::lblTime_MouseUp(const forms::MouseArgs& m) {
 void FrmMain::lstTime_Click() {
   HideDropDown(lstTime);
   int i = lstTime.ListIndex();
-  lblTime.SetText(app().settings.cyclingEnabled != 0 && i >= 0 ? lstTime.List(i) : std::string("Disabled"));
-  WriteProgramValue("Wallpaper Cycle Time", std::to_string(i));
+  lblTime.SetText(parts_.state.settings.cyclingEnabled != 0 && i >= 0 ? lstTime.List(i) : std::string("Disabled"));
+  parts_.state.WriteProgramValue("Wallpaper Cycle Time", std::to_string(i));
 }
 
 void FrmMain::lblStyle_MouseUp(const forms::MouseArgs& m) {
@@ -59,7 +57,7 @@ void FrmMain::lblStyle_MouseUp(const forms::MouseArgs& m) {
 
 void FrmMain::ShowChosenStyleInList() {
   if (lstStyle.Handle())
-    ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, static_cast<WPARAM>(app().list.Style()), 0);
+    ::SendMessageA(lstStyle.Handle(), LB_SETCURSEL, static_cast<WPARAM>(parts_.state.list.Style()), 0);
 }
 
 void FrmMain::lstStyle_SelectionMoved() {
@@ -94,11 +92,11 @@ void FrmMain::lstStyle_Click() {
   const int i = lstStyle.ListIndex();
   if (i < 0) return;
   // The model first: closing the list afterwards puts back the style it holds.
-  app().list.SetStyle(i);
-  app().list.SetManualStyle(true);
+  parts_.state.list.SetStyle(i);
+  parts_.state.list.SetManualStyle(true);
   lblStyle.SetText(lstStyle.List(i));
   HideDropDown(lstStyle);
-  vdapp::RequestPreview(false);
+  parts_.change.RequestPreview(false);
 }
 
 void FrmMain::lstStyle_LostFocus() {

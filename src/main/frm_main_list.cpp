@@ -1,16 +1,15 @@
 // The main window as the list model's observer: the image list shows the
 // model's entries, its selection and its style.
-#include "main/frm_main.h"
-
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "app/app_parts.h"
 #include "base/handles.h"
+#include "main/frm_main.h"
 
 void FrmMain::ShowListItems(int first, bool clearFirst) {
   HWND list = imgList.Handle();
   if (!list) return;
-  const auto& entries = app().list.Entries();
+  const auto& entries = parts_.state.list.Entries();
   // Drawing off meanwhile: one repaint at the end instead of one per entry.
   imgList.SetRedraw(false);
   if (clearFirst) imgList.Clear();
@@ -47,7 +46,7 @@ void FrmMain::EntriesInserted(const std::vector<int>& at) {
     ListReplaced();
     return;
   }
-  const auto& entries = app().list.Entries();
+  const auto& entries = parts_.state.list.Entries();
   const auto listProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(list, GCLP_WNDPROC));
   imgList.SetRedraw(false);
   for (const int i : at) {
@@ -72,7 +71,7 @@ void FrmMain::StyleChanged(int style) {
   lstStyle.SetListIndex(style);
 }
 
-int FrmMain::SelectedIndex() const { return app().list.Selected(); }
+int FrmMain::SelectedIndex() const { return parts_.state.list.Selected(); }
 
 void FrmMain::SelectQuietly(int index) {
   if (imgList.Handle()) ::SendMessageA(imgList.Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);

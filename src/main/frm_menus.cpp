@@ -1,16 +1,11 @@
 #include "main/frm_menus.h"
 
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/curate.h"
-#include "app/list_store.h"
-#include "app/watched_lists.h"
-#include "app/wallpaper_change.h"
+#include "app/app_parts.h"
 #include "base/required.h"
 #include "desktop/desktop_icons.h"
 #include "desktop/hot_key.h"
@@ -32,22 +27,21 @@ const char kDisableCaption[] = "Disable Vexa Desktop";
 
 std::string FilterText(const char* text, std::size_t sizeWithNul) { return std::string(text, sizeWithNul - 1); }
 
-// The menus' commands that change the list run in the command core, after
-// whatever came before them and never inside another command.
-void Submit(const char* name, std::function<void()> run) {
-  app().commands.Submit({name, vdapp::CommandCore::Kind::Other, std::move(run)});
-}
 }  // namespace
 
-FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
-    : tray_(tray), hotKey_(hotKey), settingsDialog_(settingsDialog) {
+FrmMenus::FrmMenus(vdapp::AppParts& parts, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
+    : parts_(parts),
+      tray_(tray),
+      hotKey_(hotKey),
+      settingsDialog_(settingsDialog),
+      folderLister_(parts.lists, parts.state) {
   folderLister_.SetDialogTitle("");
   folderLister_.SetFilter(vd::PictureFolderFilter(vd::PictureExtensions()));
   mnuOpen.Click = [this] { mnuOpen_Click(); };
   mnuChange.Click = [this] { mnuChange_Click(); };
   mnuPrevious.Click = [this] { mnuPrevious_Click(); };
-  mnuShowPic.Click = [] { vdapp::ShowWallpaperInFolder(); };
-  mnuRemovePic.Click = [] { vdapp::RemoveShownPicture(); };
+  mnuShowPic.Click = [this] { parts_.curate.ShowWallpaperInFolder(); };
+  mnuRemovePic.Click = [this] { parts_.curate.RemoveShownPicture(); };
   mnuSettings.Click = [this] { mnuSettings_Click(); };
   mnuScrSaver.Click = [this] { mnuScrSaver_Click(); };
   mnuDisable.Click = [this] { mnuDisable_Click(); };
@@ -56,9 +50,10 @@ FrmMenus::FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog)
   mnuSet.Click = [this] { mnuSet_Click(); };
   mnuDel.Click = [this] { mnuDel_Click(); };
   mnuEdit.Click = [this] { mnuEdit_Click(); };
-  mnuShowInFolder.Click = [] {
-    const vdapp::WallpaperModel& list = app().list;
-    if (list.Has(list.Selected())) vdapp::ShowPictureInFolder(list.At(list.Selected()).FullPath(), "Show in Folder");
+  mnuShowInFolder.Click = [this] {
+    const vdapp::WallpaperModel& list = parts_.state.list;
+    if (list.Has(list.Selected()))
+      parts_.curate.ShowPictureInFolder(list.At(list.Selected()).FullPath(), "Show in Folder");
   };
   mnuPropImage.Click = [this] { mnuPropImage_Click(); };
   mnuAFiles.Click = [this] { mnuAFiles_Click(); };
@@ -181,20 +176,26 @@ void FrmMenus::DropQueuedTrayClicks() {
 
 FrmMain& FrmMenus::Main() const { return base::Required(main_, "the menus' main window"); }
 
+// The menus' commands that change the list run in the command core, after
+// whatever came before them and never inside another command.
+void FrmMenus::Submit(const char* name, std::function<void()> run) {
+  parts_.state.commands.Submit({name, vdapp::CommandCore::Kind::Other, std::move(run)});
+}
+
 bool FrmMenus::DispatchCommand(unsigned id) { return tree_.Dispatch(id); }
 
 // ---- Tray menu -------------------------------------------------------------
 
 void FrmMenus::mnuOpen_Click() {
   FrmMain& m = Main();
-  app().mainWindowOpen = true;
+  parts_.state.mainWindowOpen = true;
   m.Show();
   m.Refresh();
 }
 
-void FrmMenus::mnuChange_Click() { vdapp::RequestChange(); }
+void FrmMenus::mnuChange_Click() { parts_.change.RequestChange(); }
 
-void FrmMenus::mnuPrevious_Click() { vdapp::RequestPrevious(); }
+void FrmMenus::mnuPrevious_Click() { parts_.change.RequestPrevious(); }
 
 void FrmMenus::mnuSettings_Click() {
   // mainWindowOpen stays as it is: closing the dialog brings the main window
@@ -205,14 +206,14 @@ void FrmMenus::mnuSettings_Click() {
 void FrmMenus::mnuScrSaver_Click() { ::SendMessageA(Main().Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
 
 void FrmMenus::mnuDisable_Click() {
-  AppState& a = app();
+  AppState& a = parts_.state;
   const bool enable = mnuDisable.Caption() == kEnableCaption;
   a.settings.cyclingEnabled = enable ? 1 : 0;
   Main().ShowCycleState(enable);
   ShowEnabled(enable);
   tray_.Update(enable);
   a.cycleSeconds = 0;
-  WriteProgramValue("Enabled VD", enable ? "1" : "0");
+  a.WriteProgramValue("Enabled VD", enable ? "1" : "0");
 }
 
 void FrmMenus::mnuExit_Click() {
@@ -222,10 +223,10 @@ void FrmMenus::mnuExit_Click() {
       MB_YESNO | MB_ICONQUESTION, forms::kProgramTitle, Main().Handle());
   if (answer != IDYES) return;
   // A change under way stops; the desktop keeps the wallpaper it shows.
-  vdapp::StopChanges();
+  parts_.change.StopChanges();
   tray_.Remove();
   hotKey_.Setup(true);
-  ShowDesktopIconsAtEnd();
+  ShowDesktopIconsAtEnd(parts_.state.settings);
   EndProgram();
 }
 
@@ -233,22 +234,22 @@ void FrmMenus::mnuAbout_Click() { Main().Buttons_Click(3); }
 
 // ---- Image menu ------------------------------------------------------------
 
-void FrmMenus::mnuSet_Click() { vdapp::RequestApplySelected(); }
+void FrmMenus::mnuSet_Click() { parts_.change.RequestApplySelected(); }
 
 void FrmMenus::mnuDel_Click() {
-  AppState& a = app();
+  AppState& a = parts_.state;
   const int i = a.list.Selected();
   if (!a.list.Has(i)) return;  // offered only with an entry selected; a posted command may come without one
   // The entry the user meant, even when a change selects another before this runs.
   Submit("Remove", [this, i, path = a.list.At(i).FullPath()] {
-    vdapp::WallpaperModel& list = app().list;
+    vdapp::WallpaperModel& list = parts_.state.list;
     const int before = list.Count();
-    vdapp::RemoveEntry(i, path);
+    parts_.lists.RemoveEntry(i, path);
     if (list.Count() == before) return;  // gone or moved already: the selection is someone else's
     // The entry that took its place, or the new last one, is selected and shown.
     list.Select(std::min(i, list.Count() - 1));
     if (list.Selected() >= 0) {
-      vdapp::RequestPreview(false);
+      parts_.change.RequestPreview(false);
     } else {
       Main().SetPreview(vd::Image());
     }
@@ -257,9 +258,10 @@ void FrmMenus::mnuDel_Click() {
 
 void FrmMenus::mnuEdit_Click() {
   FrmMain& m = Main();
-  const int i = app().list.Selected();
-  if (!app().list.Has(i)) return;
-  const std::string path = app().list.At(i).FullPath();
+  const vdapp::WallpaperModel& list = parts_.state.list;
+  const int i = list.Selected();
+  if (!list.Has(i)) return;
+  const std::string path = list.At(i).FullPath();
   // By its full path only: a program of that name in the current folder or
   // on the search path is never the editor.
   const std::string editor = platform::ImageEditorPath();
@@ -268,14 +270,15 @@ void FrmMenus::mnuEdit_Click() {
                 MB_OK | MB_ICONEXCLAMATION, "Edit Picture", m.Handle());
 }
 
-void FrmMenus::mnuPropImage_Click() { vdapp::RequestImageInfo(); }
+void FrmMenus::mnuPropImage_Click() { parts_.change.RequestImageInfo(); }
 
 // ---- Add and remove --------------------------------------------------------
 
 void FrmMenus::mnuAFiles_Click() {
   Submit("Add File", [this] {
-    vdapp::AddPictures(ShowFileDialogFiles(Main().Handle(), vd::PictureDialogFilter(vd::PictureExtensions()),
-                                           "Select image ...", "OPEN", DialogPlace::Pictures));
+    parts_.lists.AddPictures(ShowFileDialogFiles(parts_.state.registry.get(), Main().Handle(),
+                                                 vd::PictureDialogFilter(vd::PictureExtensions()), "Select image ...",
+                                                 "OPEN", DialogPlace::Pictures));
   });
 }
 
@@ -283,18 +286,20 @@ void FrmMenus::mnuAFolder_Click() {
   Submit("Add Folder", [this] {
     XFolder& folder = folderLister_;
     folder.SetFormHandle(Main().Handle());
-    folder.SetRecurseSubDirectories(app().settings.recurseSubFolders != 0);
+    folder.SetRecurseSubDirectories(parts_.state.settings.recurseSubFolders != 0);
     folder.SetCurrentFolder(std::string());
     folder.ListFiles(false);
-    vdapp::SaveList(std::string());
+    parts_.lists.SaveList(std::string());
   });
 }
 
 void FrmMenus::mnuSAll_Click() {
-  Submit("Remove All Images", &vdapp::RemoveAll);
+  Submit("Remove All Images", [this] { parts_.lists.RemoveAll(); });
 }
 
-void FrmMenus::mnuSDup_Click() { Submit("Remove Duplicates", &vdapp::RemoveDuplicates); }
+void FrmMenus::mnuSDup_Click() {
+  Submit("Remove Duplicates", [this] { parts_.watched.RemoveDuplicates(); });
+}
 
 // ---- List files ------------------------------------------------------------
 
@@ -304,20 +309,20 @@ void FrmMenus::SaveListAs() {
   FrmMain& m = Main();
   for (;;) {
     std::string name =
-        ShowFileDialog(m.Handle(), FilterText(kListFilter, sizeof kListFilter), "Save Current list as ...", "Save",
-                       DialogPlace::Lists);
+        ShowFileDialog(parts_.state.registry.get(), m.Handle(), FilterText(kListFilter, sizeof kListFilter),
+                       "Save Current list as ...", "Save", DialogPlace::Lists);
     lastChoice_ = name;
     if (name.empty()) return;
     name = vd::WithListFileExtension(name);
     lastChoice_ = name;
-    if (vd::NormalFileExists(app().fs, name)) {
+    if (vd::NormalFileExists(parts_.state.fs, name)) {
       const int answer = forms::MsgBox(name + "already exists\r\nOverwrite it?", MB_YESNOCANCEL | MB_ICONQUESTION,
                                        "Save List", m.Handle());
       if (answer == IDNO) continue;  // ask for another name
       if (answer != IDYES) return;
       ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only list is replaced too
     }
-    if (!vdapp::SaveList(name))
+    if (!parts_.lists.SaveList(name))
       forms::MsgBox("The list could not be saved as\r\n" + name +
                         "\r\nThe file may be in use, or its folder may not exist. The list was not changed.",
                     MB_OK | MB_ICONEXCLAMATION, "Save List", m.Handle());
@@ -327,27 +332,28 @@ void FrmMenus::SaveListAs() {
 
 void FrmMenus::mnuListLoad_Click() {
   Submit("Load List", [this] {
-    const std::string name = ShowFileDialog(Main().Handle(), FilterText(kListFilter, sizeof kListFilter),
-                                            "Open Wallpapers' List", "OPEN", DialogPlace::Lists);
+    const std::string name =
+        ShowFileDialog(parts_.state.registry.get(), Main().Handle(), FilterText(kListFilter, sizeof kListFilter),
+                       "Open Wallpapers' List", "OPEN", DialogPlace::Lists);
     if (name.empty()) return;
-    vdapp::LoadList(name, true);
-    vdapp::SaveList(std::string());
+    parts_.lists.LoadList(name, true);
+    parts_.lists.SaveList(std::string());
   });
 }
 
 // ---- Sorting ---------------------------------------------------------------
 
 void FrmMenus::mnuS_Click(int Index) {
-  app().settings.sortingType = std::to_string(Index);
+  parts_.state.settings.sortingType = std::to_string(Index);
   lastChoice_ = std::to_string(Index);
-  WriteProgramValue("SortingType", lastChoice_);
+  parts_.state.WriteProgramValue("SortingType", lastChoice_);
   CheckSortMenus();
-  Submit("Sort By", &vdapp::SortList);
+  Submit("Sort By", [this] { parts_.lists.SortList(); });
 }
 
 void FrmMenus::CheckSortMenus() {
   // A stored value that names neither entry leaves both unchecked.
-  const int t = vd::TextAsIndex(app().settings.sortingType);
+  const int t = vd::TextAsIndex(parts_.state.settings.sortingType);
   for (int i = 0; i < 2; ++i) {
     mnuS[i].SetChecked(i == t);
     mnuI[i].SetChecked(i == t);

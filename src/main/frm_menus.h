@@ -2,6 +2,8 @@
 // Created on first use, never shown.
 #pragma once
 
+#include <functional>
+
 #include "forms/forms.h"
 #include "forms/menus.h"
 #include "main/xfolder.h"
@@ -10,10 +12,14 @@ class FrmMain;
 class FrmSettings;
 class HotKey;
 class TrayIcon;
+namespace vdapp {
+class AppParts;
+}
 
 class FrmMenus : public forms::Form {
  public:
-  FrmMenus(TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog);
+  // parts: the list and the wallpaper the commands act on.
+  FrmMenus(vdapp::AppParts& parts, TrayIcon& tray, HotKey& hotKey, FrmSettings& settingsDialog);
   // The window that owns the menus and the dialogs they open; required
   // before the first command.
   void Bind(FrmMain& main) { main_ = &main; }
@@ -93,6 +99,9 @@ class FrmMenus : public forms::Form {
   void SaveListAs();
 
   FrmMain& Main() const;
+  void Submit(const char* name, std::function<void()> run);
+
+  vdapp::AppParts& parts_;
   FrmMain* main_ = nullptr;
   TrayIcon& tray_;
   HotKey& hotKey_;

@@ -21,7 +21,7 @@ void FrmWait::ContinueStart() {
   forms::DoEvents();
   // A second copy ends here, before its main window exists, so a relay
   // looking for the running copy's window can never meet this one.
-  if (app().previousInstance) EndProgram();
+  if (state_.previousInstance) EndProgram();
   base::Required(main_, "the splash's main window").Load();
 }
 
@@ -52,7 +52,7 @@ void FrmWait::CreateControls() {
 }
 
 void FrmWait::Form_Load() {
-  AppState& a = app();
+  AppState& a = state_;
   lblPro.SetText(a.waitShownBefore ? "Changing Wallpaper..." : "Starting Application...");
   if (!a.waitShownBefore) ::PostMessageA(Handle(), kContinueStartMessage, 0, 0);
   a.waitShownBefore = true;

@@ -5,9 +5,12 @@
 #include "forms/forms.h"
 
 class FrmMain;
+struct AppState;
 
 class FrmWait : public forms::Form {
  public:
+  // state: whether another copy ran, and whether the form was shown before.
+  explicit FrmWait(AppState& state) : state_(state) {}
   // The window that loads once the splash is on the screen; required
   // before the first showing.
   void Bind(FrmMain& main) { main_ = &main; }
@@ -27,6 +30,7 @@ class FrmWait : public forms::Form {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  AppState& state_;
   FrmMain* main_ = nullptr;
   // The first showing's next step: the main window loads (a second copy ends).
   void ContinueStart();

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/wallpaper_change.h"
+#include "app/app_parts.h"
 #include "desktop/hot_key.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/frm_settings.h"
@@ -25,27 +24,28 @@ void ConnectHooks(const StartupParts& p) {
     return settingsDialog.Loaded() ? settingsDialog.Handle() : nullptr;
   };
   keys.showSettings = [&settingsDialog] { ShowSettingsDialog(settingsDialog); };
-  keys.pressed = [] { vdapp::RequestChange(); };
+  vdapp::WallpaperChange& change = p.parts.change;
+  keys.pressed = [&change] { change.RequestChange(); };
   keys.setPreviousCaption = [&menus](const std::string& caption) { menus.SetPreviousCaption(caption); };
-  keys.previousPressed = [] { vdapp::RequestPrevious(); };
+  keys.previousPressed = [&change] { change.RequestPrevious(); };
   p.hotKey.Bind(std::move(keys));
   DialogHooks dialogs;
   dialogs.reopenMainWindow = [&menus] { menus.mnuOpen_Click(); };
   dialogs.checkSortMenus = [&menus] { menus.CheckSortMenus(); };
-  BindDialogHooks(std::move(dialogs));
+  settingsDialog.Bind(std::move(dialogs));
 }
 
 }  // namespace
 
 void ReadSettings(const StartupParts& p) {
-  AppState& a = app();
+  AppState& a = p.parts.state;
   p.wait.SetStatus("Reading application settings...");
   forms::DoEvents();
   ::Sleep(500);
   if (!a.registry) a.registry = std::make_unique<platform::RegistryStore>();
   FrmMain& m = p.main;
   vd::ListIndexSink lists;
-  lists.setStyleIndex = [](std::int16_t i) { app().list.SetStyle(vd::StyleOfDesktopValue(i)); };
+  lists.setStyleIndex = [&a](std::int16_t i) { a.list.SetStyle(vd::StyleOfDesktopValue(i)); };
   lists.setCycleTimeIndex = [&m](std::int16_t i) { m.SetCycleTimeIndex(i); };
   vd::ReadSettingsFrom(*a.registry, a.settings, lists);
   ConnectHooks(p);
@@ -60,15 +60,15 @@ std::string MakeTempFolder() {
 }
 
 void InitSettings(const StartupParts& p) {
-  AppState& a = app();
+  AppState& a = p.parts.state;
   ReadSettings(p);
   a.paths = vd::MakeStartupPaths(MakeTempFolder(), platform::ProgramFolder(),
                                  platform::EnvironmentVariable("LOCALAPPDATA"));
-  vdapp::StartHistory();
+  p.parts.change.StartHistory();
   a.cycleSeconds = 0;
   const bool enabled = a.settings.cyclingEnabled != 0;
   p.main.ShowCycleState(enabled);
-  if (enabled) WriteProgramValue("Enabled VD", "1");
+  if (enabled) a.WriteProgramValue("Enabled VD", "1");
   p.menus.ShowEnabled(enabled);
-  WriteProgramValue("InstalledDir", a.paths.appFolder);
+  a.WriteProgramValue("InstalledDir", a.paths.appFolder);
 }

@@ -8,9 +8,13 @@ class FrmMenus;
 class FrmSettings;
 class FrmWait;
 class HotKey;
+namespace vdapp {
+class AppParts;
+}
 
 // What start-up shows its steps on and wires together.
 struct StartupParts {
+  vdapp::AppParts& parts;
   FrmWait& wait;
   FrmMain& main;
   FrmMenus& menus;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/background.h"
 #include "desktop/desktop_icons.h"
 #include "dialogs/frm_settings.h"
 #include "forms/forms.h"
@@ -30,8 +31,8 @@ void FormsUi::ShowPreview(vd::Image preview) { main_.SetPreview(std::move(previe
 void FormsUi::CloseStyleList() { main_.CloseStyleList(); }
 
 void FormsUi::WallpaperShown() {
-  if (app().settings.transparentIcons != 0) ApplyIconTextColours();
-  ShowHideDesktopIcons();
+  if (state_.settings.transparentIcons != 0) ApplyIconTextColours(state_.settings, background_.Shell());
+  ShowHideDesktopIcons(state_.settings);
 }
 
 void FormsUi::ShowMainWindow() { main_.Show(); }

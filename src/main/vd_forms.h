@@ -9,10 +9,16 @@
 class FrmWait;
 class FrmMain;
 class FrmSettings;
+namespace vdapp {
+class Background;
+}
+struct AppState;
 
 class FormsUi : public vdapp::UiPort {
  public:
-  FormsUi(FrmWait& wait, FrmMain& main, FrmSettings& settings) : wait_(wait), main_(main), settings_(settings) {}
+  // state and background: the settings and the shell's lane for the desktop icons.
+  FormsUi(AppState& state, vdapp::Background& background, FrmWait& wait, FrmMain& main, FrmSettings& settings)
+      : state_(state), background_(background), wait_(wait), main_(main), settings_(settings) {}
 
   void ShowProgress(const std::string& status) override;
   void CloseProgress() override;
@@ -28,6 +34,8 @@ class FormsUi : public vdapp::UiPort {
   void WatchedFoldersChanged() override;
 
  private:
+  AppState& state_;
+  vdapp::Background& background_;
   FrmWait& wait_;
   FrmMain& main_;
   FrmSettings& settings_;

@@ -10,13 +10,13 @@
 void XFolder::SetFilter(const std::string& f) { filter_ = vd::StripFilterStars(f); }
 
 std::string XFolder::browseFolder() {
-  currentFolder_ = ShowFolderDialog(owner_, dialogTitle_);
+  currentFolder_ = ShowFolderDialog(state_.registry.get(), owner_, dialogTitle_);
   return currentFolder_;
 }
 
 void XFolder::ListFiles(bool clearAll) {
   if (currentFolder_.empty()) browseFolder();
   if (currentFolder_.empty()) return;
-  if (clearAll) vdapp::ClearList();
-  vdapp::AddFolder(currentFolder_, recurse_, filter_);
+  if (clearAll) lists_.ClearList();
+  lists_.AddFolder(currentFolder_, recurse_, filter_);
 }

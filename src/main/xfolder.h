@@ -7,8 +7,17 @@
 
 #include <string>
 
+struct AppState;
+namespace vdapp {
+class ListStore;
+}
+
 class XFolder {
  public:
+  // lists: the list the folder's pictures go to; state: where the dialog
+  // remembers its folder.
+  XFolder(vdapp::ListStore& lists, AppState& state) : lists_(lists), state_(state) {}
+
   std::string DialogTitle() const { return dialogTitle_; }
   void SetDialogTitle(const std::string& t) { dialogTitle_ = t; }
   std::string Filter() const { return filter_; }
@@ -27,6 +36,8 @@ class XFolder {
   void ListFiles(bool clearAll);
 
  private:
+  vdapp::ListStore& lists_;
+  AppState& state_;
   std::string dialogTitle_ = "Select a Folder";
   std::string filter_;
   bool recurse_ = false;

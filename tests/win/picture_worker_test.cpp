@@ -2,21 +2,24 @@
 // ended when the worker is gone, and nothing it queued reaches the program.
 // The same for the parts that own it: they end in an order in which nothing
 // outlives what it uses.
-#include <windows.h>
-#include <tlhelp32.h>
+#include "app/picture_worker.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+#include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <fstream>
-#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "app/app_parts.h"
-#include "app/picture_worker.h"
 #include "engine/bitmap_file.h"
+#include "engine/file_dialog_names.h"
+#include "engine/folder_walk.h"
+#include "engine/wallpaper_list.h"
 
 namespace {
 
@@ -199,6 +202,95 @@ TEST(AppPartsTest, EndInOrderWorkerFirstAndNoAnswerReachesTheProgramAfterwards) 
   ::CloseHandle(workerThread);
   ::DeleteFileA(picture.c_str());
   ::DeleteFileA((picture + ".out.bmp").c_str());
+}
+
+// The windows' side for parts made without windows: nothing is shown, the
+// changes of the watched folders are counted.
+struct QuietUi : vdapp::UiPort {
+  int watchedChanges = 0;
+  void ShowProgress(const std::string&) override {}
+  void CloseProgress() override {}
+  void LetMessagesRun() override {}
+  int Message(const std::string&, unsigned, const std::string&) override { return IDNO; }
+  void PreviewSize(int& width, int& height) override { width = height = 0; }
+  void ShowPreview(vd::Image) override {}
+  void CloseStyleList() override {}
+  void WallpaperShown() override {}
+  void ShowMainWindow() override {}
+  void PostListNotSavedNotice() override {}
+  void PostNotice(const std::string&, const std::string&) override {}
+  void WatchedFoldersChanged() override { ++watchedChanges; }
+};
+
+void WriteSmallBmp(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = vd::EncodeBmp(vd::Image(4, 4).View());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+template <class Condition>
+bool PumpUntil(Condition done, int ms) {
+  for (int waited = 0; !done() && waited < ms; waited += 10) {
+    PumpWaitingMessages();
+    ::Sleep(10);
+  }
+  return done();
+}
+
+TEST(AppPartsTest, TwoOwnersKeepTheirOwnListsAndAWatchedFolderEndsWithItsOwner) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "vd-parts-watched";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* name : {"one.bmp", "two.bmp", "three.bmp"}) ::DeleteFileA((folder + "\\" + name).c_str());
+  WriteSmallBmp(folder + "\\one.bmp");
+
+  // Two owners at once, as two tests of one process might make them: each
+  // command acts on its own owner's parts, with nothing shared between them.
+  auto a = std::make_unique<vdapp::AppParts>();
+  auto b = std::make_unique<vdapp::AppParts>();
+  QuietUi uiA, uiB;
+  a->ui.Bind(uiA);
+  b->ui.Bind(uiB);
+  a->change.StartCommandWatch();
+  b->change.StartCommandWatch();
+
+  const std::set<DWORD> beforeWatching = ThreadsOfThisProcess();
+  a->lists.AddFolder(folder, false, vd::StripFilterStars(vd::PictureFolderFilter(vd::PictureExtensions())));
+  EXPECT_EQ(a->state.list.Count(), 1);
+  EXPECT_EQ(a->state.watched.Folders().size(), 1u);
+  EXPECT_GE(uiA.watchedChanges, 1);
+  EXPECT_EQ(b->state.list.Count(), 0);
+  EXPECT_TRUE(b->state.watched.Empty());
+  EXPECT_EQ(uiB.watchedChanges, 0);
+
+  // A picture copied in reaches the list of the owner that watches the
+  // folder, through its watcher, mailbox and command core.
+  WriteSmallBmp(folder + "\\two.bmp");
+  EXPECT_TRUE(PumpUntil([&] { return a->state.list.Count() == 2; }, 5000)) << "the watched folder's new picture";
+  b->lists.AddPictures({folder + "\\one.bmp"});
+  EXPECT_EQ(b->state.list.Count(), 1);
+  EXPECT_EQ(a->state.list.Count(), 2);
+
+  // The owner goes while its watcher may be reporting a third picture: the
+  // watcher's thread ends with it, and its report reaches neither owner.
+  std::vector<HANDLE> watcherThreads;
+  for (const DWORD id : ThreadsOfThisProcess())
+    if (!beforeWatching.count(id))
+      watcherThreads.push_back(::OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, id));
+  ASSERT_FALSE(watcherThreads.empty()) << "the folder is watched on a thread of its own";
+  WriteSmallBmp(folder + "\\three.bmp");
+  a.reset();
+  for (HANDLE t : watcherThreads) {
+    EXPECT_EQ(::WaitForSingleObject(t, 0), WAIT_OBJECT_0) << "a watcher's thread outlived its owner";
+    ::CloseHandle(t);
+  }
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(b->state.list.Count(), 1);
+  b.reset();
+
+  for (const char* name : {"one.bmp", "two.bmp", "three.bmp"}) ::DeleteFileA((folder + "\\" + name).c_str());
+  ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
