@@ -1,9 +1,7 @@
-// The wallpaper change and what goes with it: the next entry, going back
-// and forth through the history, the preview, a new layout of the monitors.
-// Kept in one file over the usual size: every step shares the same helpers
-// (the job for the worker, pointing the desktop at the bitmap, ending the
-// change) and the change's memory, so the path of a change reads top to
-// bottom in one place.
+// The wallpaper change: the next entry from its choice to the desktop, the
+// picture chosen by hand, a new layout of the monitors, and the commands'
+// watch. Going back through what was shown is in wallpaper_history.cpp, the
+// preview and what the user is told of a picture in wallpaper_preview.cpp.
 #include "app/wallpaper_change.h"
 
 #include <windows.h>
@@ -13,9 +11,9 @@
 #include <random>
 #include <utility>
 
-#include "app/app_parts.h"
 #include "app/app_state.h"
 #include "app/background.h"
+#include "app/change_steps.h"
 #include "app/history_steps.h"
 #include "app/history_store.h"
 #include "app/list_store.h"
@@ -24,13 +22,11 @@
 #include "engine/list_file.h"
 #include "engine/monitor_layout.h"
 #include "engine/paths.h"
-#include "engine/picture_header.h"
 #include "engine/selection.h"
 #include "engine/settings.h"
 #include "engine/style_rule.h"
 #include "platform/file_system.h"
 #include "platform/monitors.h"
-#include "platform/picture_loader.h"
 
 namespace vdapp {
 
@@ -39,16 +35,6 @@ namespace {
 const char* const kStyleNames[] = {"Centered", "Tiled", "Stretched", "Fill", "Fit"};
 constexpr int kRecomposeQuietId = 1;
 
-int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
-
-// The monitors now; one screen-sized one when the system cannot say.
-std::vector<vd::Monitor> CurrentLayout() {
-  std::vector<vd::Monitor> monitors = platform::DisplayMonitors();
-  if (monitors.empty()) monitors.push_back({{0, 0, ScreenWidth(), ScreenHeight()}, true});
-  return monitors;
-}
-
 bool SameLayout(const std::vector<vd::Monitor>& a, const std::vector<vd::Monitor>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const vd::Monitor& x, const vd::Monitor& y) {
     return x.primary == y.primary && x.rect.x == y.rect.x && x.rect.y == y.rect.y && x.rect.width == y.rect.width &&
@@ -56,25 +42,11 @@ bool SameLayout(const std::vector<vd::Monitor>& a, const std::vector<vd::Monitor
   });
 }
 
-using HoldPtr = std::shared_ptr<CommandCore::Hold>;
-
-// body, to run when work handed off now comes back; the hold goes with it.
-template <class Body>
-auto Carrying(const HoldPtr& hold, Body body) {
-  hold->Awaiting();
-  return [hold, body](auto&... args) {
-    hold->Arrived();
-    body(args...);
-    hold->Returned();
-  };
-}
-
-// Gone for good only when its folder is there: an entry whose folder or drive
-// is away for now (renamed, unplugged, offline) stays in the list. Runs on
-// the disk's lane: it may wait on a slow or offline drive.
-bool FileGone(const std::string& path) {
-  platform::FileSystem fs;
-  return vd::EntryGone(fs, path);
+std::mt19937 TimeOfDayRandom() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  const double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+  return std::mt19937(vd::RandomFromTimeOfDay(seconds));
 }
 
 }  // namespace
@@ -183,13 +155,6 @@ void WallpaperChange::PointDesktopAt(int style, bool spanned, std::function<void
       std::move(then));
 }
 
-struct WallpaperChange::Change {
-  bool nextEntry = true;  // false: the selected entry, as chosen by hand
-  int failures = 0;
-  std::vector<std::string> others;  // pictures of their own for the other monitors
-  HoldPtr hold;
-};
-
 void WallpaperChange::EndChange(const ChangePtr& change, bool attempted) {
   if (attempted) ui().WallpaperShown();
   ui().CloseProgress();
@@ -200,13 +165,6 @@ void WallpaperChange::EndChange(const ChangePtr& change, bool attempted) {
 int WallpaperChange::PicturesPerChange() const {
   const std::size_t monitors = state_.settings.multipleMonitors != 0 ? platform::DisplayMonitors().size() : 1;
   return static_cast<int>(std::max<std::size_t>(monitors, 1));
-}
-
-std::mt19937 TimeOfDayRandom() {
-  SYSTEMTIME t;
-  ::GetLocalTime(&t);
-  const double seconds = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
-  return std::mt19937(vd::RandomFromTimeOfDay(seconds));
 }
 
 void WallpaperChange::TryNextEntry(const ChangePtr& change) {
@@ -310,40 +268,6 @@ void WallpaperChange::ComposeEntry(int index, const std::string& path, const Cha
                  }));
 }
 
-// Which entries of the history still have their files, checked on the
-// disk's lane over a copy; then(usable) runs on the UI thread.
-void WallpaperChange::CheckHistory(const ChangePtr& change, std::function<void(std::vector<bool>&)> then) {
-  RunOff<std::vector<bool>>(
-      background_.Disk(),
-      [copy = state_.history] {
-        platform::FileSystem fs;
-        return UsableEntries(copy, [&fs](const std::string& p) { return vd::NormalFileExists(fs, p); });
-      },
-      Carrying(change->hold, std::move(then)));
-}
-
-// Shows an entry of the history again as it was shown: its pictures, in its
-// style whatever the style settings say now. Nothing is recorded, and the
-// list's selection and random round stay as they are.
-void WallpaperChange::ShowShown(const vd::HistoryEntry& entry, const ChangePtr& change) {
-  const std::vector<vd::Monitor> layout = CurrentLayout();
-  change->others.assign(entry.pictures.begin() + 1, entry.pictures.end());
-  PictureJob job = JobFor(entry.pictures.front(), PictureJob::Purpose::Wallpaper, change->others);
-  job.style = entry.style;
-  const bool spanned = job.parts.size() > 1;
-  worker_.Submit(job, Carrying(change->hold, [=, this, pictures = entry.pictures](PictureResult& r) {
-                   if (r.outcome != PictureResult::Outcome::Done) {
-                     EndChange(change, r.outcome != PictureResult::Outcome::Stopped);
-                     return;
-                   }
-                   PointDesktopAt(r.style, spanned, Carrying(change->hold, [=, this] {
-                                    state_.change.shownPaths = pictures;
-                                    state_.change.composedFor = layout;
-                                    EndChange(change, true);
-                                  }));
-                 }));
-}
-
 void WallpaperChange::ChangeCommand() {
   AppState& a = state_;
   if (a.list.Count() < 1) return;  // nothing to change
@@ -373,26 +297,6 @@ void WallpaperChange::ChangeCommand() {
   });
 }
 
-void WallpaperChange::PreviousCommand() {
-  AppState& a = state_;
-  if (!a.history.CanGoBack()) return;
-  ui().ShowProgress(std::string());
-  ui().CloseStyleList();
-  auto change = std::make_shared<Change>();
-  change->nextEntry = false;
-  change->hold = HoldCore();
-  CheckHistory(change, [this, change](std::vector<bool>& usable) {
-    AppState& a = state_;
-    const int i = StepBack(a.history, usable);
-    if (i < 0) {  // all that came before is gone
-      EndChange(change, false);
-      return;
-    }
-    if (a.historyStore) a.historyStore->Save();
-    ShowShown(a.history.At(i), change);
-  });
-}
-
 void WallpaperChange::ApplySelectedCommand() {
   AppState& a = state_;
   const int i = a.list.Selected();
@@ -412,54 +316,6 @@ void WallpaperChange::ApplySelectedCommand() {
                          ui().ShowProgress(std::string());
                          TryEntry(i, change);
                        }));
-}
-
-void WallpaperChange::Preview(bool picked, std::function<void()> after) {
-  AppState& a = state_;
-  const int i = a.list.Selected();
-  if (!a.list.Has(i)) {
-    if (after) after();
-    return;
-  }
-  const std::string path = a.list.At(i).FullPath();
-  const unsigned appliesBefore = state_.change.appliesByHand;
-  RunOff<bool>(
-      background_.Disk(), [path] { return FileGone(path); },
-      [=, this](bool& gone) {
-        if (gone) {
-          state_.commands.Submit(
-              {"Forget a missing picture", CommandCore::Kind::Other, [this, i, path] { lists_.ForgetEntry(i, path); }});
-          if (after) after();
-          return;
-        }
-        if (!StillSelected(i, path)) {  // another entry was clicked meanwhile: its own preview comes
-          if (after) after();
-          return;
-        }
-        const bool suggested = StyleSuggested();
-        worker_.Submit(JobFor(path, PictureJob::Purpose::Preview), [=, this](PictureResult& r) {
-          if (r.outcome == PictureResult::Outcome::Done) {
-            ShowResult(i, path, r, suggested);
-          } else if (r.outcome == PictureResult::Outcome::NotDecoded && picked && StillSelected(i, path) &&
-                     !(state_.change.appliesByHand != appliesBefore && state_.change.lastAppliedByHand == path)) {
-            ReportPictureProblem(path, true);
-          }
-          if (after) after();
-        });
-      });
-}
-
-void WallpaperChange::ShowImageInfoNow() {
-  AppState& a = state_;
-  const int i = a.list.Selected();
-  if (!a.list.Has(i)) return;
-  const vd::ListEntry& e = a.list.At(i);
-  const AppState::ChangeMemory& shown = state_.change;
-  if (shown.previewPath != e.FullPath()) return;  // it could not be decoded
-  const int width = shown.previewWidth + 4, height = shown.previewHeight + 4;
-  const int style = vd::SuggestStyle(width, height, ScreenWidth(), ScreenHeight());
-  const std::string text = vd::ImageInfoMessage(e.FullPath(), width, height, StyleName(style));
-  ui().Message(text, MB_OK | MB_ICONINFORMATION, e.name);
 }
 
 void WallpaperChange::RecomposeCommand() {
@@ -485,18 +341,6 @@ void WallpaperChange::RecomposeCommand() {
                  }));
 }
 
-// Says why the picture cannot be used, in a message box on the UI thread;
-// problem is empty when nothing is wrong. True when it was told.
-bool WallpaperChange::TellPictureProblem(const std::string& path, const std::string& problem) {
-  std::string& beingReported = state_.change.beingReported;
-  if (!beingReported.empty() && path == beingReported) return true;
-  if (problem.empty()) return false;
-  const std::string outer = std::exchange(beingReported, path);
-  ui().Message(problem, MB_OK | MB_ICONEXCLAMATION, "Vexa Desktop");
-  beingReported = outer;
-  return true;
-}
-
 const char* StyleName(int style) { return style >= 0 && style < kStyleCount ? kStyleNames[style] : ""; }
 
 void WallpaperChange::RequestChange() {
@@ -517,60 +361,6 @@ void WallpaperChange::RequestRecompose() {
 }
 
 bool WallpaperChange::ChangeUnderWay() { return state_.commands.ChangeWaitingOrRunning(); }
-
-void WallpaperChange::RequestPrevious() {
-  // Not merged with a change: it waits behind one under way, and each press goes one step.
-  state_.commands.Submit({"Previous Wallpaper", CommandCore::Kind::Other, [this] { PreviousCommand(); }});
-}
-
-bool WallpaperChange::PreviousAvailable() { return state_.history.CanGoBack(); }
-
-void WallpaperChange::StartHistory() {
-  AppState& a = state_;
-  a.historyStore =
-      std::make_unique<HistoryStore>(a.history, a.paths.historyPath, background_.Disk(), background_.Writer());
-  a.historyStore->Load();
-}
-
-std::string WallpaperChange::ShownPicture() {
-  const std::vector<std::string>& shownPaths = state_.change.shownPaths;
-  if (!shownPaths.empty()) return shownPaths[vd::PrimaryPictureIndex(state_.change.composedFor, shownPaths.size())];
-  // Nothing put up in this run yet: while the desktop still shows VD's
-  // bitmap, it holds the history's current entry from the last run.
-  const AppState& a = state_;
-  if (a.history.Count() == 0 || !DesktopShowsOurBitmap()) return {};
-  const std::vector<std::string>& pictures = a.history.At(a.history.Position()).pictures;
-  if (pictures.empty()) return {};
-  return pictures[vd::PrimaryPictureIndex(CurrentLayout(), pictures.size())];
-}
-
-void WallpaperChange::RequestPreview(bool picked) { Preview(picked, {}); }
-
-void WallpaperChange::RequestImageInfo() {
-  state_.commands.Submit({"Properties", CommandCore::Kind::Other, [this] {
-                            AppState& a = state_;
-                            const int i = a.list.Selected();
-                            if (!a.list.Has(i)) return;
-                            HoldPtr hold = HoldCore();
-                            const std::string path = a.list.At(i).FullPath();
-                            ReportPictureProblem(path, false, Carrying(hold, [this, hold, path](bool& problem) {
-                                                   if (problem) {
-                                                     hold->Finish();
-                                                     return;
-                                                   }
-                                                   if (state_.change.previewPath == path) {
-                                                     ShowImageInfoNow();
-                                                     hold->Finish();
-                                                     return;
-                                                   }
-                                                   // Its preview is still to come: the box waits for it.
-                                                   Preview(false, Carrying(hold, [this, hold] {
-                                                             ShowImageInfoNow();
-                                                             hold->Finish();
-                                                           }));
-                                                 }));
-                          }});
-}
 
 void WallpaperChange::StopChanges() {
   // Relays already answered are carried into the list, which is saved and
@@ -596,22 +386,6 @@ void WallpaperChange::StartCommandWatch() {
     // Commands queued for the message loop whose wake-up was lost.
     if (!a.commands.Busy() && a.commands.Waiting() > 0) a.commands.RunWaiting();
   });
-}
-
-void WallpaperChange::ReportPictureProblem(const std::string& path, bool decodeFailed,
-                                           std::function<void(bool&)> then) {
-  // The header is read on the disk's lane: the file may be on a drive that is slow to answer.
-  RunOff<std::string>(
-      background_.Disk(),
-      [path, decodeFailed] {
-        std::string problem = platform::PictureProblem(path);
-        if (problem.empty() && decodeFailed) problem = vd::PictureProblemText(vd::PictureHeader{}, path);
-        return problem;
-      },
-      [this, path, then](std::string& problem) {
-        bool told = TellPictureProblem(path, problem);
-        if (then) then(told);
-      });
 }
 
 }  // namespace vdapp
