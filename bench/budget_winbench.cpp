@@ -21,6 +21,7 @@
 #include "engine/picture_header.h"
 #include "platform/picture_loader.h"
 #include "support/byte_strings.h"
+#include "bench_files.h"
 #include "wic_pictures.h"
 
 namespace {
@@ -231,13 +232,6 @@ void RunChild(const std::string& path) {
   ::CloseHandle(pi.hProcess);
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put = 0;
-  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-  ::CloseHandle(h);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -310,7 +304,7 @@ int main(int argc, char** argv) {
   std::string bomb = std::string("\xFF\xD8\xFF\xC0\x00\x0B\x08\xFF\xDC\xFF\xDC\x01\x01\x11\x00", 15);
   bomb += std::string(10000, '\0');
   const std::string bombPath = folder + "\\bomb.jpg";
-  WriteBytes(bombPath, bomb);
+  WriteText(bombPath, bomb);
   RunChild(bombPath);
   ::DeleteFileA(bombPath.c_str());
   return 0;

@@ -22,6 +22,7 @@
 
 #include "main/control_ids.h"
 #include "answer_pinger.h"
+#include "bench_files.h"
 #include "process_window.h"
 #include "wic_pictures.h"
 
@@ -84,10 +85,7 @@ struct Vd {
   HWND main = nullptr;
   bool Start(const std::string& exe, const std::string& picture) {
     const std::string list = picture + "\r\n";
-    HANDLE f = ::CreateFileA((temp + "\\VDesk.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    ::WriteFile(f, list.data(), static_cast<DWORD>(list.size()), &put, nullptr);
-    ::CloseHandle(f);
+    WriteText(temp + "\\VDesk.ini", list);
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "main/control_ids.h"
+#include "bench_files.h"
 #include "process_window.h"
 
 namespace {
@@ -37,20 +38,11 @@ bool MakeList(const std::string& temp, const std::string& list) {
     const int k = static_cast<int>((static_cast<long long>(i) * 7919) % (kFolders * kPerFolder));
     const std::string folder = temp + "\\Album " + std::to_string(k % kFolders);
     const std::string path = folder + "\\Holiday picture " + std::to_string(k / kFolders) + ".jpg";
-    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      ::CreateDirectoryA(folder.c_str(), nullptr);
-      HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-      if (f == INVALID_HANDLE_VALUE) return false;
-      ::CloseHandle(f);
-    }
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    if (!MakeEmptyFile(path)) return false;
     text += path + "\r\n";
   }
-  HANDLE f = ::CreateFileA(list.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put = 0;
-  const bool ok =
-      f != INVALID_HANDLE_VALUE && ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
-  return ok;
+  return WriteText(list, text);
 }
 
 // Posts a sort command and waits for the saved list, pinging the window meanwhile.

@@ -28,6 +28,7 @@
 
 #include "main/control_ids.h"
 #include "answer_pinger.h"
+#include "bench_files.h"
 #include "process_window.h"
 #include "wic_pictures.h"
 
@@ -72,10 +73,7 @@ struct Vd {
   bool Start(const std::string& exe) {
     std::string list;
     for (int i = 0; i < kPictures; ++i) list += Picture(i) + "\r\n";
-    HANDLE f = ::CreateFileA((temp + "\\VDesk.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    ::WriteFile(f, list.data(), static_cast<DWORD>(list.size()), &put, nullptr);
-    ::CloseHandle(f);
+    WriteText(temp + "\\VDesk.ini", list);
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;

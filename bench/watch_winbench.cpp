@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "main/control_ids.h"
+#include "bench_files.h"
 #include "process_window.h"
 
 namespace {
@@ -28,23 +29,6 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
 
 constexpr int kFolders = 100, kCopied = 1000;
-
-bool MakeEmptyFile(const std::string& path) {
-  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  ::CloseHandle(f);
-  return true;
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-  HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put = 0;
-  const bool ok =
-      f != INVALID_HANDLE_VALUE && ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
-  return ok;
-}
 
 // The tree's pictures as list lines.
 bool MakeTree(const std::string& tree, int perFolder, std::string& lines) {
